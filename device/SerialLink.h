@@ -1,0 +1,80 @@
+#pragma once
+// The operations and events of the serial link to the instrument, as the main
+// window uses them. TComPort provides them over a Linux serial device; the
+// in-process instrument simulator provides them for tests.
+//
+// Event delivery: events reach the GUI thread one at a time. While a handler
+// runs (including a message box or any nested event loop it opens), no further
+// event is delivered; the event is remembered and delivered after the handler
+// has returned. Received bytes wait in the link's input queue meanwhile.
+
+#include "Errors.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+// Error of the serial link: the system's text and error code (0 for the link's own errors).
+class EComError : public EMerilError {
+public:
+    EComError(const QString& text, int code = 0) : EMerilError(text), Code(code) {}
+    int Code;
+};
+
+// Modem lines, as a set of flags.
+enum TModemSignal : unsigned { msCTS = 1, msDSR = 2, msRing = 4, msRLSD = 8 };
+using TModemStatus = unsigned;
+
+namespace LinkMessages {
+inline const char* const ClosedPort = "Can't perform this operation on a closed port";
+inline const char* const OpenPort = "Can't perform this operation on an open port";
+inline const char* const CreateThread = "Can't create thread";
+inline const char* const Timeout = "Timeout";
+} // namespace LinkMessages
+
+class TSerialLink : public QObject {
+    Q_OBJECT
+public:
+    explicit TSerialLink(QObject* parent = nullptr);
+    ~TSerialLink() override;
+
+    virtual bool Active() const = 0;
+    QString DeviceName() const { return FDeviceName; }
+    // A different name while open raises the open-port error; the same name is accepted.
+    void SetDeviceName(const QString& name);
+    virtual void Open() = 0;                  // nothing when already open
+    virtual void Close() = 0;                 // harmless when closed
+    virtual void ClearInput() = 0;            // nothing when closed
+    virtual void ClearOutput() = 0;           // nothing when closed
+    virtual TModemStatus ModemStatus() = 0;   // closed-port error when closed
+    virtual int InputCount() = 0;             // bytes waiting; 0 when closed
+    virtual char ReadChar() = 0;              // closed-port error when closed
+    virtual void WriteString(const QByteArray& text) = 0; // empty: nothing; closed: error
+
+    // The three events and their handlers (Part of the main window).
+    std::function<void()> OnRxFlag;
+    std::function<void()> OnDSRChange;
+    std::function<void()> OnCTSChange;
+
+    // True while one of the handlers above runs.
+    bool InHandler() const { return FInHandler; }
+
+protected:
+    // Called by an implementation when events occurred. Runs the handlers in
+    // the fixed order CTS change, DSR change, event character, each guarded
+    // (an error is reported and the next handler still runs). When called
+    // while a handler is running, the events are kept and raised as soon as
+    // that handler has returned.
+    void RaiseEvents(bool cts, bool dsr, bool rx);
+    // Drops events that were kept but not yet raised (on Close).
+    void DropPendingEvents();
+
+    QString FDeviceName = QStringLiteral("COM1");
+
+private:
+    void DeliverPending();
+    bool FInHandler = false;
+    bool FPendingCTS = false, FPendingDSR = false, FPendingRx = false;
+    bool FDeliveryQueued = false;
+};

@@ -1,0 +1,124 @@
+#include "Operator.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+class TWidgetOperator final : public TOperator {
+public:
+    int MessageDlg(const QString& text, TMsgType type, int buttons) override
+    {
+        QMessageBox box;
+        box.setText(text);
+        switch (type) {
+        case TMsgType::Warning: box.setIcon(QMessageBox::Warning); box.setWindowTitle(QStringLiteral("Warning")); break;
+        case TMsgType::Error: box.setIcon(QMessageBox::Critical); box.setWindowTitle(QStringLiteral("Error")); break;
+        case TMsgType::Information: box.setIcon(QMessageBox::Information); box.setWindowTitle(QStringLiteral("Information")); break;
+        case TMsgType::Confirmation: box.setIcon(QMessageBox::Question); box.setWindowTitle(QStringLiteral("Confirm")); break;
+        }
+        const struct { int ours; QMessageBox::StandardButton qt; } map[] = {
+            {mbYes, QMessageBox::Yes}, {mbNo, QMessageBox::No}, {mbOK, QMessageBox::Ok},
+            {mbCancel, QMessageBox::Cancel}, {mbAbort, QMessageBox::Abort},
+            {mbRetry, QMessageBox::Retry}, {mbIgnore, QMessageBox::Ignore}};
+        QMessageBox::StandardButtons qtButtons;
+        for (const auto& m : map)
+            if (buttons & m.ours)
+                qtButtons |= m.qt;
+        box.setStandardButtons(qtButtons);
+        const auto answer = QMessageBox::StandardButton(box.exec());
+        for (const auto& m : map)
+            if (m.qt == answer)
+                return m.ours;
+        return (buttons & mbCancel) ? mbCancel : 0;
+    }
+
+    std::optional<QString> FileDialog(const TFileDialog& d, QWidget* parent) override
+    {
+        QFileDialog dialog(parent, d.Title, d.InitialDir, QtFilter(d.Filter));
+        dialog.setAcceptMode(d.Kind == TFileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(d.Kind == TFileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(d.DefaultExt);
+        // The program asks its own overwrite question where it wants one.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!d.FileName.isEmpty())
+            dialog.selectFile(d.FileName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+
+    std::optional<QString> SelectDirectory(const QString& initial, QWidget* parent) override
+    {
+        QFileDialog dialog(parent, QStringLiteral("Select Directory"), initial);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        QString dir = dialog.selectedFiles().first();
+        if (!QFileInfo(dir).exists()) {
+            if (MessageDlg(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(dir),
+                           TMsgType::Confirmation, mbYes | mbNo) != mbYes)
+                return std::nullopt;
+            if (!QDir().mkpath(dir)) {
+                MessageDlg(QStringLiteral("Cannot create directory \"%1\".").arg(dir), TMsgType::Error, mbOK);
+                return std::nullopt;
+            }
+        }
+        return dir;
+    }
+
+    int ExecModal(QDialog& dialog) override { return dialog.exec(); }
+};
+
+TWidgetOperator& WidgetOperator()
+{
+    static TWidgetOperator op;
+    return op;
+}
+
+TOperator* gOperator = nullptr;
+
+} // namespace
+
+TOperator& Operator()
+{
+    return gOperator ? *gOperator : WidgetOperator();
+}
+
+void SetOperator(TOperator* op)
+{
+    gOperator = op;
+}
+
+bool TFileDialog::Execute(QWidget* parent)
+{
+    const auto chosen = Operator().FileDialog(*this, parent);
+    if (!chosen)
+        return false;
+    FileName = WithDefaultExt(*chosen, DefaultExt);
+    return true;
+}
+
+QString QtFilter(const QString& pipeFilter)
+{
+    // "Name (*.x)|*.x|Other (*.y)|*.y" -> "Name (*.x);;Other (*.y)"
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList names;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        names << parts[i];
+    if (names.isEmpty() && !pipeFilter.isEmpty())
+        names << pipeFilter;
+    return names.join(QStringLiteral(";;"));
+}
+
+QString WithDefaultExt(const QString& name, const QString& ext)
+{
+    if (ext.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    return name + QLatin1Char('.') + ext;
+}
