@@ -1,7 +1,39 @@
+// Program entry: the application with its error boundary, the windows, the
+// message loop.
+
+#include "Operator.h"
+#include "Windows.h"
+
 #include <QApplication>
+
+namespace {
+
+// An exception that escapes a handler ends that handler; its text is shown in
+// an error box and the program goes on.
+class TMerilApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            ReportUnhandledError(ErrorText(e));
+        } catch (...) {
+            ReportUnhandledError(QStringLiteral("Unknown error"));
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    TMerilApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Meril"));
+    SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); });
+    const auto windows = CreateWindows(TFCWOptions{});
+    windows->FCW->show();
+    return QApplication::exec();
 }

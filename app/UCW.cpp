@@ -1,0 +1,244 @@
+// The main window: creation, start-up sequence, closing, settings.
+
+#include "UCW.h"
+
+#include "AudioDlgB.h"
+#include "Chart.h"
+#include "ComPort.h"
+#include "DlgBox1.h"
+#include "Logo.h"
+#include "Operator.h"
+#include "Real48.h"
+#include "SoundPlayer.h"
+#include "StatusBar.h"
+#include "UDataProc.h"
+#include "UMMarker.h"
+#include "UOutMess.h"
+#include "UpDown.h"
+#include "UsersAssist.h"
+#include "Usr.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+long double ScreenScale = 1.0L;
+
+long double ComputeScreenScale(int screenWidth)
+{
+    const long double ratio = screenWidth * 0.00125L;
+    return ratio > 1.0L ? RoundToReal48(ratio * 1.09L) : 1.0L;
+}
+
+TFCW::TFCW(TFCWOptions options)
+    : QMainWindow(nullptr),
+      ComPort1(*(options.Link ? options.Link.release() : new TComPort())),
+      ProgramDir(options.ProgramDir.isEmpty() ? ::ProgramDir() : options.ProgramDir),
+      ShowSplash(options.ShowSplash)
+{
+    ComPort1.setParent(this);
+    Commands = std::make_unique<TCommandSet>(ComPort1, DeviceConnected);
+    setObjectName(QStringLiteral("FCW"));
+    CreateControls();
+    ConnectHandlers();
+    if (options.ScreenWidth <= 0 && QGuiApplication::primaryScreen())
+        options.ScreenWidth = QGuiApplication::primaryScreen()->geometry().width();
+    ScreenScale = ComputeScreenScale(options.ScreenWidth);
+    FormCreate();
+}
+
+TFCW::~TFCW()
+{
+    Marker1.Done();
+}
+
+void TFCW::FormCreate()
+{
+    // 1. Splash window, shown at once.
+    if (ShowSplash)
+        Logo = new TMLogo();
+    // 2. Top left, maximised.
+    move(0, 0);
+    setWindowState(Qt::WindowMaximized);
+    // 3. The number format (decimal ".", thousands " ") is fixed in the formatter.
+    // 4. Marker cross sizes scaled to the screen.
+    CrossHalfHeight = int(137 * ScreenScale);
+    CrossHalfWidth = int(320 * ScreenScale);
+    // 6. Acquisition display.
+    OutOfRangeCount = 0;
+    MSaveas->setEnabled(false);
+    SetLegend();
+    for (TChartSeries* s : Series)
+        s->Clear();
+    SeriesAcc->Clear();
+    // 7, 8. Run state.
+    CurrPass = 0;
+    AccBuffer.clear();
+    AccUpDown->Tag = 0;
+    FNameEdit->clear();
+    ExpState = esIdle;
+    SetHoldState(false);
+    UnitSerial.clear();
+    SetConnected(false);
+    SetFieldSource(3);
+    SetFieldSource(0);
+    AlarmLooping = false;
+    // 9. Pass display "1"; average hidden.
+    CurrDiagramCBox->setCurrentIndex(0);
+    CurrDiagramCBoxChange();
+    SeriesAcc->Hide();
+    // 10-12. Settings, dialog directories, the standard setup.
+    ReadSettings(IniPath(), ProgramDir, Settings);
+    SetupOpenDialog->InitialDir = Settings.SetupDir;
+    SetupSaveDialog->InitialDir = Settings.SetupDir;
+    DAcqSaveDialog->InitialDir = Settings.AcqDir;
+    LoadSetup(JoinPath(Settings.SetupDir, QStringLiteral("STANDARD.CFG")), false);
+    // 13. Port name and its menu item.
+    ComPort1.SetDeviceName(Settings.PortName);
+    RefreshPortMenu();
+    // 14. Caption, then the controls take the setup (nothing is sent: the port is closed).
+    UpdateCaption();
+    ApplySetup();
+}
+
+void TFCW::AttachPartners(const TFCWPartners& partners)
+{
+    Partners = partners;
+}
+
+void TFCW::FinishStartup()
+{
+    if (Partners.DataProc)
+        Partners.DataProc->SetDirectories(Settings.AcqDir, Settings.DataOutDir);
+    // 15. The splash closes 8 seconds from now, or on a click.
+    if (Logo)
+        Logo->StartTimer();
+}
+
+QString TFCW::IniPath() const
+{
+    return JoinPath(ProgramDir, QStringLiteral("MERIL.INI"));
+}
+
+void TFCW::WriteSettingsFile()
+{
+    Settings.SetupDir = SetupOpenDialog->InitialDir;
+    Settings.AcqDir = DAcqSaveDialog->InitialDir;
+    if (Partners.DataProc)
+        Settings.DataOutDir = Partners.DataProc->DataOutDir();
+    Settings.PortName = ComPort1.DeviceName();
+    WriteSettings(IniPath(), Settings);
+}
+
+void TFCW::StopAlarm()
+{
+    if (AlarmLooping) {
+        SoundPlayer().StopAll();
+        AlarmLooping = false;
+    }
+}
+
+void TFCW::FidClick()
+{
+    StopAlarm();
+}
+
+void TFCW::FormCloseQuery(bool& canClose)
+{
+    canClose = !(ExpState >= esSettingUp && ExpState <= esAborting);
+    if (!canClose)
+        MessageDlg(QStringLiteral("Measure in progress"), TMsgType::Warning, mbOK);
+}
+
+void TFCW::FormClose()
+{
+    StopAlarm();
+    WriteSettingsFile();
+    AccBuffer.clear();
+    AccBuffer.shrink_to_fit();
+    Timer1->stop();
+    if (ComPort1.Active())
+        ComPort1.Close();
+}
+
+void TFCW::closeEvent(QCloseEvent* event)
+{
+    bool canClose = true;
+    RunGuarded([&] { FormCloseQuery(canClose); });
+    if (!canClose) {
+        event->ignore();
+        return;
+    }
+    RunGuarded([&] { FormClose(); });
+    event->accept();
+}
+
+void TFCW::mousePressEvent(QMouseEvent* event)
+{
+    FidClick();
+    QMainWindow::mousePressEvent(event);
+}
+
+bool TFCW::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click on a group box or the tool bar stops a looping alarm; a double
+    // click on the comment field opens the comment entry.
+    if (event->type() == QEvent::MouseButtonPress)
+        FidClick();
+    else if (event->type() == QEvent::MouseButtonDblClick && watched == CommentEdit)
+        RunGuarded([this] { CommentEditDblClick(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFCW::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    PlaceChartLabels();
+}
+
+void TFCW::Audio1Click()
+{
+    if (!Partners.AudioDlgBox)
+        return;
+    Partners.AudioDlgBox->EventSounds = Settings.Sounds;
+    if (Operator().ExecModal(*Partners.AudioDlgBox) == QDialog::Accepted)
+        Settings.Sounds = Partners.AudioDlgBox->EventSounds;
+}
+
+void TFCW::MAboutClick()
+{
+    if (!Partners.UsersAssist)
+        return;
+    Partners.UsersAssist->DeviceConnected = DeviceConnected;
+    Operator().ExecModal(*Partners.UsersAssist);
+}
+
+void TFCW::MDataprocessingClick()
+{
+    if (!Partners.DataProc)
+        return;
+    Partners.DataProc->setWindowState(Partners.DataProc->windowState() | Qt::WindowMaximized);
+    if (Partners.DataProc->isHidden())
+        Partners.DataProc->show();
+    Partners.DataProc->raise();
+    Partners.DataProc->activateWindow();
+}
+
+void TFCW::CommentEditDblClick()
+{
+    if (!Partners.DialogBox)
+        return;
+    Partners.DialogBox->Tag = 1;
+    Partners.DialogBox->SetText(CommentEdit->text());
+    if (Operator().ExecModal(*Partners.DialogBox) == QDialog::Accepted)
+        CommentEdit->setText(Partners.DialogBox->Text());
+}

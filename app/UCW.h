@@ -1,0 +1,279 @@
+#pragma once
+// The main window: settings, connection to the instrument, experiment
+// parameters, experiment run with its replies, the acquisition display and
+// the storing of acquired spectra and setups.
+
+#include "ReplyLine.h"
+#include "DataFile.h"
+#include "USetup.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QScrollBar;
+class QSlider;
+class QTimer;
+class QToolButton;
+class TChart;
+class TChartSeries;
+class TCommandSet;
+class TFDataProc;
+class TFService;
+class TMAudioDlgBox;
+class TMDialogBox;
+class TMDirectories;
+class TMUsersAssist;
+class TMLogo;
+class TSerialLink;
+class TStatusBar;
+class TUpDown;
+struct TFileDialog;
+
+// Experiment states.
+enum TExpState : int {
+    esIdle = 0, esSettingUp = 1, esRunning = 2, esPassEnded = 3, esAborting = 4, esAborted = 5, esFinished = 10
+};
+
+// The other windows the main window works with; created after it.
+struct TFCWPartners {
+    TMDialogBox* DialogBox = nullptr;
+    TMDirectories* Directories = nullptr;
+    TFDataProc* DataProc = nullptr;
+    TFService* Service = nullptr;
+    TMAudioDlgBox* AudioDlgBox = nullptr;
+    TMUsersAssist* UsersAssist = nullptr;
+};
+
+struct TFCWOptions {
+    // The serial link to use; a Linux serial port (TComPort) when none is given.
+    std::unique_ptr<TSerialLink> Link;
+    // Directory of MERIL.INI; the program's directory when empty.
+    QString ProgramDir;
+    // Screen width for ScreenScale; the primary screen's when 0.
+    int ScreenWidth = 0;
+    bool ShowSplash = true;
+};
+
+class TFCW : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFCW(TFCWOptions options);
+    ~TFCW() override;
+
+    void AttachPartners(const TFCWPartners& partners);
+    // The end of start-up that needs the other windows: their directories and
+    // the splash timer.
+    void FinishStartup();
+
+    // ---- Controls (the window's form) ----
+    // Menus
+    QAction *MOpensetup, *MSavesetup, *MSavesetupas, *MSaveas, *MAbout, *MExit;
+    std::array<QAction*, 4> MSpcCOM;                  // MSpcCOM1..MSpcCOM4
+    QMenu* MSpcDevices;                               // serial devices present, simulator link
+    QAction* MLink;
+    QAction *MDataprocessing, *MService, *Audio1, *MFileLocation, *MAccDiagram;
+    QMenu* MCurrentdirection;
+    QAction *MCDirFWD, *MCDirREV;
+    QMenu* MUnits;
+    QAction *MGs, *MmT;
+    // Tool bar
+    QToolButton *StartToolB, *HoldToolB, *AbortToolB, *VertMTB, *HorizMTB, *AccDToolB, *DHToolB, *DProcTB;
+    QLabel* SweepDLabel;
+    QComboBox* CurrDiagramCBox;
+    // Mode
+    QGroupBox* ResonanceBox;
+    QRadioButton *HydrogenRB, *FluorineRB, *HFRB, *EPRResRB;
+    std::array<QRadioButton*, 4> ModeButtons;
+    std::array<bool, 4> ModeButtonTag{};               // permission from the field source
+    // Receiver
+    QGroupBox* ReceiverBox;
+    QLabel *Gain, *GainVal, *Phase, *PhaseVal;
+    QScrollBar *GainScrollBar, *PhaseScrollBar;
+    QLabel *TuningB0Lab, *TuningB0Val, *B0ByLab, *DB0Val;
+    TUpDown *TuningB0UpDown, *DB0UpDown;
+    QLabel *FreqLab, *FrequencyVal, *FByLab, *DFrqVal;
+    TUpDown *FrequencyUpDown, *DFrqUpDown;
+    // Modulation and sweep
+    QGroupBox* FModulatorBox;
+    QLabel *ModAmp, *ModAmpVal, *FieldSwRngVal, *FreqSwRngVal, *SweepTLab, *SweepTVal;
+    TUpDown *ModAmpUpDown, *FieldSwRngUpDown, *FreqSwRngUpDown, *SweepTUpDown;
+    QRadioButton *FieldSwRngRB, *FreqSwRngRB;
+    // DC offset
+    QGroupBox* Level;
+    QSlider* LevelTB;
+    // Acquisition
+    QGroupBox* AcquisitionBox;
+    QLabel *AccLab, *AccVal, *FileLab, *CommentLab;
+    TUpDown* AccUpDown;
+    QRadioButton *SingleRB, *LoopRB;
+    QLineEdit *FNameEdit, *CommentEdit;
+    // Chart and what sits on it
+    TChart* Fid;
+    std::array<TChartSeries*, 5> Series{};             // Series1..Series5
+    TChartSeries* SeriesAcc = nullptr;
+    QWidget* LegendPanel;
+    std::array<QLabel*, 5> Legends{};                  // S1Legend..S5Legend
+    QLabel *OutOfRangeLab, *XYST, *DBST;
+    TStatusBar* StatusBar;
+    QTimer* Timer1;
+    int Timer1Tag = 0;
+
+    // ---- State ----
+    TSerialLink& ComPort1;
+    std::unique_ptr<TCommandSet> Commands;
+    bool DeviceConnected = false;
+    bool SpectrometerOn = false;
+    QString UnitSerial, DevicePrgVersion;
+    int FieldSource = -1;
+    int ModeIndex = 0;
+    std::array<int32_t, 4> TuningB0Pos{}, FrequencyPos{}, PhasePos{}, FieldSwRngPos{};
+    int ExpState = esIdle;
+    std::vector<int32_t> AccBuffer;
+    double PointStep = 0;
+    int PointCount = 0;
+    int CurrPass = 0;
+    int32_t DataDivisor = 13500;   // until a Z line says otherwise
+    bool HoldActive = false;
+    int OutOfRangeCount = 0;       // the Tag of OutOfRangeLab
+    std::vector<QWidget*> HoldControls;
+    bool AlarmLooping = false;
+    SetupRecord Setup;             // the setup last opened or saved
+    QString CurrentSetupPath, CurrentSetupName;
+    TSettings Settings;            // directories, port name and sounds of MERIL.INI
+    int CrossHalfHeight = 137, CrossHalfWidth = 320;
+    std::unique_ptr<TFileDialog> SetupOpenDialog, SetupSaveDialog, DAcqSaveDialog;
+    // The last finished run's data stay available for "Save data as ..."
+    // until the next run starts, also when AutoSave failed.
+
+    // ---- Operations of the window ----
+    void SetConnected(bool flag);
+    void SetFieldSource(int code);
+    void UpdateCaption();
+    void SetHoldState(bool flag);
+    void SwitchMode(int m);
+    void UpdateModeControls();
+    void EnableParameterBoxes(bool flag);
+    void ApplySetup();
+    void StopAlarm();
+    void ApplyPassDisplay();
+    void SetupXAxis();
+    void LoadSetup(const QString& path, bool operatorChose);
+    void SaveSetup(const QString& path);
+    void SetCurrentSetup(const QString& path);
+    void AutoSave();
+    bool WriteSpectrum(const QString& path);
+    void SnapshotRunHeader();
+    void WriteSettingsFile();
+    QString IniPath() const;
+    QString AxisUnitText() const;      // "Gs" for a field sweep, "kHz" for a frequency sweep
+    bool FieldSweep() const;
+    float SweepRangeValue() const;
+
+    // ---- Handlers ----
+    void FormCloseQuery(bool& canClose);
+    void FormClose();
+    void FidClick();
+    void MLinkClick();
+    void Timer1Timer();
+    void ComPort1DSRChange();
+    void ComPort1RxFlag();
+    void SelectPort(const QString& name);
+    void StartToolBClick();
+    void HoldToolBClick();
+    void AbortToolBClick();
+    void GainScrollBarChange();
+    void PhaseScrollBarChange();
+    void TuningB0UpDownClick();
+    void DB0UpDownClick();
+    void FrequencyUpDownClick();
+    void DFrqUpDownClick();
+    void ModAmpUpDownClick();
+    void FieldSwRngUpDownClick();
+    void FreqSwRngUpDownClick();
+    void SweepTUpDownClick();
+    void AccUpDownClick();
+    void SingleRBClick();
+    void ModeButtonClick(int m);
+    void FieldSwRngRBClick();
+    void FreqSwRngRBClick();
+    void MCDirFWDClick();
+    void MCDirREVClick();
+    void CurrDiagramCBoxChange();
+    void AccDToolBClick();
+    void VertMTBClick();
+    void HorizMTBClick();
+    void DHToolBClick();
+    void MSaveasClick();
+    void MOpensetupClick();
+    void MSavesetupClick();
+    void MSavesetupasClick();
+    void MFileLocationClick();
+    void Audio1Click();
+    void MAboutClick();
+    void MServiceClick();
+    void MDataprocessingClick();
+    void CommentEditDblClick();
+
+    // Reply handling, one line at a time (the receive handler feeds it).
+    void HandleReply(const TReply& r);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void CreateToolBar();
+    QWidget* CreateParameterPanel();
+    void CreateChart();
+    void ConnectHandlers();
+    void FormCreate();
+    void PlaceChartLabels();
+    void RefreshPortMenu();
+    void CheckModeButton(int m);
+    void CheckSweepButton(QRadioButton* button);
+    void SetAccStatus();
+    void SetLegend();
+    void SetupMarker();
+    void ReplyPassSetup(const TReply& r);
+    void ReplyPassComplete();
+    void ReplyReady();
+    void ReplyValue(const TReply& r);
+    void ReplyCalibration(const TReply& r);
+    void ReplyIdentification(const TReply& r);
+    void ReportBadLine(const QByteArray& line, const QString& reason);
+    int StartSweepDigit() const;
+
+    TLineAssembler RxLine;
+    TFCWPartners Partners;
+    QPointer<TMLogo> Logo;
+    QString ProgramDir;
+    bool ShowSplash;
+    bool SavedDataAvailable = false;
+    TDataHeader RunHeader;             // the settings of the last finished run
+};
+
+// Colour of a pass by its age (0 = the pass being measured).
+QColor PassColor(int age);
+// Where the instrument simulator publishes its link by default.
+QStringList SimulatorLinkCandidates();
+
+// Screen scale factor from the screen width: W/800 * 1.09 when wider than
+// 800, else 1.0; rounded to the 6-byte real format.
+long double ComputeScreenScale(int screenWidth);
+// The screen scale in use, shared by both windows.
+extern long double ScreenScale;

@@ -1,0 +1,98 @@
+// Acquisition display: pass series by age, the average, the legend, the x
+// axis, the markers after a run and the DB readout.
+
+#include "UCW.h"
+
+#include "Chart.h"
+#include "NumFormat.h"
+#include "StatusBar.h"
+#include "UMMarker.h"
+#include "UOutMess.h"
+#include "UTextTbl.h"
+#include "UpDown.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+
+void TFCW::SetLegend()
+{
+    for (int age = 0; age < 5; ++age) {
+        const QColor c = PassColor(age);
+        const QColor text = c.red() > 128 ? Qt::black : Qt::white;
+        Legends[size_t(age)]->setStyleSheet(
+            QStringLiteral("background: %1; color: %2;").arg(c.name(), text.name()));
+    }
+}
+
+void TFCW::ApplyPassDisplay()
+{
+    const int k = CurrDiagramCBox->currentIndex();
+    for (int age = 0; age < 5; ++age)
+        Series[size_t((CurrPass + 5 - age) % 5)]->SetVisible(k != 5 && age <= k);
+}
+
+void TFCW::CurrDiagramCBoxChange()
+{
+    ApplyPassDisplay();
+}
+
+void TFCW::AccDToolBClick()
+{
+    MAccDiagram->setChecked(!MAccDiagram->isChecked());
+    AccDToolB->setChecked(MAccDiagram->isChecked());
+    SeriesAcc->SetVisible(MAccDiagram->isChecked());
+}
+
+void TFCW::SetupXAxis()
+{
+    TChartAxis& x = Fid->BottomAxis();
+    double w;
+    if (FieldSweep()) {
+        w = FieldSweepRangeValue(ModeIndex == 3 ? 1 : 0, FieldSwRngUpDown->Position());
+        x.SetValueFormat(QStringLiteral("# ##0.### [Gs]"));
+    } else {
+        w = FreqSweepRangeValue(FreqSwRngUpDown->Position());
+        x.SetValueFormat(QStringLiteral("# ##0.### [kHz]"));
+    }
+    x.SetMinMax(-w / 2, w / 2);
+    x.SetIncrement((x.Maximum() - x.Minimum()) * 0.25);
+}
+
+QString TFCW::AxisUnitText() const
+{
+    return UnitNames[FieldSweep() ? 1 : 0];
+}
+
+void TFCW::SetupMarker()
+{
+    Marker1.Init(Fid, Series[size_t(CurrPass)]->Count(), HorizMTB->isChecked() ? 1 : 0, CurrPass + 1,
+                 CrossHalfHeight, CrossHalfWidth, XYST, 0, AxisUnitText(), AxisLetters[FieldSweep() ? 1 : 0]);
+}
+
+void TFCW::VertMTBClick()
+{
+    Marker1.SelectKind(0);
+}
+
+void TFCW::HorizMTBClick()
+{
+    Marker1.SelectKind(1);
+}
+
+void TFCW::DHToolBClick()
+{
+    const TChartSeries& s = *Series[size_t(CurrPass)];
+    const int i1 = MinYIndex(s);
+    const int i2 = MaxYIndex(s);
+    if (i1 < 0 || i2 < 0)
+        return;  // no curve to measure
+    const double db = std::abs(s.XValue(i1) - s.XValue(i2));
+    const QString unit = AxisUnitText();
+    SetStatusText(*StatusBar, 4, Format(QStringLiteral("%6.2n "), {db}) + unit);
+    DBST->setText(Format(QStringLiteral(" DB: %6.2n "), {db}) + unit);
+    DBST->adjustSize();
+    DBST->show();
+}

@@ -1,0 +1,409 @@
+// The main window's controls and their arrangement.
+
+#include "Chart.h"
+#include "StatusBar.h"
+#include "UCW.h"
+#include "UpDown.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* ValueLabel(QWidget* parent, const QString& accessibleName)
+{
+    auto* l = new QLabel(parent);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setMinimumWidth(96);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setAccessibleName(accessibleName);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return l;
+}
+
+TUpDown* Arrows(QWidget* parent, const QString& accessibleName, int minimum, int maximum)
+{
+    auto* u = new TUpDown(parent);
+    u->SetRange(minimum, maximum);
+    u->setAccessibleName(accessibleName);
+    u->setToolTip(accessibleName);
+    return u;
+}
+
+QScrollBar* Bar(QWidget* parent, const QString& accessibleName, int maximum)
+{
+    auto* b = new QScrollBar(Qt::Horizontal, parent);
+    b->setRange(0, maximum);
+    b->setPageStep(10);
+    b->setMinimumWidth(140);
+    b->setAccessibleName(accessibleName);
+    b->setToolTip(accessibleName);
+    return b;
+}
+
+QToolButton* ToolButton(QToolBar* bar, const QString& caption, const QString& hint, bool checkable = false)
+{
+    auto* b = new QToolButton(bar);
+    b->setText(caption);
+    b->setToolTip(hint.isEmpty() ? caption : hint);
+    b->setAccessibleName(hint.isEmpty() ? caption : hint);
+    b->setCheckable(checkable);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addWidget(b);
+    return b;
+}
+
+QAction* MenuItem(QMenu* menu, const QString& caption)
+{
+    QAction* a = menu->addAction(caption);
+    return a;
+}
+
+} // namespace
+
+void TFCW::CreateControls()
+{
+    CreateMenus();
+    CreateToolBar();
+
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(4, 4, 4, 4);
+    CreateChart();
+    row->addWidget(Fid, 1);
+
+    Level = new QGroupBox(QStringLiteral("DC"), central);
+    Level->setToolTip(QStringLiteral("DC offset"));
+    auto* levelLayout = new QVBoxLayout(Level);
+    LevelTB = new QSlider(Qt::Vertical, Level);
+    LevelTB->setRange(-500, 500);
+    LevelTB->setPageStep(10);
+    LevelTB->setInvertedAppearance(false);
+    LevelTB->setAccessibleName(QStringLiteral("DC offset"));
+    LevelTB->setToolTip(QStringLiteral("DC offset"));
+    levelLayout->addWidget(LevelTB, 0, Qt::AlignHCenter);
+    row->addWidget(Level);
+    row->addWidget(CreateParameterPanel());
+    setCentralWidget(central);
+
+    StatusBar = new TStatusBar(this);
+    StatusBar->AddPanel(QStringLiteral("Acc: "), 85);
+    StatusBar->AddPanel(QStringLiteral("Last Data Saved In: "), 180);
+    StatusBar->AddPanel(QStringLiteral("Spectrometer: "), 250);
+    StatusBar->AddPanel(QStringLiteral("Magnetic Field Source: "), 195);
+    StatusBar->AddPanel(QStringLiteral("DB: "), 100);
+    auto* bottom = new QToolBar(this);
+    bottom->setMovable(false);
+    bottom->setFloatable(false);
+    bottom->addWidget(StatusBar);
+    addToolBar(Qt::BottomToolBarArea, bottom);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+}
+
+void TFCW::CreateMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    MOpensetup = MenuItem(file, QStringLiteral("Open setup"));
+    MSavesetup = MenuItem(file, QStringLiteral("Save setup"));
+    MSavesetupas = MenuItem(file, QStringLiteral("Save setup as..."));
+    file->addSeparator();
+    MSaveas = MenuItem(file, QStringLiteral("Save data as ..."));
+    file->addSeparator();
+    MAbout = MenuItem(file, QStringLiteral("About"));
+    file->addSeparator();
+    MExit = MenuItem(file, QStringLiteral("Exit"));
+    MSavesetup->setEnabled(false);
+
+    QMenu* spc = menuBar()->addMenu(QStringLiteral("Spectrometer"));
+    connect(spc, &QMenu::aboutToShow, this, [this] { RefreshPortMenu(); });
+    auto* ports = new QActionGroup(this);
+    for (int i = 0; i < 4; ++i) {
+        MSpcCOM[size_t(i)] = MenuItem(spc, QStringLiteral("COM%1").arg(i + 1));
+        MSpcCOM[size_t(i)]->setCheckable(true);
+        ports->addAction(MSpcCOM[size_t(i)]);
+    }
+    ports->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    MSpcDevices = spc->addMenu(QStringLiteral("Other port"));
+    spc->addSeparator();
+    MLink = MenuItem(spc, QStringLiteral("Connect"));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    MDataprocessing = MenuItem(tools, QStringLiteral("Data Processing"));
+    MService = MenuItem(tools, QStringLiteral("Service"));
+    tools->addSeparator();
+    MAccDiagram = MenuItem(tools, QStringLiteral("Accumulation Pass"));
+    MAccDiagram->setCheckable(true);
+    MCurrentdirection = tools->addMenu(QStringLiteral("Current direction"));
+    auto* dirs = new QActionGroup(this);
+    MCDirFWD = MenuItem(MCurrentdirection, QStringLiteral("FWD"));
+    MCDirREV = MenuItem(MCurrentdirection, QStringLiteral("REV"));
+    for (QAction* a : {MCDirFWD, MCDirREV}) {
+        a->setCheckable(true);
+        dirs->addAction(a);
+    }
+    MCurrentdirection->setEnabled(false);
+    MUnits = tools->addMenu(QStringLiteral("Units"));
+    auto* units = new QActionGroup(this);
+    MGs = MenuItem(MUnits, QStringLiteral("Gs"));
+    MmT = MenuItem(MUnits, QStringLiteral("mT"));
+    for (QAction* a : {MGs, MmT}) {
+        a->setCheckable(true);
+        units->addAction(a);
+    }
+    MGs->setChecked(true);
+    MUnits->setEnabled(false);
+    tools->addSeparator();
+    Audio1 = MenuItem(tools, QStringLiteral("Audio"));
+    MFileLocation = MenuItem(tools, QStringLiteral("File Location"));
+}
+
+void TFCW::CreateToolBar()
+{
+    auto* bar = new QToolBar(QStringLiteral("ToolBar"), this);
+    bar->setObjectName(QStringLiteral("ToolBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    addToolBar(Qt::TopToolBarArea, bar);
+    StartToolB = ToolButton(bar, QStringLiteral("Start"), QString());
+    HoldToolB = ToolButton(bar, QStringLiteral("Hold"), QString(), true);
+    AbortToolB = ToolButton(bar, QStringLiteral("Abort"), QString());
+    bar->addSeparator();
+    VertMTB = ToolButton(bar, QStringLiteral("V"), QStringLiteral("Vertical marker"), true);
+    HorizMTB = ToolButton(bar, QStringLiteral("H"), QStringLiteral("Horizontal marker"), true);
+    VertMTB->setAutoExclusive(true);
+    HorizMTB->setAutoExclusive(true);
+    VertMTB->setChecked(true);
+    bar->addSeparator();
+    SweepDLabel = new QLabel(QStringLiteral("Pass Display: "), bar);
+    bar->addWidget(SweepDLabel);
+    CurrDiagramCBox = new QComboBox(bar);
+    CurrDiagramCBox->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                               QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("off")});
+    CurrDiagramCBox->setAccessibleName(QStringLiteral("Pass Display"));
+    CurrDiagramCBox->setToolTip(QStringLiteral("Pass Display"));
+    SweepDLabel->setBuddy(CurrDiagramCBox);
+    bar->addWidget(CurrDiagramCBox);
+    AccDToolB = ToolButton(bar, QStringLiteral("Acc"), QStringLiteral("Accumulation Pass"), true);
+    bar->addSeparator();
+    DHToolB = ToolButton(bar, QStringLiteral("DB"), QStringLiteral("DB"));
+    bar->addSeparator();
+    DProcTB = ToolButton(bar, QStringLiteral("Processing"), QStringLiteral("Data Processing"));
+    // The Start, Hold and Abort buttons are named by their captions.
+    StartToolB->setAccessibleName(QStringLiteral("Start"));
+    HoldToolB->setAccessibleName(QStringLiteral("Hold"));
+    AbortToolB->setAccessibleName(QStringLiteral("Abort"));
+    QFont small = bar->font();
+    small.setPointSize(8);
+    for (QWidget* w : bar->findChildren<QWidget*>())
+        w->setFont(small);
+}
+
+QWidget* TFCW::CreateParameterPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+
+    ResonanceBox = new QGroupBox(QStringLiteral("Resonance"), panel);
+    auto* modes = new QGridLayout(ResonanceBox);
+    HydrogenRB = new QRadioButton(QStringLiteral("NMR 1H"), ResonanceBox);
+    FluorineRB = new QRadioButton(QStringLiteral("NMR 19F"), ResonanceBox);
+    HFRB = new QRadioButton(QStringLiteral("NMR 1H &&19F"), ResonanceBox);
+    EPRResRB = new QRadioButton(QStringLiteral("ESR"), ResonanceBox);
+    ModeButtons = {HydrogenRB, FluorineRB, HFRB, EPRResRB};
+    for (int i = 0; i < 4; ++i) {
+        QRadioButton* b = ModeButtons[size_t(i)];
+        b->setAccessibleName(i == 2 ? QStringLiteral("NMR 1H &19F") : b->text());
+        modes->addWidget(b, i / 2, i % 2);
+    }
+    column->addWidget(ResonanceBox);
+
+    ReceiverBox = new QGroupBox(QStringLiteral("Receiver"), panel);
+    auto* rx = new QGridLayout(ReceiverBox);
+    Gain = new QLabel(QStringLiteral("Gain"), ReceiverBox);
+    GainScrollBar = Bar(ReceiverBox, QStringLiteral("Gain"), 255);
+    GainVal = ValueLabel(ReceiverBox, QStringLiteral("Gain value"));
+    Phase = new QLabel(QStringLiteral("Phase"), ReceiverBox);
+    PhaseScrollBar = Bar(ReceiverBox, QStringLiteral("Phase"), 239);
+    PhaseVal = ValueLabel(ReceiverBox, QStringLiteral("Phase value"));
+    TuningB0Lab = new QLabel(QStringLiteral("B0"), ReceiverBox);
+    TuningB0Val = ValueLabel(ReceiverBox, QStringLiteral("B0 value"));
+    TuningB0UpDown = Arrows(ReceiverBox, QStringLiteral("B0"), -2000, 2000);
+    B0ByLab = new QLabel(QStringLiteral("by"), ReceiverBox);
+    DB0Val = ValueLabel(ReceiverBox, QStringLiteral("B0 step value"));
+    DB0UpDown = Arrows(ReceiverBox, QStringLiteral("B0 step"), 0, 3);
+    FreqLab = new QLabel(QStringLiteral("Frequency"), ReceiverBox);
+    FrequencyVal = ValueLabel(ReceiverBox, QStringLiteral("Frequency value"));
+    FrequencyUpDown = Arrows(ReceiverBox, QStringLiteral("Frequency"), -2000, 2000);
+    FByLab = new QLabel(QStringLiteral("by"), ReceiverBox);
+    DFrqVal = ValueLabel(ReceiverBox, QStringLiteral("Frequency step value"));
+    DFrqUpDown = Arrows(ReceiverBox, QStringLiteral("Frequency step"), 0, 3);
+    rx->addWidget(Gain, 0, 0);
+    rx->addWidget(GainScrollBar, 0, 1, 1, 3);
+    rx->addWidget(GainVal, 0, 4);
+    rx->addWidget(Phase, 1, 0);
+    rx->addWidget(PhaseScrollBar, 1, 1, 1, 3);
+    rx->addWidget(PhaseVal, 1, 4);
+    rx->addWidget(TuningB0Lab, 2, 0);
+    rx->addWidget(TuningB0Val, 2, 1, 1, 2);
+    rx->addWidget(TuningB0UpDown, 2, 3);
+    rx->addWidget(B0ByLab, 3, 0, Qt::AlignRight);
+    rx->addWidget(DB0Val, 3, 1, 1, 2);
+    rx->addWidget(DB0UpDown, 3, 3);
+    rx->addWidget(FreqLab, 4, 0);
+    rx->addWidget(FrequencyVal, 4, 1, 1, 2);
+    rx->addWidget(FrequencyUpDown, 4, 3);
+    rx->addWidget(FByLab, 5, 0, Qt::AlignRight);
+    rx->addWidget(DFrqVal, 5, 1, 1, 2);
+    rx->addWidget(DFrqUpDown, 5, 3);
+    column->addWidget(ReceiverBox);
+
+    FModulatorBox = new QGroupBox(QStringLiteral("Modulation and sweep"), panel);
+    auto* mod = new QGridLayout(FModulatorBox);
+    ModAmp = new QLabel(QStringLiteral("Mod Amp"), FModulatorBox);
+    ModAmpVal = ValueLabel(FModulatorBox, QStringLiteral("Modulation amplitude value"));
+    ModAmpUpDown = Arrows(FModulatorBox, QStringLiteral("Modulation amplitude"), 1, 11);
+    FieldSwRngRB = new QRadioButton(QStringLiteral("Field sweep"), FModulatorBox);
+    FieldSwRngVal = ValueLabel(FModulatorBox, QStringLiteral("Field sweep range value"));
+    FieldSwRngUpDown = Arrows(FModulatorBox, QStringLiteral("Field sweep range"), 1, 10);
+    FreqSwRngRB = new QRadioButton(QStringLiteral("Freq sweep"), FModulatorBox);
+    FreqSwRngVal = ValueLabel(FModulatorBox, QStringLiteral("Frequency sweep range value"));
+    FreqSwRngUpDown = Arrows(FModulatorBox, QStringLiteral("Frequency sweep range"), 1, 9);
+    SweepTLab = new QLabel(QStringLiteral("Sweep time"), FModulatorBox);
+    SweepTVal = ValueLabel(FModulatorBox, QStringLiteral("Sweep time value"));
+    SweepTUpDown = Arrows(FModulatorBox, QStringLiteral("Sweep time"), 1, 7);
+    FieldSwRngRB->setAccessibleName(FieldSwRngRB->text());
+    FreqSwRngRB->setAccessibleName(FreqSwRngRB->text());
+    mod->addWidget(ModAmp, 0, 0);
+    mod->addWidget(ModAmpVal, 0, 1);
+    mod->addWidget(ModAmpUpDown, 0, 2);
+    mod->addWidget(FieldSwRngRB, 1, 0);
+    mod->addWidget(FieldSwRngVal, 1, 1);
+    mod->addWidget(FieldSwRngUpDown, 1, 2);
+    mod->addWidget(FreqSwRngRB, 2, 0);
+    mod->addWidget(FreqSwRngVal, 2, 1);
+    mod->addWidget(FreqSwRngUpDown, 2, 2);
+    mod->addWidget(SweepTLab, 3, 0);
+    mod->addWidget(SweepTVal, 3, 1);
+    mod->addWidget(SweepTUpDown, 3, 2);
+    column->addWidget(FModulatorBox);
+
+    AcquisitionBox = new QGroupBox(QStringLiteral("Acquisition"), panel);
+    auto* acq = new QGridLayout(AcquisitionBox);
+    AccLab = new QLabel(QStringLiteral("Accumulations"), AcquisitionBox);
+    AccVal = ValueLabel(AcquisitionBox, QStringLiteral("Accumulations value"));
+    AccVal->setMinimumWidth(40);
+    AccUpDown = Arrows(AcquisitionBox, QStringLiteral("Accumulations"), 1, 99);
+    SingleRB = new QRadioButton(QStringLiteral("Single"), AcquisitionBox);
+    LoopRB = new QRadioButton(QStringLiteral("Loop"), AcquisitionBox);
+    SingleRB->setAccessibleName(SingleRB->text());
+    LoopRB->setAccessibleName(LoopRB->text());
+    SingleRB->setChecked(true);
+    FileLab = new QLabel(QStringLiteral("Store in file"), AcquisitionBox);
+    FNameEdit = new QLineEdit(AcquisitionBox);
+    FNameEdit->setToolTip(QStringLiteral("File name"));
+    FNameEdit->setAccessibleName(QStringLiteral("File name"));
+    FileLab->setBuddy(FNameEdit);
+    CommentLab = new QLabel(QStringLiteral("Comment"), AcquisitionBox);
+    CommentEdit = new QLineEdit(AcquisitionBox);
+    CommentEdit->setToolTip(QStringLiteral("Comment"));
+    CommentEdit->setAccessibleName(QStringLiteral("Comment"));
+    CommentEdit->setMaxLength(255);
+    CommentLab->setBuddy(CommentEdit);
+    acq->addWidget(AccLab, 0, 0);
+    acq->addWidget(AccVal, 0, 1);
+    acq->addWidget(AccUpDown, 0, 2);
+    acq->addWidget(SingleRB, 1, 0);
+    acq->addWidget(LoopRB, 1, 1, 1, 2);
+    acq->addWidget(FileLab, 2, 0);
+    acq->addWidget(FNameEdit, 2, 1, 1, 2);
+    acq->addWidget(CommentLab, 3, 0);
+    acq->addWidget(CommentEdit, 3, 1, 1, 2);
+    column->addWidget(AcquisitionBox);
+    column->addStretch(1);
+
+    // Captions of labels name the controls next to them for assistive technology.
+    for (QLabel* l : {Gain, Phase, TuningB0Lab, B0ByLab, FreqLab, FByLab, ModAmp, SweepTLab, AccLab})
+        l->setAccessibleName(l->text());
+    Gain->setBuddy(GainScrollBar);
+    Phase->setBuddy(PhaseScrollBar);
+
+    HoldControls = {GainScrollBar, GainVal, Gain, PhaseScrollBar, PhaseVal, Phase, ModAmpUpDown,
+                    ModAmpVal, ModAmp, FByLab, DFrqVal, DFrqUpDown, FreqLab, FrequencyVal,
+                    FrequencyUpDown, B0ByLab, DB0Val, DB0UpDown, TuningB0Lab, TuningB0Val,
+                    TuningB0UpDown};
+    return panel;
+}
+
+void TFCW::CreateChart()
+{
+    Fid = new TChart(this);
+    Fid->setObjectName(QStringLiteral("Fid"));
+    Fid->setMinimumSize(480, 360);
+    for (auto& s : Series)
+        s = &Fid->AddSeries();
+    SeriesAcc = &Fid->AddSeries();
+    Fid->RightAxis().SetMinMax(-500, 500);
+    Fid->RightAxis().SetIncrement(250);
+
+    LegendPanel = new QWidget(Fid);
+    auto* legend = new QHBoxLayout(LegendPanel);
+    legend->setContentsMargins(0, 0, 0, 0);
+    legend->setSpacing(2);
+    for (int i = 0; i < 5; ++i) {
+        auto* l = new QLabel(QString::number(i + 1), LegendPanel);
+        l->setAlignment(Qt::AlignCenter);
+        l->setFixedSize(22, 16);
+        l->setAccessibleName(QStringLiteral("Pass %1").arg(i + 1));
+        legend->addWidget(l);
+        Legends[size_t(i)] = l;
+    }
+
+    OutOfRangeLab = new QLabel(QStringLiteral(" out of range: "), Fid);
+    QFont f = OutOfRangeLab->font();
+    f.setPointSize(7);
+    OutOfRangeLab->setFont(f);
+    OutOfRangeLab->setStyleSheet(QStringLiteral("background: #c00000; color: white;"));
+    OutOfRangeLab->setFixedHeight(14);
+    OutOfRangeLab->hide();
+
+    XYST = new QLabel(Fid);
+    DBST = new QLabel(Fid);
+    for (QLabel* l : {XYST, DBST}) {
+        l->setStyleSheet(QStringLiteral("background: rgba(0,0,0,160); color: white; padding: 1px 4px;"));
+        l->hide();
+    }
+    XYST->setAccessibleName(QStringLiteral("Marker readout"));
+    DBST->setAccessibleName(QStringLiteral("DB readout"));
+}
+
+void TFCW::PlaceChartLabels()
+{
+    const QRect plot = Fid->ChartRect();
+    LegendPanel->adjustSize();
+    LegendPanel->move(plot.right() - LegendPanel->width() - 6, plot.top() + 6);
+    // 56 pixels below the top of the chart, 38 pixels right of the plot's left edge.
+    OutOfRangeLab->adjustSize();
+    OutOfRangeLab->move(plot.left() + 38, 56);
+    XYST->adjustSize();
+    XYST->move(plot.left() + 4, plot.top() + 4);
+    DBST->adjustSize();
+    DBST->move(plot.left() + 4, plot.top() + 8 + XYST->height());
+}

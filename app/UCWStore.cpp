@@ -1,0 +1,165 @@
+// Storing acquired spectra (AutoSave, "Save data as ...", File Location) and
+// setup files (open, save, save as).
+
+#include "UCW.h"
+
+#include "DirDlgB.h"
+#include "Operator.h"
+#include "StatusBar.h"
+#include "UDataProc.h"
+#include "UOutMess.h"
+#include "UpDown.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+
+// The settings captions are taken when the run finishes, so that the file
+// describes the data even when the operator changes a parameter before saving.
+void TFCW::SnapshotRunHeader()
+{
+    TDataHeader& h = RunHeader;
+    h.Frequency = FrequencyVal->text();
+    h.B0 = TuningB0Val->text();
+    h.ModAmp = ModAmpVal->text();
+    h.SweepTime = SweepTVal->text();
+    h.Gain = GainVal->text();
+    h.Phase = PhaseVal->text();
+    h.Acc = AccVal->text();
+    h.Resonance = ModeButtons[size_t(ModeIndex)]->text();
+    h.SweepTp = FieldSweep() ? 1 : 0;
+    h.SweepR = SweepRangeValue();
+}
+
+bool TFCW::WriteSpectrum(const QString& path)
+{
+    RunHeader.Comment = CommentEdit->text();
+    try {
+        WriteSpectrumFile(path, RunHeader, AccBuffer);
+    } catch (const EPathNotFound& e) {
+        MessageDlg(e.Text(), TMsgType::Error, mbOK);
+        return false;
+    } catch (const EMerilError& e) {
+        MessageDlg(e.Text(), TMsgType::Error, mbOK);
+        return false;
+    }
+    SetStatusText(*StatusBar, 1, QFileInfo(path).fileName());
+    return true;
+}
+
+void TFCW::AutoSave()
+{
+    if (FNameEdit->text().isEmpty())
+        return;
+    const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, FNameEdit->text());
+    FNameEdit->clear();
+    if (QFileInfo::exists(path) &&
+        MessageDlg(QLatin1Char('"') + QFileInfo(path).fileName() + QStringLiteral("\" file exists. Overwrite ?"),
+                   TMsgType::Warning, mbYes | mbNo) == mbNo)
+        return;
+    WriteSpectrum(path);
+}
+
+void TFCW::MSaveasClick()
+{
+    if (!SavedDataAvailable)
+        return;
+    if (DAcqSaveDialog->Execute(this))
+        WriteSpectrum(DAcqSaveDialog->FileName);
+}
+
+void TFCW::MFileLocationClick()
+{
+    TMDirectories* d = Partners.Directories;
+    if (!d)
+        return;
+    d->SetupDirEdit->setText(SetupOpenDialog->InitialDir);
+    d->AcqDirEdit->setText(DAcqSaveDialog->InitialDir);
+    d->DOutDirEdit->setText(Partners.DataProc ? Partners.DataProc->DataOutDir() : Settings.DataOutDir);
+    if (Operator().ExecModal(*d) != QDialog::Accepted)
+        return;
+    SetupOpenDialog->InitialDir = SetupSaveDialog->InitialDir = d->SetupDirEdit->text();
+    DAcqSaveDialog->InitialDir = d->AcqDirEdit->text();
+    Settings.SetupDir = SetupOpenDialog->InitialDir;
+    Settings.AcqDir = DAcqSaveDialog->InitialDir;
+    Settings.DataOutDir = d->DOutDirEdit->text();
+    for (TFileDialog* dialog : {SetupOpenDialog.get(), SetupSaveDialog.get(), DAcqSaveDialog.get()})
+        dialog->FileName.clear();
+    if (Partners.DataProc)
+        Partners.DataProc->SetDirectories(Settings.AcqDir, Settings.DataOutDir);
+}
+
+void TFCW::SetCurrentSetup(const QString& path)
+{
+    CurrentSetupPath = path;
+    CurrentSetupName = QFileInfo(path).fileName();
+    MSavesetup->setEnabled(!IsStandardSetup(path));
+}
+
+void TFCW::LoadSetup(const QString& path, bool operatorChose)
+{
+    const TSetupLoadResult result = LoadSetupFile(path, Setup);
+    if (result == TSetupLoadResult::TooShort && operatorChose)
+        MessageDlg(QStringLiteral("\"%1\" is not a setup file: it is shorter than a setup record.")
+                       .arg(QFileInfo(path).fileName()),
+                   TMsgType::Error, mbOK);
+    if (result == TSetupLoadResult::Loaded)
+        SetCurrentSetup(path);
+}
+
+void TFCW::SaveSetup(const QString& path)
+{
+    SwitchMode(ModeIndex);
+    SetupRecord& r = Setup;
+    r.Level = LevelTB->value();
+    r.Gain = GainScrollBar->value();
+    r.Phase = PhasePos;
+    r.Acc = AccUpDown->Position();
+    r.ModAmp = ModAmpUpDown->Position();
+    r.FieldSweep = FieldSwRngRB->isChecked() ? 1 : 0;
+    r.FieldSwRng = FieldSwRngPos;
+    r.FreqSwRng = FreqSwRngUpDown->Position();
+    r.SweepT = SweepTUpDown->Position();
+    r.TuningB0 = TuningB0Pos;
+    r.DB0 = DB0UpDown->Position();
+    r.Frequency = FrequencyPos;
+    r.DFrq = DFrqUpDown->Position();
+    r.Mode = uint8_t(ModeIndex);
+    if (!SaveSetupFile(path, r)) {
+        // The setup in use keeps its name when the new file could not be written.
+        MessageDlg(QStringLiteral("The setup could not be written to \"%1\".").arg(path), TMsgType::Error, mbOK);
+        return;
+    }
+    SetCurrentSetup(path);
+}
+
+void TFCW::MOpensetupClick()
+{
+    if (!SetupOpenDialog->Execute(this))
+        return;
+    LoadSetup(SetupOpenDialog->FileName, true);
+    UpdateCaption();
+    ApplySetup();
+}
+
+void TFCW::MSavesetupClick()
+{
+    SaveSetup(CurrentSetupPath);
+    UpdateCaption();
+}
+
+void TFCW::MSavesetupasClick()
+{
+    if (!SetupSaveDialog->Execute(this))
+        return;
+    if (IsStandardSetup(SetupSaveDialog->FileName)) {
+        MessageDlg(QStringLiteral("STANDARD.CFG can not be changed !"), TMsgType::Error, mbOK);
+        return;
+    }
+    SaveSetup(SetupSaveDialog->FileName);
+    UpdateCaption();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Creates the program's windows in their order, the main window first, and
+// wires them together. All of them live until the program ends; they are
+// destroyed in the reverse order, the main window last.
+
+#include "UCW.h"
+
+#include <memory>
+
+class TFDataProc;
+class TFService;
+class TMAudioDlgBox;
+class TMDialogBox;
+class TMDirectories;
+class TMUsersAssist;
+
+struct TMerilWindows {
+    std::unique_ptr<TFCW> FCW;
+    std::unique_ptr<TMDialogBox> MDialogBox;
+    std::unique_ptr<TMDirectories> MDirectories;
+    std::unique_ptr<TFDataProc> FDataProc;
+    std::unique_ptr<TFService> FService;
+    std::unique_ptr<TMAudioDlgBox> MAudioDlgBox;
+    std::unique_ptr<TMUsersAssist> MUsersAssist;
+    ~TMerilWindows();
+};
+
+std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options);

@@ -1,0 +1,45 @@
+#pragma once
+// Up-down arrows: an integer position between a minimum and a maximum that the
+// arrows move by an increment, without wrapping. Setting the position from
+// code clamps it and runs no handler; a click on an arrow (or the arrow keys,
+// or the wheel) moves it and runs OnClick.
+
+#include <QWidget>
+#include <functional>
+
+class QToolButton;
+
+class TUpDown : public QWidget {
+    Q_OBJECT
+public:
+    enum TUDBtnType { btNext, btPrev };
+
+    explicit TUpDown(QWidget* parent = nullptr);
+
+    int Position() const { return FPosition; }
+    void SetPosition(int position);           // clamped into Min..Max
+    int Min() const { return FMin; }
+    int Max() const { return FMax; }
+    void SetMin(int minimum);                 // the position follows into range
+    void SetMax(int maximum);
+    void SetRange(int minimum, int maximum);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int increment);
+
+    int Tag = 0;                              // free for the owner
+    std::function<void(TUDBtnType)> OnClick;
+
+    // Moves one increment as a click on an arrow would, then runs OnClick.
+    void Click(TUDBtnType button);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void UpdateArrows();
+    QToolButton* FUp;
+    QToolButton* FDown;
+    int FPosition = 0, FMin = 0, FMax = 100, FIncrement = 1;
+};
