@@ -26,13 +26,9 @@ void TestNumFormat::format_data()
 {
     QTest::addColumn<QString>("actual");
     QTest::addColumn<QString>("expected");
-    // The captions of the parameter labels and readouts.
-    QTest::newRow("field Gs") << Format("%6.2n Gs", {14000.0L / 4.2577469L}) << "3 288.12 Gs";
-    QTest::newRow("field mT") << Format("%6.3n mT", {14000.0L / 4.2577469L * 0.1L}) << "328.812 mT";
-    QTest::newRow("phase max") << Format("%7.1n \u00B0", {239 * 1.5}) << "  358.5 \u00B0";
+    // Captions of the parameter labels and readouts (the table captions are
+    // checked with their formatters).
     QTest::newRow("phase zero") << Format("%7.1n \u00B0", {0 * 1.5}) << "    0.0 \u00B0";
-    QTest::newRow("general 7.5") << Format("%4g Gs", {7.5f}) << " 7.5 Gs";
-    QTest::newRow("general 300") << Format("%4g Gs", {300.0f}) << " 300 Gs";
     QTest::newRow("general 0.5 one digit") << Format("%4.1g min", {0.5}) << " 0.5 min";
     QTest::newRow("general 8 one digit") << Format("%4.1g min", {8.0}) << "   8 min";
     QTest::newRow("general 16 one digit") << Format("%4.1g min", {16.0}) << " 2E1 min";
@@ -40,9 +36,6 @@ void TestNumFormat::format_data()
     QTest::newRow("integer width") << Format("%4d kHz", {50}) << "  50 kHz";
     QTest::newRow("integer") << Format("%d", {128}) << "128";
     QTest::newRow("amplitude") << Format("%3.2n Gs", {0.35f}) << "0.35 Gs";
-    QTest::newRow("amplitude small") << Format("%3.2n Gs", {0.05f}) << "0.05 Gs";
-    QTest::newRow("frequency NMR") << Format("%6.1n kHz", {14000000 * 0.001L}) << "14 000.0 kHz";
-    QTest::newRow("frequency ESR") << Format("%6.1n kHz", {50000000 * 0.001L}) << "50 000.0 kHz";
     QTest::newRow("frequency step") << Format("%6.1n kHz", {500 * 0.001L}) << "   0.5 kHz";
     QTest::newRow("F2 modulation") << Format("%4.1n Hz", {float((0 - 128) * 0.1 + 38.0)}) << "25.2 Hz";
     QTest::newRow("out of range") << Format(" Out of range: %d ", {7}) << " Out of range: 7 ";
