@@ -243,7 +243,9 @@ void TComPort::ReceiveAvailable()
     if (got <= 0)
         CloseWithError(got == 0 ? EIO : code);
     UpdateReadNotifier();
-    if (FInput.indexOf('\r', old) >= 0)
+    // A full queue without a CR (line noise, a wrong baud rate) is handed to the
+    // receive handler too; otherwise reading would stop for good.
+    if (FInput.indexOf('\r', old) >= 0 || InputCount() >= InputQueueSize)
         RaiseEvents(false, false, true);
 }
 

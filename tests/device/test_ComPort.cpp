@@ -2,121 +2,19 @@
 // the test plays the instrument on the master side.
 
 #include "ComPort.h"
+#include "LineReader.h"
+#include "PtyPair.h"
 
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QTemporaryFile>
 #include <QTest>
-#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <termios.h>
-#include <unistd.h>
 
 namespace {
-
-// One pseudo-terminal pair; the test holds the master side.
-class TPtyPair {
-public:
-    TPtyPair()
-    {
-        Master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (Master >= 0 && ::grantpt(Master) == 0 && ::unlockpt(Master) == 0)
-            SlavePath = QString::fromLocal8Bit(::ptsname(Master));
-    }
-    ~TPtyPair() { CloseMaster(); }
-    void CloseMaster()
-    {
-        if (Master >= 0)
-            ::close(Master);
-        Master = -1;
-    }
-    // Hangs the line up as an unplugged adapter does (needs CAP_SYS_ADMIN).
-    bool HangUp() const
-    {
-        const int slave = ::open(SlavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        const bool done = slave >= 0 && ::ioctl(slave, TIOCVHANGUP) == 0;
-        if (slave >= 0)
-            ::close(slave);
-        return done;
-    }
-    // Writes all bytes, letting the program run while the pty is full.
-    bool Send(const QByteArray& data)
-    {
-        const QDeadlineTimer deadline(10000);
-        for (qsizetype done = 0; done < data.size();) {
-            const ssize_t n = ::write(Master, data.constData() + done, size_t(data.size() - done));
-            if (n > 0)
-                done += n;
-            else if (deadline.hasExpired())
-                return false;
-            else
-                Wait(POLLOUT);
-        }
-        return true;
-    }
-    // Reads until `count` bytes have come or nothing more comes for a while.
-    QByteArray Receive(qsizetype count, int quietMs = 2000)
-    {
-        QByteArray got;
-        QDeadlineTimer quiet(quietMs);
-        while (got.size() < count && !quiet.hasExpired()) {
-            char buffer[4096];
-            const ssize_t n = ::read(Master, buffer, sizeof buffer);
-            if (n > 0) {
-                got.append(buffer, n);
-                quiet.setRemainingTime(quietMs);
-            } else {
-                Wait(POLLIN);
-            }
-        }
-        return got;
-    }
-    int Master = -1;
-    QString SlavePath;
-
-private:
-    void Wait(short events)
-    {
-        QCoreApplication::processEvents();
-        pollfd p{Master, events, 0};
-        ::poll(&p, 1, 5);
-    }
-};
-
-// The main window's receive pattern: drain with InputCount/ReadChar into a line buffer until CR.
-struct TLineReader {
-    explicit TLineReader(TSerialLink& link) : Link(link)
-    {
-        link.OnRxFlag = [this] { OnRxFlag(); };
-    }
-    void OnRxFlag()
-    {
-        ++Events;
-        while (Link.InputCount() >= 1) {
-            do
-                RxLine += Link.ReadChar();
-            while (!RxLine.endsWith('\r') && Link.InputCount() > 0);
-            if (RxLine.endsWith('\r')) {
-                Lines << RxLine;
-                RxLine.clear();
-                if (AfterLine)
-                    AfterLine();
-            }
-        }
-    }
-    TSerialLink& Link;
-    QByteArray RxLine;
-    QList<QByteArray> Lines;
-    int Events = 0;
-    std::function<void()> AfterLine;
-};
 
 QString SystemText(int code)
 {
@@ -303,6 +201,17 @@ private slots:
         QTRY_COMPARE(reader.Lines.size(), expected.size());
         QCOMPARE(reader.Lines, expected);
         QVERIFY2(reader.Events < expected.size() / 2, "woken once per line, not once per batch");
+    }
+
+    void lineLongerThanTheQueueIsNotStuck()
+    {
+        TPtyPair pty;
+        TComPort port;
+        TLineReader reader(port);
+        OpenOn(port, pty);
+        const QByteArray noise = QByteArray(TComPort::InputQueueSize + 2000, 'x') + '\r';
+        QVERIFY(pty.Send(noise + "D\r"));
+        QTRY_COMPARE(reader.Lines, (QList<QByteArray>{noise, "D\r"}));
     }
 
     void writesLeaveCompleteAndInOrder()
