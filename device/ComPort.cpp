@@ -131,8 +131,10 @@ void TComPort::Close()
         }
     }
     if (FHandle >= 0) {
-        // Discard what is queued so that close() does not wait for it to drain.
+        // Discard what is queued so that close() does not wait for it to drain, and give
+        // up exclusive use: a pty keeps the flag for as long as its other side is open.
         ::tcflush(FHandle, TCIOFLUSH);
+        ::ioctl(FHandle, TIOCNXCL);
         ::close(FHandle);
         FHandle = -1;
     }

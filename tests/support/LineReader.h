@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <functional>
 
 struct TLineReader {
     explicit TLineReader(TSerialLink& link) : Link(link)
@@ -23,8 +22,6 @@ struct TLineReader {
             if (RxLine.endsWith('\r')) {
                 Lines << RxLine;
                 RxLine.clear();
-                if (AfterLine)
-                    AfterLine();
             }
         }
     }
@@ -32,5 +29,4 @@ struct TLineReader {
     QByteArray RxLine;
     QList<QByteArray> Lines;
     int Events = 0;
-    std::function<void()> AfterLine;  // runs inside the handler after each line
 };
