@@ -195,7 +195,7 @@ void TFCW::SetFieldSource(int code)
     if (code == FieldSource)
         return;
     FieldSource = code;
-    SetStatusText(*StatusBar, 3, MagnetTexts[size_t(code)]);
+    SetStatusText(*StatusBar, 3, MagnetTexts(code));
 
     const bool allowed = code == 0 || code == 1 || code == 4;
     ModeButtonTag.fill(allowed);

@@ -63,13 +63,13 @@ void TFCW::SetupXAxis()
 
 QString TFCW::AxisUnitText() const
 {
-    return UnitNames[FieldSweep() ? 1 : 0];
+    return UnitNames(FieldSweep() ? 1 : 0);
 }
 
 void TFCW::SetupMarker()
 {
     Marker1.Init(Fid, Series[size_t(CurrPass)]->Count(), HorizMTB->isChecked() ? 1 : 0, CurrPass + 1,
-                 CrossHalfHeight, CrossHalfWidth, XYST, 0, AxisUnitText(), AxisLetters[FieldSweep() ? 1 : 0]);
+                 CrossHalfHeight, CrossHalfWidth, XYST, 0, AxisUnitText(), AxisLetters(FieldSweep() ? 1 : 0));
 }
 
 void TFCW::VertMTBClick()

@@ -52,7 +52,7 @@ public:
     virtual char ReadChar() = 0;              // closed-port error when closed
     virtual void WriteString(const QByteArray& text) = 0; // empty: nothing; closed: error
 
-    // The three events and their handlers (Part of the main window).
+    // The three events; the main window installs their handlers.
     std::function<void()> OnRxFlag;
     std::function<void()> OnDSRChange;
     std::function<void()> OnCTSChange;
