@@ -362,10 +362,13 @@ TChart::TChart(QWidget* parent)
 
     FBottom.reset(new TChartAxis(this, FPlot->xAxis, false));
     FRight.reset(new TChartAxis(this, FPlot->yAxis2, true));
+    // The axes as both windows design them; owners set the bottom axis per spectrum.
     FBottom->SetMinMax(-50, 50);
     FBottom->SetIncrement(25);
+    FBottom->SetValueFormat(QStringLiteral("# ##0.### [Gs]"));
     FRight->SetMinMax(-500, 500);
     FRight->SetIncrement(250);
+    FRight->SetValueFormat(QStringLiteral("# ##0.###"));
 
     FFrameTimer->setSingleShot(true);
     FFrameTimer->setTimerType(Qt::PreciseTimer);
