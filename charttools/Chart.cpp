@@ -78,6 +78,7 @@ private:
 
 void TChartSeries::Changed()
 {
+    ++FVersion;
     FChart->Repaint();
 }
 

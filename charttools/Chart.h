@@ -88,6 +88,7 @@ private:
     std::vector<QRgb> FColor;
     bool FUniformColor = true;   // every point has FColor[0]: draws in one pass
     bool FVisible = true;
+    quint64 FVersion = 0;        // counts changes of the points
 };
 
 // An axis with manual limits, an increment between labelled ticks and a value

@@ -6,24 +6,33 @@
 #include <cmath>
 #include <numeric>
 
-void ColumnExtremes(std::span<const double> px, std::span<const double> y, std::vector<int>& picks)
+namespace {
+// Pixel column of a pixel position, far values kept inside int.
+int Column(double px)
+{
+    px = std::clamp(px, -1e9, 1e9);
+    const int c = int(px);
+    return c - (px < c);
+}
+} // namespace
+
+void ColumnExtremes(std::span<const double> x, std::span<const double> y, double a, double b,
+                    std::vector<int>& picks)
 {
     picks.clear();
-    const int n = int(px.size());
+    const int n = int(x.size());
     int start = 0;
     while (start < n) {
-        const double column = std::floor(px[size_t(start)]);
+        const int column = Column(a * x[size_t(start)] + b);
         int end = start + 1;
         int low = start, high = start;
-        while (end < n && std::floor(px[size_t(end)]) == column) {
+        for (; end < n && Column(a * x[size_t(end)] + b) == column; ++end) {
             if (y[size_t(end)] < y[size_t(low)])
                 low = end;
             if (y[size_t(end)] > y[size_t(high)])
                 high = end;
-            ++end;
         }
-        int chosen[4] = {start, std::min(low, high), std::max(low, high), end - 1};
-        for (const int i : chosen)
+        for (const int i : {start, std::min(low, high), std::max(low, high), end - 1})
             if (picks.empty() || picks.back() != i)
                 picks.push_back(i);
         start = end;
@@ -69,23 +78,24 @@ void TChartLinePlottable::draw(QCPPainter* painter)
 
     const double ax = bottom.PixelScale(), bx = bottom.PixelOffset();
     const double ay = right.PixelScale(), by = right.PixelOffset();
-    FPx.resize(size_t(hi - lo));
-    for (int i = lo; i < hi; ++i)
-        FPx[size_t(i - lo)] = ax * x[size_t(i)] + bx;
-
+    const auto xSpan = std::span<const double>(x).subspan(size_t(lo), size_t(hi - lo));
     const auto ySpan = std::span<const double>(y).subspan(size_t(lo), size_t(hi - lo));
-    if (hi - lo > 4 * std::max(1, chart.ChartRect().width())) {
-        ColumnExtremes(FPx, ySpan, FPicks);
-    } else {
-        FPicks.resize(size_t(hi - lo));
-        std::iota(FPicks.begin(), FPicks.end(), 0);
+    const TPicksKey key{FSeries.FVersion, lo, hi, ax, bx};
+    if (!(key == FPicksKey)) {
+        FPicksKey = key;
+        if (hi - lo > 4 * std::max(1, chart.ChartRect().width())) {
+            ColumnExtremes(xSpan, ySpan, ax, bx, FPicks);
+        } else {
+            FPicks.resize(size_t(hi - lo));
+            std::iota(FPicks.begin(), FPicks.end(), 0);
+        }
     }
 
     painter->setAntialiasing(false);
     painter->setBrush(Qt::NoBrush);
     const auto pointAt = [&](int k) {
         const int i = FPicks[size_t(k)];
-        return QPointF(std::round(FPx[size_t(i)]), std::round(ay * ySpan[size_t(i)] + by));
+        return QPointF(std::round(ax * xSpan[size_t(i)] + bx), std::round(ay * ySpan[size_t(i)] + by));
     };
     const auto colourAt = [&](int k) { return colour[size_t(lo + FPicks[size_t(k)])]; };
     const auto drawRun = [&](int from, int to, QRgb rgb) {

@@ -12,10 +12,12 @@
 
 class TChartSeries;
 
-// For points with pixel columns px[i] and values y[i] (px rising), the
-// indexes to connect so that the polyline looks the same: per pixel column
-// the first, lowest, highest and last point, in index order, each once.
-void ColumnExtremes(std::span<const double> px, std::span<const double> y, std::vector<int>& picks);
+// For points (x[i], y[i]) with x rising, drawn at pixel column a * x + b:
+// the indexes to connect so that the polyline looks the same, that is per
+// pixel column the first, lowest, highest and last point, in index order,
+// each once.
+void ColumnExtremes(std::span<const double> x, std::span<const double> y, double a, double b,
+                    std::vector<int>& picks);
 
 class TChartLinePlottable : public QCPAbstractPlottable {
     Q_OBJECT
@@ -32,7 +34,14 @@ protected:
 
 private:
     const TChartSeries& FSeries;
-    // Reused between draws: pixel columns of the points in view, points to connect.
-    std::vector<double> FPx;
+    // The points to connect, kept while the series and its pixel mapping
+    // stay the same (passes that are not being measured).
+    struct TPicksKey {
+        quint64 Version = ~0ull;
+        int Lo = 0, Hi = 0;
+        double A = 0, B = 0;
+        bool operator==(const TPicksKey&) const = default;
+    };
+    TPicksKey FPicksKey;
     std::vector<int> FPicks;
 };
