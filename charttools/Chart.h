@@ -105,7 +105,7 @@ public:
     int MinorTickCount() const { return FMinorTickCount; }
     // Sets the range shown and the range that UndoZoom returns to. Reversed
     // limits are swapped; equal ones are widened by 1 on each side, so the
-    // axis always has a range.
+    // axis always has a range; limits that are not finite are ignored.
     void SetMinMax(double minimum, double maximum);
     void SetIncrement(double increment);
     void SetValueFormat(const QString& format);

@@ -55,8 +55,7 @@ private slots:
     void dragBeyondRangeIsClampedAtNextPaint();
     void zoomKeepsNearestEndUnlessScaleIsReset();
     void unitTextIsCutToFour();
-    void horizontalMarkerStepsDragsAndIsPulledBack();
-    void selectKindKeepsIndexAndLevel();
+    void horizontalMarkerStepsDragsAndIsPulledBack();   // and switching kinds
     void doneLeavesCaptionAndDataAsTheyWere();
     void storedPositionsDrawnAsLines();
     void markerWithoutSeriesOrDestroyedIsHarmless();
@@ -247,22 +246,15 @@ void TestUMMarker::horizontalMarkerStepsDragsAndIsPulledBack()
     QCOMPARE(rig.Caption.text(), QString(" A: -500 a.u."));
     QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(100, plot.bottom() + 10));
     QVERIFY(!rig.Marker.Dragging);
-}
 
-void TestUMMarker::selectKindKeepsIndexAndLevel()
-{
-    TRig rig;
-    rig.Init();
-    rig.Marker.SetIndex(60);
-    rig.Marker.Level = 100;
-    rig.Marker.SelectKind(1);
-    rig.Chart.RepaintNow();
-    QVERIFY(rig.Caption.text().startsWith(" A: "));
+    // Switching kinds keeps both the index and the level.
     rig.Marker.SelectKind(0);
     rig.Chart.RepaintNow();
-    QCOMPARE(rig.Marker.Index, 60);
-    QCOMPARE(rig.Marker.Level, 100);
-    QCOMPARE(rig.Caption.text(), QString(" B: 10.00 Gs \u2022 A: 60 a.u."));
+    QCOMPARE(rig.Marker.Index, 15);
+    QCOMPARE(rig.Caption.text(), QString(" B: -35.00 Gs \u2022 A: 15 a.u."));
+    rig.Marker.SelectKind(1);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Level, plot.bottom());
 }
 
 void TestUMMarker::doneLeavesCaptionAndDataAsTheyWere()
