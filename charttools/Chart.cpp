@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <qcustomplot.h>
 
 namespace {
