@@ -7,32 +7,42 @@
 // colour. Repaints are coalesced: changing data or asking for a repaint marks
 // the chart dirty, and it is drawn at most once per display frame.
 //
+// Pixel positions ("chart pixels") are those of the plot widget, which fills
+// the chart. An axis maps its minimum and maximum onto the first and last
+// pixel of the plotting rectangle.
+//
 // Tools (markers, zoom selection) take over the chart's mouse and after-draw
 // events by replacing the handlers below and give them back by restoring the
-// saved ones.
+// saved ones. An empty handler does nothing. Handlers run guarded: an
+// exception that leaves one is reported (ReportUnhandledError) and the chart
+// goes on.
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QCustomPlot;
 class QCPAxis;
 class QCPPainter;
+class QTimer;
 class TChart;
 class TChartLinePlottable;
 
 // One line series: points (x, y, colour), shown or hidden.
+// Index access is checked: a bad index throws std::out_of_range.
 class TChartSeries {
 public:
     int Count() const { return int(FX.size()); }
-    double XValue(int i) const { return FX[size_t(i)]; }
-    double YValue(int i) const { return FY[size_t(i)]; }
-    QColor ValueColor(int i) const { return QColor::fromRgba(FColor[size_t(i)]); }
+    double XValue(int i) const { return FX.at(size_t(i)); }
+    double YValue(int i) const { return FY.at(size_t(i)); }
+    QColor ValueColor(int i) const { return QColor::fromRgba(FColor.at(size_t(i))); }
     void SetXValue(int i, double x);
     void SetYValue(int i, double y);
     void SetValueColor(int i, const QColor& c);
@@ -47,8 +57,9 @@ public:
     void Hide() { SetVisible(false); }
 
     // Indexes of the first and last point inside the bottom axis range, as
-    // drawn now; -1 for both when no point is drawn. x is expected to rise with
-    // the index (every series of this program does).
+    // drawn now (whether the series is shown or not); -1 for both when no
+    // point lies in the range. x is expected to rise with the index (every
+    // series of this program does).
     int FirstValueIndex() const;
     int LastValueIndex() const;
 
@@ -60,68 +71,99 @@ public:
     void Repaint();                     // marks the chart dirty
     TChart& Chart() const { return *FChart; }
 
+    // Runs after every draw of the chart in which this series was shown
+    // (after the drawing is complete, so it may change other charts).
+    std::function<void()> OnAfterDraw;
+
 private:
     friend class TChart;
     friend class TChartLinePlottable;
-    TChartSeries(TChart* chart, TChartLinePlottable* plottable);
+    explicit TChartSeries(TChart* chart) : FChart(chart) {}
     void Changed();
+    std::pair<int, int> DrawnRange() const;
 
     TChart* FChart;
-    TChartLinePlottable* FPlottable;
+    TChartLinePlottable* FPlottable = nullptr;   // owned by the plot
     std::vector<double> FX, FY;
     std::vector<QRgb> FColor;
     bool FUniformColor = true;   // every point has FColor[0]: draws in one pass
     bool FVisible = true;
+    quint64 FVersion = 0;        // counts changes of the points
 };
 
 // An axis with manual limits, an increment between labelled ticks and a value
 // format in the program's FormatFloat style ("# ##0.### [Gs]").
+// Ticks start at the minimum and follow every Increment; when they would
+// crowd their labels, only every n-th is labelled. Increment 0 lets the axis
+// choose a readable step.
 class TChartAxis {
 public:
-    double Minimum() const;
+    double Minimum() const;             // the range shown now (zoomed or not)
     double Maximum() const;
     double Increment() const { return FIncrement; }
     QString ValueFormat() const { return FValueFormat; }
-    void SetMinMax(double minimum, double maximum);   // the unzoomed range
+    int MinorTickCount() const { return FMinorTickCount; }
+    // Sets the range shown and the range that UndoZoom returns to. Reversed
+    // limits are swapped; equal ones are widened by 1 on each side, so the
+    // axis always has a range; limits that are not finite are ignored.
+    void SetMinMax(double minimum, double maximum);
     void SetIncrement(double increment);
     void SetValueFormat(const QString& format);
     void SetMinorTickCount(int count);
 
+    QString FormatLabel(double value) const; // a value as a tick label
     double CalcPosPoint(int pixel) const;   // value at a pixel (column or row)
     int CalcPosValue(double value) const;   // pixel of a value
     double CalcSizeValue(double range) const; // pixels spanned by a value range
 
+    // value -> pixel as an affine map a * value + b (for drawing many points).
+    double PixelScale() const;
+    double PixelOffset() const;
+
 private:
     friend class TChart;
-    TChartAxis(TChart* chart, QCPAxis* axis);
+    TChartAxis(TChart* chart, QCPAxis* axis, bool vertical);
     void ApplyTicker();
+    void ShowRange(double minimum, double maximum);
+    // First and last pixel of the axis in the plotting rectangle.
+    double FirstPixel() const;
+    double LastPixel() const;
+
     TChart* FChart;
     QCPAxis* FAxis;
+    bool FVertical;
+    double FHomeMin = 0, FHomeMax = 1;    // range set by SetMinMax
     double FIncrement = 0;
+    int FMinorTickCount = 3;
     QString FValueFormat;
 };
 
 struct TChartMouse {
-    Qt::MouseButton Button = Qt::NoButton;
+    Qt::MouseButton Button = Qt::NoButton;    // NoButton for moves
     int X = 0, Y = 0;                         // pixel position in the chart
 };
 
-// What a tool draws on after the chart has been drawn.
+// What a tool draws on after the chart has been drawn. The chart keeps one
+// canvas: its pen colour persists between draws, the inverting mode is reset
+// at each draw (the chart's own drawing restores the normal pen). Outside a
+// draw, drawing calls do nothing.
 class TChartCanvas {
 public:
-    explicit TChartCanvas(QCPPainter* painter) : FPainter(painter) {}
-    void SetPenColor(const QColor& c);
+    void SetPenColor(const QColor& c) { FPenColor = c; }
     QColor PenColor() const { return FPenColor; }
     // Pixels under the pen are inverted instead of painted (zoom band).
-    void SetPenInvert(bool on);
-    void MoveTo(int x, int y);
-    void LineTo(int x, int y);
+    void SetPenInvert(bool on) { FInvert = on; }
+    bool PenInvert() const { return FInvert; }
+    void MoveTo(int x, int y) { FPos = QPoint(x, y); }
+    void LineTo(int x, int y);          // both end pixels included
     // A cross of the given half sizes centred on (x, y), as a series' pointer draws it.
     void DrawCross(int x, int y, int halfWidth, int halfHeight, const QColor& c);
     void InvertRect(const QRect& r);
 
 private:
-    QCPPainter* FPainter;
+    friend class TChart;
+    void ApplyPen(const QColor& c, bool invert);
+    QCPPainter* FPainter = nullptr;
     QColor FPenColor = Qt::black;
     bool FInvert = false;
     QPoint FPos;
@@ -137,7 +179,8 @@ public:
     ~TChart() override;
 
     TChartSeries& AddSeries();
-    TChartSeries& Series(int i) { return *FSeries[size_t(i)]; }
+    TChartSeries& Series(int i) { return *FSeries.at(size_t(i)); }
+    const TChartSeries& Series(int i) const { return *FSeries.at(size_t(i)); }
     int SeriesCount() const { return int(FSeries.size()); }
 
     TChartAxis& BottomAxis() { return *FBottom; }
@@ -150,10 +193,14 @@ public:
     int ChartYCenter() const { return ChartRect().center().y(); }
     int ChartWidth() const { return ChartRect().width(); }
 
-    void SetBackgroundColor(const QColor& c);
+    void SetBackgroundColor(const QColor& c);   // of the plotting rectangle
+    TChartCanvas& Canvas() { return FCanvas; }
 
-    // Zoom: show the x and y ranges of a pixel rectangle; undo returns to the
-    // ranges set by SetMinMax. OnZoom runs after a zoom.
+    // Zoom: show the x and y ranges of the pixels of a rectangle (edges
+    // included: QRect(QPoint(x1, y1), QPoint(x2, y2)) spans x1..x2 and y1..y2);
+    // undo returns to the ranges set by SetMinMax. OnZoom runs after a zoom,
+    // OnUndoZoom after every undo. A rectangle with no width or height is
+    // ignored.
     void ZoomRect(const QRect& pixels);
     void UndoZoom();
     bool Zoomed() const { return FZoomed; }
@@ -161,31 +208,45 @@ public:
     void Repaint();                 // coalesced: drawn at most once per frame
     void RepaintNow();              // draws at once (tests, screenshots)
     int DrawCount() const { return FDrawCount; }  // number of draws so far
-    QPoint CursorPos() const;       // mouse position in chart pixels
+    QPoint CursorPos() const { return FCursorPos; } // latest mouse position in chart pixels
 
     TMouseHandler OnMouseDown, OnMouseMove, OnMouseUp;
     TAfterDrawHandler OnAfterDraw;
-    std::function<void()> OnClick;  // any click on the chart
+    std::function<void()> OnClick;  // a left click on the chart
     std::function<void()> OnZoom;
+    std::function<void()> OnUndoZoom;
 
     QCustomPlot* Plot() const { return FPlot; }
 
+    static constexpr int FrameMs = 16;   // one display frame
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     friend class TChartSeries;
     friend class TChartAxis;
     friend class TChartOverlay;
     void AfterDraw(QCPPainter* painter);
+    void PostDraw();
+    void FitMargins();
     void DrawDirty();
+    void Draw(int refresh);   // a QCustomPlot::RefreshPriority
+    void MouseEvent(const TMouseHandler& handler, const TChartMouse& mouse);
 
     QCustomPlot* FPlot;
     std::vector<std::unique_ptr<TChartSeries>> FSeries;
     std::unique_ptr<TChartAxis> FBottom, FRight;
-    class QTimer* FFrameTimer;
+    TChartCanvas FCanvas;
+    QTimer* FFrameTimer;
     bool FDirty = false;
     bool FZoomed = false;
+    bool FPressed = false;          // a button went down on the chart
     int FDrawCount = 0;
-    qint64 FLastDraw = 0;
+    QElapsedTimer FClock;
+    qint64 FLastDraw = -FrameMs;    // FClock time of the last draw, ms
+    bool FPostDrawPending = false;  // series after-draw hooks still to run
+    QPoint FCursorPos;
+    QString FDrawError;             // error of a handler during a draw, reported after it
 };

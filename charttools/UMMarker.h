@@ -1,0 +1,96 @@
+#pragma once
+// One interactive marker on a chart and its readout in a text control beside
+// the chart.
+//
+// Vertical marker (kind 0): a vertical line on one point of a followed series;
+// the readout shows that point's x and its y (less a baseline series, when
+// set). Horizontal marker (kind 1): a horizontal line at a pixel row; the
+// readout shows the right axis's value there. The left button drags the
+// marker, or steps it by one point (vertical) or one pixel (horizontal)
+// towards a click beside it. A vertical marker in LineMode 1 also draws its
+// stored positions as full-height lines (the processing window's cursors).
+//
+// The marker takes over the chart's mouse-down, mouse-move, mouse-up and
+// after-draw handlers. It owns neither the chart, the series nor the caption;
+// a chart or caption that is destroyed is simply no longer used.
+
+#include "Chart.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+// The stored point indexes of a marker, slot 1 first. A slot outside
+// 1..Slots throws std::out_of_range.
+class TMarkerPositions {
+public:
+    static constexpr int Slots = 1100;
+    uint16_t& operator[](int slot) { return FSlots.at(size_t(slot - 1)); }
+    uint16_t operator[](int slot) const { return FSlots.at(size_t(slot - 1)); }
+
+private:
+    std::array<uint16_t, Slots> FSlots{};
+};
+
+struct TMarker {
+    bool Active = false;
+    bool Dragging = false;             // left button went down on the marker
+    QPointer<TChart> Chart;
+    int32_t Index = 15;                // point index of the vertical marker
+    int32_t PointTotal = 0;            // points of the followed series at Init
+    long double PixelsPerPoint = 0;    // 0: measured at the next paint
+    int32_t CrossY = 50;               // pixel row of the vertical marker's centre
+    int32_t Level = 50;                // pixel row of the horizontal marker
+    uint8_t SeriesIndex = 0;           // followed series, 0-based
+    TChartSeries* Baseline = nullptr;  // subtracted in the readout
+    uint8_t LineMode = 0;              // 1: draw the stored positions
+    TMarkerPositions Positions;
+    uint8_t PositionCount = 0;         // stored positions drawn, from slot 1
+    uint8_t EditedSlot = 0;            // slot the moving marker stands for (owner's)
+    QPointer<QLabel> Caption;          // receives the readout; none: no readout
+    QString UnitText;                  // at most 4 characters
+    QChar AxisLetter;
+    int32_t CrossHalfHeight = 0;
+    int32_t CrossHalfWidth = 0;
+
+    TMarker() = default;
+    TMarker(const TMarker&) = delete;              // the chart's handlers refer to this one
+    TMarker& operator=(const TMarker&) = delete;
+
+    // seriesNumber counts from 1; mode 0 vertical, 1 horizontal.
+    void Init(TChart* chart, int32_t pointTotal, uint8_t mode, int seriesNumber,
+              int32_t crossHalfHeight, int32_t crossHalfWidth, QLabel* caption,
+              uint8_t lineMode, const QString& unitText, QChar axisLetter);
+    void Done();
+    void SelectKind(uint8_t mode);
+    void Refresh();
+    void HideLines();
+    void Centre();
+    void SetIndex(int32_t i);
+    // Index clamped into the drawn points. When no point is drawn: Index
+    // clamped into the series (-1 for an empty or missing series).
+    int32_t GetIndex() const;
+    void SetBaseline(TChartSeries* series) { Baseline = series; }
+    // y[i] of the followed series, less the baseline's y[i] when one is set.
+    double Readout(int i) const;
+
+private:
+    TChartSeries* Followed() const;
+    void VertAfterDraw(TChartCanvas& canvas);
+    void VertMouseDown(const TChartMouse& mouse);
+    void VertMouseMove(const TChartMouse& mouse);
+    void HorzAfterDraw(TChartCanvas& canvas);
+    void HorzMouseDown(const TChartMouse& mouse);
+    void HorzMouseMove(const TChartMouse& mouse);
+    void MouseUp(const TChartMouse& mouse);
+    // A chart handler that calls a member of this marker while it exists.
+    template <class Arg>
+    std::function<void(Arg)> Handler(void (TMarker::*member)(Arg));
+
+    std::shared_ptr<char> FAlive = std::make_shared<char>();
+};
+
+extern TMarker Marker1;   // the acquisition chart's marker
+extern TMarker Marker2;   // the processing window's source chart marker

@@ -1,0 +1,355 @@
+#include "Errors.h"
+#include "UMMarker.h"
+
+#include <QDir>
+#include <QtTest>
+#include <cmath>
+#include <qcustomplot.h>
+
+namespace {
+const QColor Purple(128, 0, 128), Red(255, 0, 0), Yellow(255, 255, 0);
+
+// A shown chart with one series of 101 points, x = i - 50 (times xScale),
+// y = i, and a marker with its caption.
+struct TRig {
+    TChart Chart;
+    QLabel Caption;
+    TMarker Marker;
+    TChartSeries& Series;
+
+    explicit TRig(double xScale = 1) : Series(Chart.AddSeries())
+    {
+        for (int i = 0; i <= 100; ++i)
+            Series.AddXY((i - 50) * xScale, i, Yellow);
+        Chart.BottomAxis().SetMinMax(-50 * xScale, 50 * xScale);
+        Chart.resize(800, 500);
+        Chart.show();
+        QCoreApplication::processEvents();
+        Chart.RepaintNow();
+    }
+    void Init(uint8_t mode = 0, uint8_t lineMode = 0, const QString& unit = "Gs")
+    {
+        Marker.Init(&Chart, Series.Count(), mode, 1, 137, 320, &Caption, lineMode, unit, 'B');
+        Chart.RepaintNow();
+    }
+    void Click(int x, int y)
+    {
+        QTest::mouseClick(Chart.Plot(), Qt::LeftButton, {}, QPoint(x, y));
+        Chart.RepaintNow();
+    }
+    int MarkerX() const { return Series.CalcXPos(Marker.GetIndex()); }
+    int Tolerance() const { return int(Chart.ChartWidth() * 0.01 * 0.5); }
+    QColor Pixel(int x, int y) { return Chart.grab().toImage().pixelColor(x, y); }
+};
+} // namespace
+
+class TestUMMarker : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void globalsStartValues();
+    void initMeasuresScaleAndWritesReadout();
+    void readoutGroupsThousandsAndSubtractsBaseline();
+    void clickBesideStepsOnePointClickOnDrags();
+    void repeatedClicksStopAtDrawnEnds();
+    void dragBeyondRangeIsClampedAtNextPaint();
+    void zoomKeepsNearestEndUnlessScaleIsReset();
+    void unitTextIsCutToFour();
+    void horizontalMarkerStepsDragsAndIsPulledBack();   // and switching kinds
+    void doneLeavesCaptionAndDataAsTheyWere();
+    void storedPositionsDrawnAsLines();
+    void markerWithoutSeriesOrDestroyedIsHarmless();
+    void screenshotOfPassesWithMarker();
+
+private:
+    QStringList FErrors;
+};
+
+void TestUMMarker::init()
+{
+    FErrors.clear();
+    SetErrorReporter([this](const QString& text) { FErrors << text; });
+}
+
+void TestUMMarker::globalsStartValues()
+{
+    for (const TMarker* m : {&Marker1, &Marker2}) {
+        QVERIFY(!m->Active);
+        QVERIFY(!m->Dragging);
+        QVERIFY(!m->Chart);
+        QCOMPARE(m->Index, 15);
+        QCOMPARE(m->PixelsPerPoint, 0.0L);
+        QCOMPARE(m->CrossY, 50);
+        QCOMPARE(m->Level, 50);
+        QCOMPARE(m->LineMode, 0);
+    }
+}
+
+void TestUMMarker::initMeasuresScaleAndWritesReadout()
+{
+    TRig rig;
+    rig.Init();
+    QVERIFY(rig.Marker.Active);
+    QCOMPARE(rig.Marker.PixelsPerPoint, (long double)(rig.Series.CalcXSizeValue(100) / 101));
+    QCOMPARE(rig.Marker.CrossY, rig.Chart.ChartYCenter());
+    QCOMPARE(rig.Marker.Index, 15);   // kept from before Init
+    QCOMPARE(rig.Caption.text(), QString(" B: -35.00 Gs \u2022 A: 15 a.u."));
+    const int x = rig.Series.CalcXPos(15);
+    QCOMPARE(rig.Pixel(x, rig.Marker.CrossY - 130), Purple);
+    QVERIFY(rig.Pixel(x, rig.Marker.CrossY - 140) != Purple);   // half height 137
+
+    rig.Marker.Centre();
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 50);
+    QCOMPARE(rig.Caption.text(), QString(" B: 0.00 Gs \u2022 A: 50 a.u."));
+}
+
+void TestUMMarker::readoutGroupsThousandsAndSubtractsBaseline()
+{
+    TRig rig(100);
+    TChartSeries& baseline = rig.Chart.AddSeries();
+    for (int i = 0; i <= 100; ++i)
+        baseline.AddXY((i - 50) * 100, 0.5, Qt::white);
+    rig.Init();
+    QCOMPARE(rig.Caption.text(), QString(" B: -3 500.00 Gs \u2022 A: 15 a.u."));
+    rig.Marker.SetBaseline(&baseline);
+    QCOMPARE(rig.Marker.Readout(15), 14.5);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Caption.text(), QString(" B: -3 500.00 Gs \u2022 A: 14 a.u."));   // 14.5 to even
+    rig.Marker.SetIndex(16);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Caption.text(), QString(" B: -3 400.00 Gs \u2022 A: 16 a.u."));   // 15.5 to even
+}
+
+void TestUMMarker::clickBesideStepsOnePointClickOnDrags()
+{
+    TRig rig;
+    rig.Init();
+    rig.Marker.Centre();
+    rig.Chart.RepaintNow();
+    const int y = rig.Chart.ChartYCenter();
+
+    // Within 0.5 % of the plotting width: the button takes the marker.
+    QTest::mousePress(rig.Chart.Plot(), Qt::LeftButton, {}, QPoint(rig.MarkerX() + rig.Tolerance(), y));
+    QVERIFY(rig.Marker.Dragging);
+    QTest::mouseRelease(rig.Chart.Plot(), Qt::LeftButton, {}, QPoint(rig.MarkerX() + rig.Tolerance(), y));
+    QVERIFY(!rig.Marker.Dragging);
+    QCOMPARE(rig.Marker.Index, 50);
+
+    // One pixel further: one point towards the click, however far it is.
+    rig.Click(rig.MarkerX() + rig.Tolerance() + 1, y);
+    QCOMPARE(rig.Marker.Index, 51);
+    QVERIFY(!rig.Marker.Dragging);
+    rig.Click(rig.Chart.ChartRect().left(), y);
+    QCOMPARE(rig.Marker.Index, 50);
+    QTest::mouseClick(rig.Chart.Plot(), Qt::RightButton, {}, QPoint(rig.Chart.ChartRect().left(), y));
+    QCOMPARE(rig.Marker.Index, 50);
+}
+
+void TestUMMarker::repeatedClicksStopAtDrawnEnds()
+{
+    TRig rig;
+    rig.Init();
+    rig.Chart.BottomAxis().SetMinMax(-20.5, 20.5);   // points 30 .. 70 drawn
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 30);   // drawn at the nearest end
+    const QRect plot = rig.Chart.ChartRect();
+    for (int i = 0; i < 45; ++i)
+        rig.Click(plot.right(), plot.center().y());
+    QCOMPARE(rig.Marker.Index, 70);
+    for (int i = 0; i < 45; ++i)
+        rig.Click(plot.left(), plot.center().y());
+    QCOMPARE(rig.Marker.Index, 30);
+}
+
+void TestUMMarker::dragBeyondRangeIsClampedAtNextPaint()
+{
+    TRig rig;
+    rig.Chart.BottomAxis().SetMinMax(-20.5, 20.5);   // points 30 .. 70 drawn
+    rig.Init();
+    rig.Marker.Centre();
+    rig.Chart.RepaintNow();
+    const int y = rig.Chart.ChartYCenter();
+    QWidget* plot = rig.Chart.Plot();
+    QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(rig.MarkerX(), y));
+    QVERIFY(rig.Marker.Dragging);
+    QTest::mouseMove(plot, QPoint(rig.Series.CalcXPos(40), y));
+    QCOMPARE(rig.Marker.Index, 40);
+
+    QTest::mouseMove(plot, QPoint(plot->width() - 1, y));   // over the axis labels, past point 70
+    QVERIFY(rig.Marker.Index > 70);
+    QCOMPARE(rig.Marker.GetIndex(), 70);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 70);
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(plot->width() - 1, y));
+    QVERIFY(!rig.Marker.Dragging);
+
+    QTest::mouseMove(plot, QPoint(rig.Series.CalcXPos(40), y));   // not dragging: no effect
+    QCOMPARE(rig.Marker.Index, 70);
+}
+
+void TestUMMarker::zoomKeepsNearestEndUnlessScaleIsReset()
+{
+    TRig rig;
+    rig.Init();
+    const QRect plot = rig.Chart.ChartRect();
+    const TChartAxis& bottom = rig.Chart.BottomAxis();
+    rig.Chart.ZoomRect(QRect(QPoint(bottom.CalcPosValue(-10.2), plot.top()),
+                             QPoint(bottom.CalcPosValue(10.2), plot.bottom())));   // points 40 .. 60
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 40);
+    const long double measured = rig.Marker.PixelsPerPoint;
+
+    rig.Marker.SetIndex(15);
+    rig.Marker.PixelsPerPoint = 0;
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 50);   // re-centred in the drawn range
+    QVERIFY(rig.Marker.PixelsPerPoint > 4 * measured);   // measured on the zoomed axis
+
+    rig.Chart.UndoZoom();
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 50);
+}
+
+void TestUMMarker::unitTextIsCutToFour()
+{
+    TRig rig;
+    rig.Init(0, 0, "kHzXY");
+    QCOMPARE(rig.Marker.UnitText, QString("kHzX"));
+    QCOMPARE(rig.Caption.text(), QString(" B: -35.00 kHzX \u2022 A: 15 a.u."));
+}
+
+void TestUMMarker::horizontalMarkerStepsDragsAndIsPulledBack()
+{
+    TRig rig;
+    const TChartAxis& right = rig.Chart.RightAxis();
+    const QRect plot = rig.Chart.ChartRect();
+    rig.Marker.Level = right.CalcPosValue(100);
+    rig.Init(1);
+    QCOMPARE(rig.Caption.text(), QString(" A: 100 a.u."));
+    QCOMPARE(rig.Pixel(rig.Chart.ChartXCenter() + 319, rig.Marker.Level), Purple);
+
+    rig.Click(plot.center().x(), plot.bottom());   // far below: one pixel down
+    QCOMPARE(rig.Marker.Level, right.CalcPosValue(100) + 1);
+
+    QWidget* widget = rig.Chart.Plot();
+    QTest::mousePress(widget, Qt::LeftButton, {}, QPoint(100, rig.Marker.Level + rig.Tolerance()));
+    QVERIFY(rig.Marker.Dragging);
+    QTest::mouseMove(widget, QPoint(100, plot.top() - 10));   // above the axis maximum
+    QCOMPARE(rig.Marker.Level, plot.top() - 10);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Level, plot.top());
+    QCOMPARE(rig.Caption.text(), QString(" A: 500 a.u."));
+    QTest::mouseMove(widget, QPoint(100, plot.bottom() + 10));
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Level, plot.bottom());
+    QCOMPARE(rig.Caption.text(), QString(" A: -500 a.u."));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(100, plot.bottom() + 10));
+    QVERIFY(!rig.Marker.Dragging);
+
+    // Switching kinds keeps both the index and the level.
+    rig.Marker.SelectKind(0);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 15);
+    QCOMPARE(rig.Caption.text(), QString(" B: -35.00 Gs \u2022 A: 15 a.u."));
+    rig.Marker.SelectKind(1);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Level, plot.bottom());
+}
+
+void TestUMMarker::doneLeavesCaptionAndDataAsTheyWere()
+{
+    TRig rig;
+    rig.Init();
+    const QString text = rig.Caption.text();
+    rig.Marker.Done();
+    QVERIFY(!rig.Marker.Active);
+    QVERIFY(!rig.Chart.OnMouseDown && !rig.Chart.OnMouseMove && !rig.Chart.OnMouseUp);
+    QVERIFY(rig.Chart.OnAfterDraw);   // stays, inactive
+    rig.Click(rig.Chart.ChartRect().right(), rig.Chart.ChartYCenter());
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Caption.text(), text);
+    QCOMPARE(rig.Marker.Index, 15);
+    QVERIFY(rig.Pixel(rig.Series.CalcXPos(15), rig.Marker.CrossY - 100) != Purple);
+
+    rig.Marker.Init(&rig.Chart, 101, 0, 1, 137, 320, &rig.Caption, 0, "Gs", 'B');   // the data survived
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 15);
+    QCOMPARE(rig.Caption.text(), text);
+}
+
+void TestUMMarker::storedPositionsDrawnAsLines()
+{
+    TRig rig;
+    rig.Init(0, 1);
+    rig.Marker.Positions[1] = 20;
+    rig.Marker.Positions[2] = 80;
+    rig.Marker.Positions[3] = 101;   // beyond the series: no line, no error
+    rig.Marker.PositionCount = 3;
+    rig.Chart.RepaintNow();
+    const QRect plot = rig.Chart.ChartRect();
+    QCOMPARE(rig.Pixel(rig.Series.CalcXPos(20), plot.top() + 3), Red);
+    QCOMPARE(rig.Pixel(rig.Series.CalcXPos(80), plot.bottom() - 3), Red);
+    QVERIFY(FErrors.isEmpty());
+    QCOMPARE(rig.Chart.Canvas().PenColor(), QColor(128, 0, 0));   // set back after the lines
+
+    rig.Marker.HideLines();
+    rig.Chart.RepaintNow();
+    QVERIFY(rig.Pixel(rig.Series.CalcXPos(20), plot.top() + 3) != Red);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, rig.Marker.Positions[0]);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, rig.Marker.Positions[1101]);
+}
+
+void TestUMMarker::markerWithoutSeriesOrDestroyedIsHarmless()
+{
+    TRig rig;
+    rig.Caption.setText("before");
+    rig.Marker.Init(&rig.Chart, 101, 0, 3, 137, 320, &rig.Caption, 0, "Gs", 'B');   // no series 3
+    rig.Chart.RepaintNow();
+    rig.Marker.Centre();
+    rig.Click(100, 100);
+    QCOMPARE(rig.Caption.text(), QString("before"));
+    QCOMPARE(rig.Marker.GetIndex(), 15);
+
+    {
+        TMarker shortLived;
+        shortLived.Init(&rig.Chart, 101, 0, 1, 137, 320, &rig.Caption, 0, "Gs", 'B');
+    }
+    rig.Chart.RepaintNow();
+    rig.Click(100, 100);
+    QCOMPARE(rig.Caption.text(), QString("before"));
+    QVERIFY(FErrors.isEmpty());
+}
+
+void TestUMMarker::screenshotOfPassesWithMarker()
+{
+    // Five passes in their colours by age, the white average and the marker.
+    const QColor passColours[5] = {Yellow, QColor(255, 0, 255), QColor(0, 0, 128), QColor(128, 128, 0), Red};
+    TChart chart;
+    QLabel caption(&chart);
+    caption.setGeometry(20, 16, 320, 18);
+    caption.setStyleSheet("color: white");
+    const int n = 1024;
+    for (int pass = 0; pass <= 5; ++pass) {
+        TChartSeries& s = chart.AddSeries();
+        for (int i = 0; i < n; ++i) {
+            const double x = -50 + 100.0 * i / (n - 1), d = (x - 4) / 3, shift = pass < 5 ? (pass - 2) * 50 : -10;
+            s.AddXY(x, -300 * d / std::pow(1 + d * d, 2) + shift + 6 * std::sin(i * (pass + 1)),
+                    pass < 5 ? passColours[pass] : QColor(Qt::white));
+        }
+    }
+    chart.resize(800, 500);
+    chart.show();
+    TMarker marker;
+    marker.Init(&chart, n, 0, 1, 137, 320, &caption, 0, "Gs", 'B');
+    chart.RepaintNow();
+    marker.SetIndex(420);
+    chart.RepaintNow();
+    QVERIFY(caption.text().startsWith(" B: -8.94 Gs \u2022 A: "));
+    const QImage image = chart.grab().toImage();
+    QCOMPARE(image.pixelColor(chart.Series(0).CalcXPos(420), marker.CrossY + 120), Purple);
+    QVERIFY(image.save(QDir::current().filePath("marker_passes.png")));
+}
+
+QTEST_MAIN(TestUMMarker)
+#include "test_UMMarker.moc"
