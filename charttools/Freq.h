@@ -1,7 +1,7 @@
 #pragma once
 // Per-mode constants of the spectrometer and the conversions from arrow
 // positions to the resonance field B0, the frequency and their steps.
-// Mode index m: 0 NMR 1H, 1 NMR 19F, 2 NMR 1H&19F, 3 ESR.
+// Mode index m: 0 NMR 1H, 1 NMR 19F, 2 NMR 1H&19F, 3 ESR; another m throws EMerilError.
 
 #include <array>
 #include <cstdint>
@@ -14,6 +14,9 @@ constexpr std::array<long double, ModeCount> FreqK = {0.1L, 0.1L, 0.1L, 0.000637
 constexpr std::array<long double, ModeCount> FreqF0 = {14000.0L, 13171.0L, 14000.0L, 50000.0L};
 // Frequency per field, kHz per Gs.
 constexpr std::array<long double, ModeCount> FreqGamma = {4.2577469L, 4.005560551113L, 4.2577469L, 2802.0L};
+
+// k[m] as the program holds it: FreqK rounded to the 6-byte real.
+long double FieldPerPosition(int m);
 
 // B0 zero calibration per mode, filled from the instrument's X reply.
 extern std::array<int32_t, ModeCount> ZeroOffset;

@@ -1,0 +1,32 @@
+#pragma once
+// A status bar of labelled text panels in a row, as both windows show it.
+// Every panel has a fixed width except the last, which takes the rest of the
+// row; panels are sunken frames in an 8 pt font. A panel's accessible name and
+// tool tip are its text.
+
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+class QHBoxLayout;
+class QLabel;
+
+class TStatusBar : public QWidget {
+public:
+    explicit TStatusBar(QWidget* parent = nullptr);
+
+    void AddPanel(const QString& text, int width);
+    int PanelCount() const { return int(FPanels.size()); }
+    // An index outside 0..PanelCount()-1 throws EMerilError.
+    QString PanelText(int i) const;
+    void SetPanelText(int i, const QString& text);
+
+private:
+    struct TPanel {
+        QLabel* Label;   // owned by this widget
+        int Width;
+    };
+    QLabel* Panel(int i) const;
+    QHBoxLayout* FLayout;
+    std::vector<TPanel> FPanels;
+};
