@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -58,20 +59,35 @@ bool FitsCp1252(const QString& text)
     return std::all_of(codes.cbegin(), codes.cend(), Fits);
 }
 
+namespace {
+
+// Bytes with a non-ASCII character that form valid UTF-8: read as UTF-8.
+std::optional<QString> AsUtf8(QByteArrayView bytes)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char b) { return static_cast<unsigned char>(b) < 0x80; });
+    if (ascii)
+        return std::nullopt;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return decoded;
+}
+
+} // namespace
+
 QByteArray ToCp1252OrUtf8(const QString& text)
 {
-    return FitsCp1252(text) ? ToCp1252(text) : text.toUtf8();
+    if (FitsCp1252(text)) {
+        QByteArray bytes = ToCp1252(text);
+        if (!AsUtf8(bytes))  // else it would be read back as UTF-8
+            return bytes;
+    }
+    return text.toUtf8();
 }
 
 QString FromCp1252OrUtf8(QByteArrayView bytes)
 {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char b) { return static_cast<unsigned char>(b) < 0x80; });
-    if (!ascii) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = utf8.decode(bytes);
-        if (!utf8.hasError())
-            return decoded;
-    }
-    return FromCp1252(bytes);
+    return AsUtf8(bytes).value_or(FromCp1252(bytes));
 }

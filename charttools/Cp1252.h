@@ -18,9 +18,11 @@ QByteArray ToCp1252(const QString& text);
 // True when every character of text has a byte in 1252.
 bool FitsCp1252(const QString& text);
 
-// For texts whose loss would lose a setting (directory and file names): 1252
-// when the text fits, UTF-8 otherwise. Reading takes UTF-8 when the bytes are
-// valid UTF-8 with at least one non-ASCII character, 1252 otherwise; a text
-// written on Windows in 1252 is practically never valid UTF-8 beyond ASCII.
+// For texts whose loss would lose a setting (directory and file names). Reading
+// takes UTF-8 when the bytes are valid UTF-8 with at least one non-ASCII
+// character, 1252 otherwise; a text written on Windows in 1252 is practically
+// never valid UTF-8 beyond ASCII. Writing gives 1252 when the text fits and
+// its bytes would be read back as 1252, UTF-8 otherwise, so every text
+// survives a round trip.
 QByteArray ToCp1252OrUtf8(const QString& text);
 QString FromCp1252OrUtf8(QByteArrayView bytes);

@@ -54,6 +54,10 @@ private slots:
         QCOMPARE(FromCp1252OrUtf8("COM1"), QStringLiteral("COM1"));
         // A UTF-8 sequence cut short is not UTF-8.
         QCOMPARE(FromCp1252OrUtf8("a\xC3"), QStringLiteral("a\u00C3"));
+        // A text whose 1252 bytes look like UTF-8 is written as UTF-8.
+        const QString lookalike = QStringLiteral("\u00C3\u00A9");
+        QCOMPARE(ToCp1252OrUtf8(lookalike), lookalike.toUtf8());
+        QCOMPARE(FromCp1252OrUtf8(ToCp1252OrUtf8(lookalike)), lookalike);
     }
 };
 
