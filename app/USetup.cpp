@@ -86,7 +86,7 @@ bool SaveSetupFile(const QString& path, const SetupRecord& r)
 
 bool IsStandardSetup(const QString& path)
 {
-    return QFileInfo(path).fileName().toLower() == QString::fromLatin1(StandardSetupName).toLower();
+    return QFileInfo(path).fileName().compare(QLatin1String(StandardSetupName), Qt::CaseInsensitive) == 0;
 }
 
 void ParseSettings(QByteArrayView content, const QString& programDir, TSettings& s)
@@ -101,9 +101,8 @@ void ParseSettings(QByteArrayView content, const QString& programDir, TSettings&
         if (line.endsWith('\r'))
             line.chop(1);
     }
-    const auto text = [](QByteArrayView line) { return FromCp1252OrUtf8(line); };
-    const auto orDefault = [&](QByteArrayView line, const QString& fallback) {
-        return line.isEmpty() ? fallback : text(line);
+    const auto orDefault = [](QByteArrayView line, const QString& fallback) {
+        return line.isEmpty() ? fallback : FromCp1252OrUtf8(line);
     };
     s.SetupDir = orDefault(lines[0], programDir);
     s.AcqDir = orDefault(lines[1], programDir);
@@ -111,7 +110,7 @@ void ParseSettings(QByteArrayView content, const QString& programDir, TSettings&
     s.PortName = orDefault(lines[3], QStringLiteral("COM1"));
     for (std::size_t e = 0; e < s.Sounds.size(); ++e) {
         TSoundEvent& sound = s.Sounds[e];
-        sound.FileName = text(lines[4 + 2 * e]);
+        sound.FileName = FromCp1252OrUtf8(lines[4 + 2 * e]);
         const QByteArrayView flags = lines[5 + 2 * e];
         uint8_t* const targets[] = {&sound.Off, &sound.Single, &sound.SingleEnabled};
         for (int f = 0; f < 3 && 2 * f < flags.size(); ++f)

@@ -79,13 +79,6 @@ private slots:
         });
         QCOMPARE(FComment.text(), QString(300, 'x'));
     }
-
-    void ControlsCarryTheirCaptions()
-    {
-        QCOMPARE(FDialog.DlgBoxOK->accessibleName(), QStringLiteral("OK"));
-        QCOMPARE(FDialog.DlgBoxCancel->accessibleName(), QStringLiteral("Cancel"));
-        QCOMPARE(FDialog.DlgBoxEdit->accessibleName(), QStringLiteral("Enter comment:"));
-    }
 };
 
 QTEST_MAIN(TestDlgBox1)

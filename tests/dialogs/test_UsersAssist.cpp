@@ -32,19 +32,6 @@ private slots:
         QVERIFY(shownWhileOn);
         QVERIFY(FOperator.Unexpected.isEmpty());
     }
-
-    void TextsOfTheBox()
-    {
-        const TMUsersAssist about(FDeviceConnected);
-        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
-        QCOMPARE(about.Label1->text(), QStringLiteral("Meril"));
-        QCOMPARE(about.Label2->text(), QStringLiteral("program for CW NMR and ESR spectrometer"));
-        QCOMPARE(about.Label3->text(), QStringLiteral("control, data acquisition and processing"));
-        QVERIFY(about.Label4->text().contains(QStringLiteral("version 1.")));
-        QCOMPARE(about.DevicePrgVerLab->text(), QStringLiteral("device internal control program v."));
-        QCOMPARE(about.Label1->palette().color(QPalette::WindowText), QColor(Qt::red));
-        QVERIFY(about.Label1->font().bold() && about.Label1->font().italic());
-    }
 };
 
 QTEST_MAIN(TestUsersAssist)

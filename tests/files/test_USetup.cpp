@@ -1,7 +1,6 @@
 #include "FileSizeLimit.h"
 #include "USetup.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,21 +97,6 @@ private slots:
         QCOMPARE(r.DFrq, 2);
         QCOMPARE(r.Mode, 2);
         // Padding comes back as it was read.
-        QCOMPARE(SetupRecordToBytes(r), bytes);
-    }
-
-    void BuiltInDefaults()
-    {
-        const SetupRecord r;
-        QCOMPARE(r.Acc, 1);
-        QCOMPARE(r.FieldSwRng, (std::array<int32_t, 4>{1, 1, 1, 1}));
-        QCOMPARE(r.FreqSwRng, 1);
-        QCOMPARE(r.SweepT, 1);
-        QCOMPARE(r.ModAmp, 0);
-        QCOMPARE(r.Mode, 0);
-        QByteArray bytes(104, '\0');
-        for (const int offset : {24, 32, 36, 40, 44, 48, 56})
-            bytes[offset] = 1;
         QCOMPARE(SetupRecordToBytes(r), bytes);
     }
 
@@ -301,11 +285,6 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, path);
         QCOMPARE(AutoSavePath(acqDir, name), path);
-    }
-
-    void ProgramDirIsTheExecutablesFolder()
-    {
-        QCOMPARE(ProgramDir(), QCoreApplication::applicationDirPath() + "/");
     }
 };
 
