@@ -1,0 +1,158 @@
+#include "USetup.h"
+
+#include "Cp1252.h"
+#include "Operator.h"
+#include "WholeFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+namespace {
+
+// Calls f on every field of the record in file order (arrays element by
+// element); reading and writing share this one list.
+template <class Record, class F>
+void ForEachField(Record& r, F&& f)
+{
+    const auto all = [&](auto& a) {
+        for (auto& v : a)
+            f(v);
+    };
+    f(r.Level);
+    f(r.Gain);
+    all(r.Phase);
+    f(r.Acc);
+    f(r.FieldSweep);
+    all(r.Padding1);
+    all(r.FieldSwRng);
+    f(r.FreqSwRng);
+    f(r.ModAmp);
+    f(r.SweepT);
+    all(r.TuningB0);
+    f(r.DB0);
+    all(r.Frequency);
+    f(r.DFrq);
+    f(r.Mode);
+    all(r.Padding2);
+}
+
+} // namespace
+
+QByteArray SetupRecordToBytes(const SetupRecord& r)
+{
+    QByteArray bytes(SetupRecord::Size, '\0');
+    std::size_t at = 0;
+    ForEachField(r, [&](const auto& v) {
+        qToLittleEndian(v, bytes.data() + at);
+        at += sizeof v;
+    });
+    return bytes;
+}
+
+bool SetupRecordFromBytes(QByteArrayView bytes, SetupRecord& r)
+{
+    if (bytes.size() < SetupRecord::Size)
+        return false;
+    std::size_t at = 0;
+    ForEachField(r, [&](auto& v) {
+        v = qFromLittleEndian<std::remove_reference_t<decltype(v)>>(bytes.data() + at);
+        at += sizeof v;
+    });
+    return true;
+}
+
+TSetupLoadResult LoadSetupFile(const QString& path, SetupRecord& r)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return TSetupLoadResult::NotOpened;
+    return SetupRecordFromBytes(file.read(SetupRecord::Size), r) ? TSetupLoadResult::Loaded
+                                                                 : TSetupLoadResult::TooShort;
+}
+
+QString SetupTooShortText(const QString& path)
+{
+    return QStringLiteral("\"%1\" is not a setup file: it is shorter than %2 bytes.")
+        .arg(QFileInfo(path).fileName())
+        .arg(SetupRecord::Size);
+}
+
+bool SaveSetupFile(const QString& path, const SetupRecord& r)
+{
+    return WriteWholeFile(path, SetupRecordToBytes(r));
+}
+
+bool IsStandardSetup(const QString& path)
+{
+    return QFileInfo(path).fileName().compare(QLatin1String(StandardSetupName), Qt::CaseInsensitive) == 0;
+}
+
+void ParseSettings(QByteArrayView content, const QString& programDir, TSettings& s)
+{
+    std::array<QByteArrayView, 10> lines{};
+    for (QByteArrayView& line : lines) {
+        if (content.isEmpty())
+            break;
+        const qsizetype end = content.indexOf('\n');
+        line = end < 0 ? content : content.first(end);
+        content = end < 0 ? QByteArrayView() : content.sliced(end + 1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    const auto orDefault = [](QByteArrayView line, const QString& fallback) {
+        return line.isEmpty() ? fallback : FromCp1252OrUtf8(line);
+    };
+    s.SetupDir = orDefault(lines[0], programDir);
+    s.AcqDir = orDefault(lines[1], programDir);
+    s.DataOutDir = orDefault(lines[2], programDir);
+    s.PortName = orDefault(lines[3], QStringLiteral("COM1"));
+    for (std::size_t e = 0; e < s.Sounds.size(); ++e) {
+        TSoundEvent& sound = s.Sounds[e];
+        sound.FileName = FromCp1252OrUtf8(lines[4 + 2 * e]);
+        const QByteArrayView flags = lines[5 + 2 * e];
+        uint8_t* const targets[] = {&sound.Off, &sound.Single, &sound.SingleEnabled};
+        for (int f = 0; f < 3 && 2 * f < flags.size(); ++f)
+            *targets[f] = static_cast<uint8_t>(flags[2 * f] - '0');
+    }
+}
+
+bool ReadSettings(const QString& iniPath, const QString& programDir, TSettings& s)
+{
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    ParseSettings(file.readAll(), programDir, s);
+    return true;
+}
+
+QByteArray SettingsToBytes(const TSettings& s)
+{
+    QByteArray bytes;
+    const auto line = [&](const QByteArray& text) { bytes += text + "\r\n"; };
+    for (const QString* dir : {&s.SetupDir, &s.AcqDir, &s.DataOutDir})
+        line(ToCp1252OrUtf8(*dir));
+    line(ToCp1252OrUtf8(s.PortName));
+    for (const TSoundEvent& sound : s.Sounds) {
+        line(ToCp1252OrUtf8(sound.FileName));
+        line(QByteArray::number(sound.Off) + ',' + QByteArray::number(sound.Single) + ',' +
+             QByteArray::number(sound.SingleEnabled));
+    }
+    return bytes;
+}
+
+bool WriteSettings(const QString& iniPath, const TSettings& s)
+{
+    return WriteWholeFile(iniPath, SettingsToBytes(s));
+}
+
+QString ProgramDir()
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
+
+QString AutoSavePath(const QString& acqDir, const QString& name)
+{
+    return WithDefaultExt(acqDir + QLatin1Char('/') + name, QStringLiteral("dcw"));
+}

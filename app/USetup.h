@@ -1,0 +1,90 @@
+#pragma once
+// Setup files (.cfg: one 104-byte SetupRecord), the program settings file
+// MERIL.INI (ten positional lines) and the rule that names an automatically
+// stored spectrum. No widgets: the main window applies what is read here.
+
+#include "SoundEvent.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+// The experiment parameters as control positions, stored in a setup file byte
+// for byte as laid out here (little-endian, signed). Per-mode arrays are
+// indexed by the mode index 0..3. The padding bytes are kept as read.
+struct SetupRecord {
+    static constexpr int Size = 104;
+
+    int32_t Level = 0;                           // offset 0
+    int32_t Gain = 0;                            // 4
+    std::array<int32_t, 4> Phase{};              // 8
+    int32_t Acc = 1;                             // 24
+    uint8_t FieldSweep = 0;                      // 28: 1 field sweep, 0 frequency sweep
+    std::array<uint8_t, 3> Padding1{};           // 29
+    std::array<int32_t, 4> FieldSwRng{1, 1, 1, 1};  // 32
+    int32_t FreqSwRng = 1;                       // 48
+    int32_t ModAmp = 0;                          // 52
+    int32_t SweepT = 1;                          // 56
+    std::array<int32_t, 4> TuningB0{};           // 60
+    int32_t DB0 = 0;                             // 76
+    std::array<int32_t, 4> Frequency{};          // 80
+    int32_t DFrq = 0;                            // 96
+    uint8_t Mode = 0;                            // 100
+    std::array<uint8_t, 3> Padding2{};           // 101
+
+    bool operator==(const SetupRecord&) const = default;
+};
+
+QByteArray SetupRecordToBytes(const SetupRecord& r);
+// Takes the first record of bytes; false (and r unchanged) when fewer than 104 bytes.
+bool SetupRecordFromBytes(QByteArrayView bytes, SetupRecord& r);
+
+inline constexpr char StandardSetupName[] = "STANDARD.CFG";
+
+enum class TSetupLoadResult {
+    Loaded,     // r holds the file's first record
+    NotOpened,  // missing or unreadable: ignored silently, r unchanged
+    TooShort    // fewer than 104 bytes: not a setup, r unchanged
+};
+
+TSetupLoadResult LoadSetupFile(const QString& path, SetupRecord& r);
+// The operator's message for a file that LoadSetupFile found too short.
+QString SetupTooShortText(const QString& path);
+// Writes the record; an existing file is replaced only once the new one is complete.
+bool SaveSetupFile(const QString& path, const SetupRecord& r);
+// The file name part of path is STANDARD.CFG, in any case.
+bool IsStandardSetup(const QString& path);
+
+// Program-wide settings, read from MERIL.INI at start and written at close.
+struct TSettings {
+    QString SetupDir;
+    QString AcqDir;
+    QString DataOutDir;
+    QString PortName = QStringLiteral("COM1");
+    TSoundEvents Sounds = DefaultSoundEvents();
+    bool operator==(const TSettings&) const = default;
+};
+
+inline constexpr char SettingsFileName[] = "MERIL.INI";
+
+// Reads the ten lines of a settings file into s. Lines 1-3 (directories) fall
+// back to programDir and line 4 (port) to "COM1" when empty; a missing line
+// counts as empty. A flags line sets only the flags it holds (characters 1, 3
+// and 5, each minus '0'); the others keep their value in s.
+void ParseSettings(QByteArrayView content, const QString& programDir, TSettings& s);
+// False, with s unchanged, when the file cannot be read.
+bool ReadSettings(const QString& iniPath, const QString& programDir, TSettings& s);
+// The ten lines, each ended by CR LF; texts in 1252 (UTF-8 for a text 1252 cannot hold).
+QByteArray SettingsToBytes(const TSettings& s);
+// False when the file cannot be written; an existing file then stays as it was.
+bool WriteSettings(const QString& iniPath, const TSettings& s);
+
+// Directory of the executable, with a trailing "/".
+QString ProgramDir();
+
+// Path of a spectrum stored automatically under the name typed before the
+// run: acquisition directory + "/" + name, with ".dcw" added when the name has
+// no extension. An empty acqDir gives a path from the root.
+QString AutoSavePath(const QString& acqDir, const QString& name);

@@ -1,0 +1,83 @@
+#pragma once
+// The spectrum data file (.dcw): a version byte, the header of experiment
+// settings as the operator saw them, then the accumulated sums of one sweep as
+// 32-bit little-endian integers. Version 11 is written; versions 10 (header
+// without the mode text) and 11 are read. Texts are Windows-1252 short
+// strings (a length byte, then the characters), cut to their maximum when
+// written.
+
+#include "Errors.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QPointF>
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Texts of the header in the program's Unicode; the numbers as stored.
+struct TDataHeader {
+    QString Comment;    // at most 255 characters
+    QString Frequency;  // at most 20, as shown: "14 000.0 kHz"
+    QString B0;         // at most 20: "3 288.2 Gs"
+    uint8_t SweepTp = 0;  // 0 frequency sweep, 1 field sweep
+    float SweepR = 0;     // full sweep width: Gs for a field sweep, kHz for a frequency sweep
+    QString ModAmp;     // at most 20: "0.025 Gs"
+    QString SweepTime;  // at most 20: "0.5 min"
+    QString Gain;       // at most 20: "60"
+    QString Phase;      // at most 20: "180°"
+    QString Acc;        // at most 3: number of accumulations as decimal digits
+    QString Resonance;  // at most 20: caption of the mode button, "NMR 1H &&19F" with both ampersands
+    bool operator==(const TDataHeader&) const = default;
+};
+
+inline constexpr uint8_t DataFileVersion = 11;
+inline constexpr int HeaderSizeV10 = 400;
+inline constexpr int HeaderSizeV11 = 424;
+// Files of more points are refused rather than read into memory.
+inline constexpr qsizetype MaxSpectrumPoints = qsizetype(1) << 24;
+
+// A spectrum as read: header, the numbers later operations need, and the
+// points centred on x = 0 with y the mean per pass clipped to +-500.
+struct TSpectrum {
+    int Version = DataFileVersion;
+    TDataHeader Header;
+    int Acc = 1;
+    long double ModAmp = 0;     // Gs, parsed from Header.ModAmp, rounded to Real48
+    long double Frequency = 0;  // kHz, parsed from Header.Frequency, rounded to Real48
+    long double B0 = 0;         // Gs, parsed from Header.B0, rounded to Real48
+    double XStep = 0;           // SweepR / (N - 1)
+    std::vector<QPointF> Points;
+};
+
+// The folder of the file to write does not exist; nothing was written.
+class EPathNotFound : public EFileError {
+public:
+    EPathNotFound() : EFileError(QStringLiteral("Path not found !")) {}
+};
+
+// The first byte is not a known version; nothing was read.
+class EFileFormatError : public EFileError {
+public:
+    EFileFormatError() : EFileError(QStringLiteral("file format error")) {}
+};
+
+// The bytes of a version 11 file. Reserved and padding bytes and the unused
+// tails of the texts are zero.
+QByteArray SpectrumFileBytes(const TDataHeader& header, std::span<const int32_t> sums);
+
+// Writes a version 11 file, replacing an existing one only once the new one is
+// complete. Throws EPathNotFound when the folder does not exist, EFileError
+// when the file cannot be written (an existing file then stays as it was).
+void WriteSpectrumFile(const QString& path, const TDataHeader& header, std::span<const int32_t> sums);
+
+// Decodes the bytes of a spectrum file. Throws EFileFormatError for an unknown
+// version; EFileError for a file that ends inside its header, an Acc that is
+// not a whole number from 1, a sweep range that is not a positive number,
+// fewer than two points or more than MaxSpectrumPoints; EConvertError (or the
+// Real48 range error) when ModAmp, Frequency or B0 hold no usable number.
+TSpectrum ParseSpectrum(QByteArrayView bytes);
+
+// Reads and decodes a spectrum file; EFileError when it cannot be read.
+TSpectrum ReadSpectrumFile(const QString& path);

@@ -1,0 +1,59 @@
+// Writes starting inputs for the fuzzers with the program's own writers:
+// <dir>/DataFile, <dir>/Setup, <dir>/Settings.
+#include "DataFile.h"
+#include "USetup.h"
+
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+namespace {
+
+bool Save(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds <corpus folder>\n");
+        return 2;
+    }
+    const QDir root(QString::fromLocal8Bit(argv[1]));
+    for (const char* sub : {"DataFile", "Setup", "Settings"})
+        root.mkpath(QString::fromLatin1(sub));
+
+    TDataHeader h;
+    h.Comment = QStringLiteral("seed \u00B0 \u2022");
+    h.Frequency = QStringLiteral("14 000.0 kHz");
+    h.B0 = QStringLiteral("3 288.2 Gs");
+    h.SweepTp = 1;
+    h.SweepR = 10;
+    h.ModAmp = QStringLiteral("0.025 Gs");
+    h.SweepTime = QStringLiteral("0.5 min");
+    h.Gain = QStringLiteral("60");
+    h.Phase = QStringLiteral("180\u00B0");
+    h.Acc = QStringLiteral("3");
+    h.Resonance = QStringLiteral("NMR 1H &&19F");
+    QByteArray v11 = SpectrumFileBytes(h, std::vector<int32_t>{-1500, 0, 3, 1500, 7, 2000000});
+    QByteArray v10 = v11;
+    v10[0] = 10;
+    v10.remove(1 + HeaderSizeV10, HeaderSizeV11 - HeaderSizeV10);
+
+    SetupRecord r;
+    r.Mode = 3;
+    r.TuningB0 = {1, -2, 3, 70000};
+    TSettings s;
+    s.SetupDir = QStringLiteral("/home/op/cfg");
+    s.PortName = QStringLiteral("COM2");
+    s.Sounds[2].FileName = QStringLiteral("/snd/end.wav");
+
+    const bool ok = Save(root.filePath("DataFile/v11.dcw"), v11) && Save(root.filePath("DataFile/v10.dcw"), v10) &&
+                    Save(root.filePath("Setup/a.cfg"), SetupRecordToBytes(r)) &&
+                    Save(root.filePath("Settings/MERIL.INI"), SettingsToBytes(s));
+    return ok ? 0 : 1;
+}
