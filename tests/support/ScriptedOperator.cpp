@@ -12,22 +12,35 @@ TScriptedOperator::~TScriptedOperator()
 
 void TScriptedOperator::ExpectMessage(int answer)
 {
-    FScript.push_back({TKind::Message, answer, std::nullopt, {}});
+    FScript.push_back({TKind::Message, answer, {}, std::nullopt, {}});
+}
+
+void TScriptedOperator::ExpectMessage(const QString& text, int answer)
+{
+    FScript.push_back({TKind::Message, answer, text, std::nullopt, {}});
+}
+
+QString TScriptedOperator::Problems() const
+{
+    QStringList all = Unexpected;
+    if (!FScript.empty())
+        all << QStringLiteral("%1 expected call(s) never came").arg(FScript.size());
+    return all.join(QStringLiteral("; "));
 }
 
 void TScriptedOperator::ExpectFileDialog(std::optional<QString> choice)
 {
-    FScript.push_back({TKind::FileDialog, 0, std::move(choice), {}});
+    FScript.push_back({TKind::FileDialog, 0, {}, std::move(choice), {}});
 }
 
 void TScriptedOperator::ExpectSelectDirectory(std::optional<QString> choice)
 {
-    FScript.push_back({TKind::SelectDirectory, 0, std::move(choice), {}});
+    FScript.push_back({TKind::SelectDirectory, 0, {}, std::move(choice), {}});
 }
 
 void TScriptedOperator::ExpectModal(std::function<void(QDialog&)> act)
 {
-    FScript.push_back({TKind::Modal, 0, std::nullopt, std::move(act)});
+    FScript.push_back({TKind::Modal, 0, {}, std::nullopt, std::move(act)});
 }
 
 std::optional<TScriptedOperator::TStep> TScriptedOperator::Next(TKind kind, const QString& what)
@@ -45,7 +58,11 @@ int TScriptedOperator::MessageDlg(const QString& text, TMsgType, int)
 {
     Messages << text;
     const auto step = Next(TKind::Message, QStringLiteral("message: ") + text);
-    return step ? step->Button : mbCancel;
+    if (!step)
+        return mbCancel;
+    if (!text.contains(step->Text))
+        Unexpected << QStringLiteral("message \"%1\" instead of \"%2\"").arg(text, step->Text);
+    return step->Button;
 }
 
 std::optional<QString> TScriptedOperator::FileDialog(const TFileDialog& dialog, QWidget*)

@@ -19,6 +19,7 @@ public:
     struct TStep {
         TKind Kind;
         int Button = 0;                              // Message: the answer
+        QString Text;                                // Message: a text it must contain, if any
         std::optional<QString> Choice;               // FileDialog, SelectDirectory: the answer
         std::function<void(QDialog&)> Modal;         // Modal: acts on the shown window as the operator would
     };
@@ -29,6 +30,8 @@ public:
     TScriptedOperator& operator=(const TScriptedOperator&) = delete;
 
     void ExpectMessage(int answer);
+    // The next message box must contain text; it is answered with answer.
+    void ExpectMessage(const QString& text, int answer = mbOK);
     void ExpectFileDialog(std::optional<QString> choice);
     void ExpectSelectDirectory(std::optional<QString> choice);
     // The window is shown; act clicks and types in it. A window still open
@@ -36,6 +39,8 @@ public:
     void ExpectModal(std::function<void(QDialog&)> act);
 
     bool Done() const { return FScript.empty(); }
+    // Empty when every expected call came, in order, and nothing else did.
+    QString Problems() const;
 
     // What the program showed: message texts, dialog titles, initial directories.
     QStringList Messages;

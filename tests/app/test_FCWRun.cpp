@@ -1,0 +1,298 @@
+// Experiment runs against the simulated instrument and the handling of every
+// reply, including lines that are damaged.
+
+#include "Chart.h"
+#include "FCWHarness.h"
+#include "UpDown.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+void SetPoints(TFCWHarness& h, int points)
+{
+    TInstrumentConfig c = h.Instrument().Config();
+    c.Points = points;
+    h.Instrument().Configure(c);
+}
+
+std::vector<double> YValues(const TChartSeries& s)
+{
+    std::vector<double> y;
+    for (int i = 0; i < s.Count(); ++i)
+        y.push_back(s.YValue(i));
+    return y;
+}
+
+} // namespace
+
+class TestFCWRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void threeAccumulations()
+    {
+        TFCWHarness h;
+        SetPoints(h, 200);
+        QVERIFY(h.Connect());
+        for (int i = 0; i < 2; ++i)
+            h.FCW().AccUpDown->Click(TUpDown::btNext);
+        QCOMPARE(h.Panel(0), QStringLiteral("Acc: 0 of 3"));
+        h.TakeSent();
+        QVERIFY(h.RunToEnd());
+        QCOMPARE(h.TakeSent(), QStringLiteral("F0|F0|F0|"));   // field sweep, then two more passes
+        QCOMPARE(h.Panel(0), QStringLiteral("Acc: 3 of 3"));
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
+        QCOMPARE(h.FCW().AccBuffer.size(), size_t(200));
+        // Passes 1 to 3 went to the series 1 to 3; AccBuffer is their sum, the average their mean.
+        const auto p1 = YValues(*h.FCW().Series[1]);
+        const auto p2 = YValues(*h.FCW().Series[2]);
+        const auto p3 = YValues(*h.FCW().Series[3]);
+        QCOMPARE(p1.size(), size_t(200));
+        bool passesDiffer = false;
+        for (size_t i = 0; i < 200; ++i) {
+            QCOMPARE(double(h.FCW().AccBuffer[i]), p1[i] + p2[i] + p3[i]);
+            QCOMPARE(h.FCW().SeriesAcc->YValue(int(i)), (p1[i] + p2[i] + p3[i]) / 3);
+            passesDiffer |= p1[i] != p2[i];
+        }
+        QVERIFY(passesDiffer);  // noise: three real passes, not one repeated
+        // After the run: markers, the DB button and "Save data as" are available.
+        QVERIFY(h.FCW().MSaveas->isEnabled());
+        QVERIFY(h.FCW().DHToolB->isEnabled());
+        QVERIFY(h.FCW().XYST->isVisible());
+        QVERIFY(h.FCW().StartToolB->isEnabled());
+        QVERIFY(h.FCW().close());   // a finished run lets the window close
+    }
+
+    void holdAndContinue()
+    {
+        TFCWHarness h;
+        SetPoints(h, 2000);
+        QVERIFY(h.Connect());
+        h.Link().SetSpeed(50);
+        h.FCW().StartToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().PointCount > 20; }));
+        QVERIFY(h.FCW().HoldToolB->isEnabled());
+        h.FCW().HoldToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().HoldActive; }));
+        QCOMPARE(h.FCW().HoldToolB->text(), QStringLiteral("Continue"));
+        QVERIFY(h.FCW().HoldToolB->isChecked());
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment on Hold"));
+        QVERIFY(h.FCW().GainScrollBar->isEnabled());   // some parameters may be changed on hold
+        const int held = h.FCW().PointCount;
+        const std::vector<int32_t> sums = h.FCW().AccBuffer;
+        TFCWHarness::WaitFor([] { return false; }, 300);
+        QCOMPARE(h.FCW().PointCount, held);             // values on hold move the last point only
+        QVERIFY(h.FCW().AccBuffer == sums);
+        h.FCW().HoldToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return !h.FCW().HoldActive; }));
+        QCOMPARE(h.FCW().HoldToolB->text(), QStringLiteral("Hold"));
+        QVERIFY(!h.FCW().GainScrollBar->isEnabled());
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().PointCount > held; }));
+        h.Link().SetSpeed(0);
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }));
+    }
+
+    void abort()
+    {
+        TFCWHarness h;
+        SetPoints(h, 2000);
+        QVERIFY(h.Connect());
+        h.Link().SetSpeed(50);
+        h.FCW().StartToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esRunning; }));
+        QVERIFY(!h.FCW().StartToolB->isEnabled());
+        h.Operator.ExpectMessage(QStringLiteral("Measure in progress"));
+        QVERIFY(!h.FCW().close());
+        h.TakeSent();
+        h.FCW().AbortToolB->click();
+        QCOMPARE(h.TakeSent(), QStringLiteral("N|"));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esAborted; }));
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment aborted - ready"));
+        QVERIFY(h.FCW().StartToolB->isEnabled());
+        QVERIFY(!h.FCW().MSaveas->isEnabled());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void loopRunsUntilAborted()
+    {
+        TFCWHarness h;
+        SetPoints(h, 50);
+        QVERIFY(h.Connect());
+        h.FCW().LoopRB->click();
+        QVERIFY(!h.FCW().FNameEdit->isEnabled());
+        h.TakeSent();
+        h.FCW().StartToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.TakeSent().count(QStringLiteral("F0|")) >= 0 &&
+                                                  h.FCW().CurrPass >= 4; }));
+        QCOMPARE(h.FCW().AccUpDown->Tag, 1);   // every pass is a first pass
+        // The average is the last pass, not a sum.
+        h.FCW().AbortToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esAborted; }));
+        const TChartSeries& last = *h.FCW().Series[size_t(h.FCW().CurrPass)];
+        if (last.Count() == int(h.FCW().AccBuffer.size()))
+            for (int i = 0; i < last.Count(); ++i)
+                QCOMPARE(double(h.FCW().AccBuffer[size_t(i)]), last.YValue(i));
+    }
+
+    void startWhileDisconnected()
+    {
+        TFCWHarness h;
+        h.Operator.ExpectMessage(QStringLiteral("Device not connected !"));
+        h.FCW().StartToolB->click();
+        QCOMPARE(h.TakeSent(), QString());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void repliesOneByOne()
+    {
+        TFCWHarness h(TFCWHarness::Script);
+        h.FCW().MLinkClick();
+        h.Feed("X07FF07FF\r");
+        h.Tick();
+        h.FCW().StartToolB->click();
+        QCOMPARE(h.Script().Sent().right(3), QByteArray("F1\r"));  // the default setup sweeps frequency
+        // A0190: 400 points; the 50 kHz sweep puts point 0 at -25 kHz.
+        h.Feed("A0190\rB\r");
+        QCOMPARE(h.FCW().AccBuffer.size(), size_t(400));
+        QCOMPARE(h.FCW().PointStep, 50.0 / 399);
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment in progress - please wait"));
+        // Out of range: stored and counted; a blank flag stores without counting.
+        h.Feed("V!0000D2F0\rV 0000D2F0\r");
+        QCOMPARE(h.FCW().AccBuffer[0], 4);
+        QCOMPARE(h.FCW().AccBuffer[1], 4);
+        QCOMPARE(h.FCW().Series[1]->XValue(0), -25.0);
+        QVERIFY(h.FCW().OutOfRangeLab->isVisible());
+        QCOMPARE(h.FCW().OutOfRangeLab->text(), QStringLiteral(" Out of range: 1 "));
+        // -1 / 13500 truncates to 0; then the DC offset is subtracted.
+        h.FCW().LevelTB->setValue(3);
+        h.Feed("V FFFFFFFF\r");
+        QCOMPARE(h.FCW().AccBuffer[2], -3);
+        h.FCW().LevelTB->setValue(0);
+        // A line split over two events is handled once, complete.
+        h.Feed("V 000");
+        QCOMPARE(h.FCW().PointCount, 3);
+        h.Feed("034BC\r");
+        QCOMPARE(h.FCW().PointCount, 4);
+        QCOMPARE(h.FCW().AccBuffer[3], 1);
+        // Device error: shown with its label replaced.
+        h.Feed("E0A1F\r");
+        QCOMPARE(h.Panel(4), QStringLiteral("Error: 0A1F"));
+        // Hold state follows bit 0 of the character.
+        h.Feed("H1\r");
+        QVERIFY(h.FCW().HoldActive);
+        h.Feed("V 00006978\r");
+        QCOMPARE(h.FCW().PointCount, 4);
+        QCOMPARE(h.FCW().Series[1]->YValue(3), 2.0);  // the held point follows the signal
+        QCOMPARE(h.FCW().AccBuffer[3], 1);
+        h.Feed("H0\r");
+        QVERIFY(!h.FCW().HoldActive);
+        h.Feed("C\rD\r");
+        QCOMPARE(h.FCW().ExpState, int(esFinished));
+        QCOMPARE(h.FCW().SeriesAcc->Count(), 400);
+        QCOMPARE(h.FCW().AccBuffer[399], 0);   // entries the pass did not deliver are zero
+    }
+
+    void damagedLinesAreDroppedAndNamed()
+    {
+        TFCWHarness h(TFCWHarness::Script);
+        h.FCW().MLinkClick();
+        h.Feed("X07FF07FF\r");
+        h.Tick();
+        h.FCW().StartToolB->click();
+        h.Feed("A0010\rB\rV 0000D2F0\r");
+        const int state = h.FCW().ExpState;
+        h.Feed("V 00G0D2F0\r");
+        QVERIFY(h.Panel(2).contains(QStringLiteral("V 00G0D2F0<CR>")));
+        h.Feed("A01\r");
+        QVERIFY(h.Panel(2).contains(QStringLiteral("A01<CR>")));
+        QCOMPARE(h.FCW().ExpState, state);
+        QCOMPARE(h.FCW().PointCount, 1);
+        // A line that never ends is cut; what follows it is read normally.
+        h.Feed(QByteArray(5000, 'V') + "\r");
+        QVERIFY(h.Panel(2).contains(QStringLiteral("too long")));
+        h.Feed("V 0000D2F0\r");
+        QCOMPARE(h.FCW().PointCount, 2);
+        QCOMPARE(h.Operator.Problems(), QString());  // no box per line
+    }
+
+    void passOfFewerThanTwoPointsIsRefused()
+    {
+        TFCWHarness h(TFCWHarness::Script);
+        h.FCW().MLinkClick();
+        h.Feed("X07FF07FF\r");
+        h.Tick();
+        h.FCW().StartToolB->click();
+        h.Feed("A0001\r");
+        QCOMPARE(h.FCW().ExpState, int(esIdle));
+        QVERIFY(h.FCW().AccBuffer.empty());
+        h.Feed("A0000\r");
+        QVERIFY(h.FCW().AccBuffer.empty());
+        QVERIFY(h.Panel(2).contains(QStringLiteral("refused")));
+    }
+
+    void valuesBeforeIdentificationUseTheDefaultDivisor()
+    {
+        TFCWHarness h(TFCWHarness::Script);
+        QCOMPARE(h.FCW().DataDivisor, 13500);
+    }
+
+    void dbReadout()
+    {
+        TFCWHarness h(TFCWHarness::Script);
+        h.FCW().MLinkClick();
+        h.Feed("X07FF07FF\r");
+        h.Tick();
+        h.FCW().DHToolB->setEnabled(true);
+        h.FCW().DHToolB->click();               // nothing measured yet: nothing happens
+        QVERIFY(!h.FCW().DBST->isVisible());
+        h.FCW().StartToolB->click();
+        // Field of the default frequency sweep: 50 kHz over 5 points, 12.5 kHz apart.
+        h.Feed("A0005\rB\rV 00000000\rV FFFE5B4C\rV 00000000\rV 0001A4B4\rV 00000000\rC\rD\r");
+        h.FCW().DHToolB->click();
+        QCOMPARE(h.Panel(4), QStringLiteral("DB:  25.00 kHz"));
+        QCOMPARE(h.FCW().DBST->text(), QStringLiteral(" DB:  25.00 kHz"));
+        QVERIFY(h.FCW().DBST->isVisible());
+        // After an E reply the label reads "Error:".
+        h.Feed("E0001\r");
+        h.FCW().DHToolB->click();
+        QCOMPARE(h.Panel(4), QStringLiteral("Error:  25.00 kHz"));
+    }
+
+    void passesByAge()
+    {
+        TFCWHarness h(TFCWHarness::Script);
+        h.FCW().MLinkClick();
+        h.Feed("X07FF07FF\r");
+        h.Tick();
+        h.FCW().CurrDiagramCBox->setCurrentIndex(4);
+        h.FCW().CurrDiagramCBoxChange();
+        h.FCW().LoopRB->click();
+        h.FCW().StartToolB->click();
+        for (int pass = 0; pass < 6; ++pass)
+            h.Feed("A0002\rB\rV 00000000\rV 00000000\rC\rD\r");
+        // Six passes into five series: the first pass is gone, the second is red.
+        QCOMPARE(h.FCW().CurrPass, 1);
+        const TChartSeries& second = *h.FCW().Series[2];
+        QCOMPARE(second.ValueColor(0), PassColor(4));
+        QCOMPARE(h.FCW().Series[1]->ValueColor(0), PassColor(0));
+        for (const TChartSeries* s : h.FCW().Series)
+            QVERIFY(s->Visible());
+        h.FCW().CurrDiagramCBox->setCurrentIndex(5);   // "off"
+        h.FCW().CurrDiagramCBoxChange();
+        for (const TChartSeries* s : h.FCW().Series)
+            QVERIFY(!s->Visible());
+        h.FCW().AccDToolB->click();
+        QVERIFY(h.FCW().SeriesAcc->Visible());
+        QVERIFY(h.FCW().MAccDiagram->isChecked());
+    }
+};
+
+QTEST_MAIN(TestFCWRun)
+#include "test_FCWRun.moc"

@@ -1,0 +1,53 @@
+#pragma once
+// The program's windows on the in-process instrument simulator, with a
+// scripted operator, recorded sounds and a private program directory.
+
+#include "ScriptLink.h"
+#include "SimLink.h"
+#include "RecordingSoundPlayer.h"
+#include "ScriptedOperator.h"
+#include "Windows.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+class TFCWHarness {
+public:
+    enum TLinkKind { Simulator, Script };
+    // ini: MERIL.INI lines to write first (none: no file).
+    explicit TFCWHarness(const QStringList& iniLines = {}, int screenWidth = 1024, TLinkKind link = Simulator);
+    explicit TFCWHarness(TLinkKind link) : TFCWHarness({}, 1024, link) {}
+    ~TFCWHarness();
+
+    TFCW& FCW() const { return *Windows->FCW; }
+    TSimLink& Link() const { return *FSim; }
+    TScriptLink& Script() const { return *FScript; }
+    // Pushes instrument lines through the scripted link and lets them arrive.
+    void Feed(const QByteArray& lines);
+    TInstrument& Instrument() const;
+    QString Dir() const { return FDir.path(); }
+    QString PathIn(const QString& name) const { return FDir.filePath(name); }
+
+    // Connect as the operator does, ticking the connection timer by hand,
+    // until the field source has been applied. Returns false on time-out.
+    bool Connect();
+    // One tick of the connection timer, then lets replies arrive.
+    void Tick();
+    // Processes events until `done` holds or `ms` pass.
+    static bool WaitFor(const std::function<bool()>& done, int ms = 5000);
+    // Starts a run and waits for its end (ExpState 10); false on time-out.
+    bool RunToEnd(int ms = 10000);
+    // Commands sent since the last call, as text with "\r" shown as "|".
+    QString TakeSent();
+    // Status panel text.
+    QString Panel(int i) const;
+
+    TScriptedOperator Operator;
+    TRecordingSoundPlayer Sounds;
+    std::unique_ptr<TMerilWindows> Windows;
+
+private:
+    QTemporaryDir FDir;
+    TSimLink* FSim = nullptr;
+    TScriptLink* FScript = nullptr;
+};
