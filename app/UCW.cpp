@@ -6,6 +6,7 @@
 #include "Chart.h"
 #include "ComPort.h"
 #include "DlgBox1.h"
+#include "DirDlgB.h"
 #include "Logo.h"
 #include "Operator.h"
 #include "Real48.h"
@@ -42,8 +43,8 @@ long double ComputeScreenScale(int screenWidth)
 TFCW::TFCW(TFCWOptions options)
     : QMainWindow(nullptr),
       ComPort1(*(options.Link ? options.Link.release() : new TComPort())),
-      ProgramDir(options.ProgramDir.isEmpty() ? ::ProgramDir() : options.ProgramDir),
-      ShowSplash(options.ShowSplash)
+      FProgramDir(options.ProgramDir.isEmpty() ? ProgramDir() : options.ProgramDir),
+      FShowSplash(options.ShowSplash)
 {
     ComPort1.setParent(this);
     Commands = std::make_unique<TCommandSet>(ComPort1, DeviceConnected);
@@ -64,7 +65,7 @@ TFCW::~TFCW()
 void TFCW::FormCreate()
 {
     // 1. Splash window, shown at once.
-    if (ShowSplash)
+    if (FShowSplash)
         Logo = new TMLogo();
     // 2. Top left, maximised.
     move(0, 0);
@@ -97,11 +98,11 @@ void TFCW::FormCreate()
     CurrDiagramCBoxChange();
     SeriesAcc->Hide();
     // 10-12. Settings, dialog directories, the standard setup.
-    ReadSettings(IniPath(), ProgramDir, Settings);
+    ReadSettings(IniPath(), FProgramDir, Settings);
     SetupOpenDialog->InitialDir = Settings.SetupDir;
     SetupSaveDialog->InitialDir = Settings.SetupDir;
     DAcqSaveDialog->InitialDir = Settings.AcqDir;
-    LoadSetup(JoinPath(Settings.SetupDir, QStringLiteral("STANDARD.CFG")), false);
+    LoadSetup(Settings.SetupDir + QLatin1Char('/') + QLatin1String(StandardSetupName), false);
     // 13. Port name and its menu item.
     ComPort1.SetDeviceName(Settings.PortName);
     RefreshPortMenu();
@@ -121,12 +122,12 @@ void TFCW::FinishStartup()
         Partners.DataProc->SetDirectories(Settings.AcqDir, Settings.DataOutDir);
     // 15. The splash closes 8 seconds from now, or on a click.
     if (Logo)
-        Logo->StartTimer();
+        Logo->Timer1->start();
 }
 
 QString TFCW::IniPath() const
 {
-    return JoinPath(ProgramDir, QStringLiteral("MERIL.INI"));
+    return FProgramDir + QLatin1String(SettingsFileName);
 }
 
 void TFCW::WriteSettingsFile()
@@ -218,7 +219,6 @@ void TFCW::MAboutClick()
 {
     if (!Partners.UsersAssist)
         return;
-    Partners.UsersAssist->DeviceConnected = DeviceConnected;
     Operator().ExecModal(*Partners.UsersAssist);
 }
 
@@ -238,7 +238,6 @@ void TFCW::CommentEditDblClick()
     if (!Partners.DialogBox)
         return;
     Partners.DialogBox->Tag = 1;
-    Partners.DialogBox->SetText(CommentEdit->text());
-    if (Operator().ExecModal(*Partners.DialogBox) == QDialog::Accepted)
-        CommentEdit->setText(Partners.DialogBox->Text());
+    Partners.DialogBox->CommentEdit = CommentEdit;
+    Operator().ExecModal(*Partners.DialogBox);
 }

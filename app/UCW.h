@@ -4,6 +4,7 @@
 // the storing of acquired spectra and setups.
 
 #include "ReplyLine.h"
+#include "SerialLink.h"
 #include "DataFile.h"
 #include "USetup.h"
 
@@ -35,7 +36,6 @@ class TMDialogBox;
 class TMDirectories;
 class TMUsersAssist;
 class TMLogo;
-class TSerialLink;
 class TStatusBar;
 class TUpDown;
 struct TFileDialog;
@@ -261,8 +261,8 @@ private:
     TLineAssembler RxLine;
     TFCWPartners Partners;
     QPointer<TMLogo> Logo;
-    QString ProgramDir;
-    bool ShowSplash;
+    QString FProgramDir;
+    bool FShowSplash;
     bool SavedDataAvailable = false;
     TDataHeader RunHeader;             // the settings of the last finished run
 };

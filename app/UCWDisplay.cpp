@@ -69,7 +69,7 @@ QString TFCW::AxisUnitText() const
 void TFCW::SetupMarker()
 {
     Marker1.Init(Fid, Series[size_t(CurrPass)]->Count(), HorizMTB->isChecked() ? 1 : 0, CurrPass + 1,
-                 CrossHalfHeight, CrossHalfWidth, XYST, 0, AxisUnitText(), AxisLetters(FieldSweep() ? 1 : 0));
+                 CrossHalfHeight, CrossHalfWidth, XYST, 0, AxisUnitText(), AxisLetters(FieldSweep() ? 1 : 0).at(0));
 }
 
 void TFCW::VertMTBClick()

@@ -294,7 +294,8 @@ void TFCW::ReplyIdentification(const TReply& r)
     UnitSerial = r.Serial;
     DevicePrgVersion = r.Version;
     if (Partners.UsersAssist)
-        Partners.UsersAssist->SetDeviceProgramVersion(DevicePrgVersion);
+        Partners.UsersAssist->DevicePrgVerLab->setText(QStringLiteral("device internal control program v.") +
+                                                       DevicePrgVersion);
     if (DevicePrgVersion == QLatin1String("2.0")) {
         ModAmpUpDown->SetMax(12);
         MCurrentdirection->menuAction()->setEnabled(true);

@@ -20,7 +20,7 @@ std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)
     w->FDataProc = std::make_unique<TFDataProc>();
     w->FService = std::make_unique<TFService>(*w->FCW->Commands, w->FCW->ComPort1, w->FCW->FrequencyUpDown);
     w->MAudioDlgBox = std::make_unique<TMAudioDlgBox>();
-    w->MUsersAssist = std::make_unique<TMUsersAssist>();
+    w->MUsersAssist = std::make_unique<TMUsersAssist>(w->FCW->DeviceConnected);
     w->FCW->AttachPartners({w->MDialogBox.get(), w->MDirectories.get(), w->FDataProc.get(), w->FService.get(),
                             w->MAudioDlgBox.get(), w->MUsersAssist.get()});
     w->FCW->FinishStartup();
