@@ -149,8 +149,9 @@ void TInstrument::StartPass(bool freqSweep)
     FPass.Points = FConfig.Points;
     FPass.Interval = 30.0 * (1 << FParams.SweepTimeCode) / FPass.Points;
     FHeld = false;
-    FPhase = TPhase::Announce;
-    FDue = FNow;
+    Send("A" + Hex(FPass.Points, 4), FNow);
+    FPhase = TPhase::SettingUp;
+    FDue = FNow + SetupTime;
 }
 
 void TInstrument::Abort()
@@ -164,7 +165,7 @@ void TInstrument::Abort()
 void TInstrument::SetHold(bool hold)
 {
     // Only a pass that has not finished its data can be held.
-    const bool holdable = FPhase == TPhase::Announce || FPhase == TPhase::SettingUp || FPhase == TPhase::Sweeping;
+    const bool holdable = FPhase == TPhase::SettingUp || FPhase == TPhase::Sweeping;
     const bool wasHeld = FHeld;
     FHeld = hold && holdable;
     if (wasHeld && !FHeld && FPhase == TPhase::Sweeping)
@@ -201,11 +202,6 @@ void TInstrument::Generate()
 {
     switch (FPhase) {
     case TPhase::Idle: return;
-    case TPhase::Announce:
-        Send("A" + Hex(FPass.Points, 4), FNow);
-        FPhase = TPhase::SettingUp;
-        FDue = FNow + SetupTime;
-        return;
     case TPhase::SettingUp:
         Send("B", FNow);
         FPhase = TPhase::Sweeping;

@@ -64,7 +64,7 @@ public:
     std::function<void()> OnQueued;
 
 private:
-    enum class TPhase { Idle, Announce, SettingUp, Sweeping, Closing, Returning };
+    enum class TPhase { Idle, SettingUp, Sweeping, Closing, Returning };
     struct TQueuedLine {
         double Earliest;
         double PauseBefore; // line idle time before it starts
