@@ -42,10 +42,11 @@ void TSimLink::SetPowered(bool on)
     FInstrument.Reset();
     FPacer.Discard(Now());
     // Modem-line changes reach the program from the event loop, as a polled line's would.
-    QMetaObject::invokeMethod(this, [this] {
-        if (FActive)
-            RaiseEvents(false, true, false);
-    }, Qt::QueuedConnection);
+    if (FActive)
+        QMetaObject::invokeMethod(this, [this] {
+            if (FActive)
+                RaiseEvents(false, true, false);
+        }, Qt::QueuedConnection);
     Schedule();
 }
 

@@ -85,7 +85,11 @@ TInstrumentConfig ConfigFrom(const QCommandLineParser& parser)
         faults.ErrorCode = parser.value("error-code").toLatin1();
     if (parser.isSet("extra-v"))
         faults.ExtraVLines = int(IntegerOption(parser, "extra-v", 0, 0xFFFF));
-    Validate(config);
+    try {
+        Validate(config);
+    } catch (const EMerilError& e) {
+        throw TOptionError{e.Text()};
+    }
     return config;
 }
 
