@@ -16,7 +16,6 @@ public:
     TPacer(TInstrument& instrument, Clock::time_point now);
 
     void SetSpeed(double factor, Clock::time_point now);
-    double Speed() const { return FSpeed; }
     bool Unpaced() const { return FSpeed <= 0; }
 
     // Brings the instrument's clock to `now`, so that a command is received at

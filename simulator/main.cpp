@@ -6,17 +6,24 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
 namespace {
-TPtyServer* Server = nullptr;
+// The server a stop signal ends; set only while it exists.
+std::atomic<TPtyServer*> Server{nullptr};
 
 void OnStopSignal(int)
 {
-    if (Server)
-        Server->Stop();
+    if (TPtyServer* server = Server.load())
+        server->Stop();
 }
+
+struct TStopTarget {
+    explicit TStopTarget(TPtyServer& server) { Server = &server; }
+    ~TStopTarget() { Server = nullptr; }
+};
 
 struct TOptionError {
     QString Text;
@@ -162,20 +169,21 @@ int main(int argc, char* argv[])
         options.Console = parser.isSet("console");
 
         TPtyServer server(instrument, options);
-        server.Open();
-        std::printf("%s\n", qPrintable(options.LinkPath));
-        std::fflush(stdout);
-        std::fprintf(stderr, "meril-sim: %s on %s, sample %s; Ctrl-C ends\n", qPrintable(options.LinkPath),
-                     qPrintable(server.DevicePath()), SampleInfo(instrument.Config().Sample).Name);
-
-        Server = &server;
+        // From here a stop signal ends the server cleanly, link removed.
+        const TStopTarget stopTarget(server);
         struct sigaction action {};
         action.sa_handler = OnStopSignal;
         sigemptyset(&action.sa_mask);
         for (const int signal : {SIGINT, SIGTERM, SIGHUP})
             sigaction(signal, &action, nullptr);
+
+        server.Open();
+        std::printf("%s\n", qPrintable(options.LinkPath));
+        std::fflush(stdout);
+        const TSampleInfo& sample = SampleInfo(instrument.Config().Sample);
+        std::fprintf(stderr, "meril-sim: %s on %s, sample %s (%s); Ctrl-C ends\n", qPrintable(options.LinkPath),
+                     qPrintable(server.DevicePath()), sample.Name, sample.Description);
         server.Run();
-        Server = nullptr;
         return 0;
     } catch (const TOptionError& e) {
         std::fprintf(stderr, "meril-sim: %s\n", qPrintable(e.Text));
