@@ -13,15 +13,13 @@ struct TLine {
     QByteArray Text; // without the CR
 };
 
-// Runs the instrument until nothing is scheduled, or until its clock reaches
-// `until`; returns the complete lines sent meanwhile. A line without CR stays in `partial`.
-inline QList<TLine> RunInstrument(TInstrument& instrument, double until = TInstrument::Never,
-                                  QByteArray* partial = nullptr)
+// Runs the instrument until nothing is scheduled or its clock reaches `until`;
+// returns the complete lines sent meanwhile.
+inline QList<TLine> RunInstrument(TInstrument& instrument, double until = TInstrument::Never)
 {
     QList<TLine> lines;
-    QByteArray pending = partial ? *partial : QByteArray();
-    for (double next = instrument.NextEventTime(); next != TInstrument::Never && next <= until;
-         next = instrument.NextEventTime()) {
+    QByteArray pending;
+    for (double next; (next = instrument.NextEventTime()) != TInstrument::Never && next <= until;) {
         instrument.AdvanceTo(next);
         for (const auto& chunk : instrument.TakeOutput()) {
             pending += chunk.Bytes;
@@ -31,20 +29,18 @@ inline QList<TLine> RunInstrument(TInstrument& instrument, double until = TInstr
     }
     if (until != TInstrument::Never)
         instrument.AdvanceTo(until);
-    if (partial)
-        *partial = pending;
     return lines;
 }
 
-inline QList<QByteArray> Texts(const QList<TLine>& lines)
+inline QByteArrayList Texts(const QList<TLine>& lines)
 {
-    QList<QByteArray> texts;
+    QByteArrayList texts;
     for (const auto& line : lines)
         texts.append(line.Text);
     return texts;
 }
 
-// The data values of the V lines, in raw counts.
+// The raw counts of the V lines.
 inline std::vector<double> DataValues(const QList<TLine>& lines)
 {
     std::vector<double> values;
@@ -52,9 +48,4 @@ inline std::vector<double> DataValues(const QList<TLine>& lines)
         if (line.Text.startsWith('V'))
             values.push_back(double(qint32(line.Text.mid(2, 8).toUInt(nullptr, 16))));
     return values;
-}
-
-inline int CountStarting(const QList<TLine>& lines, char letter)
-{
-    return int(std::count_if(lines.begin(), lines.end(), [letter](const TLine& l) { return l.Text.startsWith(letter); }));
 }
