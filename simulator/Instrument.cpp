@@ -45,6 +45,7 @@ void TInstrument::Configure(const TInstrumentConfig& config)
     if (config.Seed != FConfig.Seed) {
         FNoiseRandom.seed(config.Seed);
         FFaultRandom.seed(config.Seed + 1);
+        FNormal.reset();
     }
     FConfig = config;
     if (sourceChanged)
@@ -92,13 +93,11 @@ void TInstrument::Log(const QString& text) const
 
 void TInstrument::HandleCommand(const QByteArray& text)
 {
+    const auto reject = [&](const QString& reason) { Log(QStringLiteral("ignored \"%1\": %2").arg(Printable(text), reason)); };
     QString why;
     const auto command = DecodeCommand(text, why);
-    if (!command) {
-        Log(QStringLiteral("ignored \"%1\": %2").arg(Printable(text), why));
-        return;
-    }
-    const auto reject = [&](const QString& reason) { Log(QStringLiteral("ignored \"%1\": %2").arg(Printable(text), reason)); };
+    if (!command)
+        return reject(why);
     switch (command->Kind) {
     case TCommandKind::Phase: FParams.PhaseStep = int(command->Value); break;
     case TCommandKind::Gain: FParams.Gain = 255 - int(command->Value); break;
@@ -286,7 +285,7 @@ double TInstrument::NextEventTime() const
 
 void TInstrument::AdvanceTo(double time)
 {
-    for (double next = NextEventTime(); next <= time; next = NextEventTime()) {
+    for (double next = NextEventTime(); next != Never && next <= time; next = NextEventTime()) {
         FNow = std::max(FNow, next);
         if (FQueue.empty())
             Generate();
