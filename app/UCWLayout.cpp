@@ -115,6 +115,11 @@ void TFCW::CreateControls()
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
+
+    // The buttons Qt adds to a menu bar or tool bar that is too narrow.
+    for (QToolButton* b : findChildren<QToolButton*>())
+        if (b->accessibleName().isEmpty() && b->objectName().endsWith(QLatin1String("_ext_button")))
+            b->setAccessibleName(QStringLiteral("More"));
 }
 
 void TFCW::CreateMenus()

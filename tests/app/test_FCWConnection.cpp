@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QMenu>
+#include <QScrollBar>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
@@ -45,7 +47,7 @@ private slots:
 
     void identificationAloneDoesNotConnectCalibrationDoes()
     {
-        TFCWHarness h(TFCWHarness::Script);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
         h.FCW().MLinkClick();
         h.Feed("Z00422.0\r");
         QVERIFY(!h.FCW().DeviceConnected);
@@ -61,7 +63,7 @@ private slots:
 
     void calibrationWithoutIdentificationConnectsWithEmptySerial()
     {
-        TFCWHarness h(TFCWHarness::Script);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
         h.FCW().MLinkClick();
         h.Feed("V 00001000\rX07FF07FF\r");   // lines before the connection are not analysed
         QVERIFY(h.FCW().DeviceConnected);
@@ -135,7 +137,7 @@ private slots:
 
     void dsrAndCtsTogetherGiveOneMessage()
     {
-        TFCWHarness h(TFCWHarness::Script);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
         h.FCW().MLinkClick();
         QVERIFY(h.FCW().SpectrometerOn);
         // DSR with CTS is not "on": the instrument needs DSR alone.
@@ -148,7 +150,7 @@ private slots:
 
     void fieldSources()
     {
-        TFCWHarness h(TFCWHarness::Script);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
         h.FCW().MLinkClick();
         h.Feed("X08000801\r");
         h.Tick();

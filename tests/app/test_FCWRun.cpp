@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
@@ -46,7 +48,7 @@ private slots:
         QCOMPARE(h.Panel(0), QStringLiteral("Acc: 0 of 3"));
         h.TakeSent();
         QVERIFY(h.RunToEnd());
-        QCOMPARE(h.TakeSent(), QStringLiteral("F0|F0|F0|"));   // field sweep, then two more passes
+        QCOMPARE(h.TakeSent(), QStringLiteral("F1|F1|F1|"));   // the default setup sweeps frequency
         QCOMPARE(h.Panel(0), QStringLiteral("Acc: 3 of 3"));
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
         QCOMPARE(h.FCW().AccBuffer.size(), size_t(200));
@@ -152,10 +154,8 @@ private slots:
 
     void repliesOneByOne()
     {
-        TFCWHarness h(TFCWHarness::Script);
-        h.FCW().MLinkClick();
-        h.Feed("X07FF07FF\r");
-        h.Tick();
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
         h.FCW().StartToolB->click();
         QCOMPARE(h.Script().Sent().right(3), QByteArray("F1\r"));  // the default setup sweeps frequency
         // A0190: 400 points; the 50 kHz sweep puts point 0 at -25 kHz.
@@ -201,10 +201,8 @@ private slots:
 
     void damagedLinesAreDroppedAndNamed()
     {
-        TFCWHarness h(TFCWHarness::Script);
-        h.FCW().MLinkClick();
-        h.Feed("X07FF07FF\r");
-        h.Tick();
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
         h.FCW().StartToolB->click();
         h.Feed("A0010\rB\rV 0000D2F0\r");
         const int state = h.FCW().ExpState;
@@ -224,10 +222,8 @@ private slots:
 
     void passOfFewerThanTwoPointsIsRefused()
     {
-        TFCWHarness h(TFCWHarness::Script);
-        h.FCW().MLinkClick();
-        h.Feed("X07FF07FF\r");
-        h.Tick();
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
         h.FCW().StartToolB->click();
         h.Feed("A0001\r");
         QCOMPARE(h.FCW().ExpState, int(esIdle));
@@ -239,16 +235,14 @@ private slots:
 
     void valuesBeforeIdentificationUseTheDefaultDivisor()
     {
-        TFCWHarness h(TFCWHarness::Script);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
         QCOMPARE(h.FCW().DataDivisor, 13500);
     }
 
     void dbReadout()
     {
-        TFCWHarness h(TFCWHarness::Script);
-        h.FCW().MLinkClick();
-        h.Feed("X07FF07FF\r");
-        h.Tick();
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
         h.FCW().DHToolB->setEnabled(true);
         h.FCW().DHToolB->click();               // nothing measured yet: nothing happens
         QVERIFY(!h.FCW().DBST->isVisible());
@@ -267,10 +261,8 @@ private slots:
 
     void passesByAge()
     {
-        TFCWHarness h(TFCWHarness::Script);
-        h.FCW().MLinkClick();
-        h.Feed("X07FF07FF\r");
-        h.Tick();
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
         h.FCW().CurrDiagramCBox->setCurrentIndex(4);
         h.FCW().CurrDiagramCBoxChange();
         h.FCW().LoopRB->click();

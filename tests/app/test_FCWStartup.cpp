@@ -109,7 +109,7 @@ private slots:
         // Every button and field of the window is named for assistive technology.
         for (QWidget* w : h.FCW().findChildren<QWidget*>()) {
             if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<TUpDown*>(w))
-                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->metaObject()->className()));
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName() + QLatin1Char(' ') + w->parentWidget()->objectName()));
         }
     }
 };

@@ -17,7 +17,7 @@ TFCWHarness::TFCWHarness(const QStringList& iniLines, int screenWidth, TLinkKind
             ini.write(iniLines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n");
     }
     TFCWOptions options;
-    if (kind == Simulator) {
+    if (kind == SimulatedInstrument) {
         auto link = std::make_unique<TSimLink>();
         FSim = link.get();
         FSim->SetSpeed(0);
@@ -104,4 +104,13 @@ void TFCWHarness::Feed(const QByteArray& lines)
         return;  // waits in the link until a CR comes
     WaitFor([this] { return FScript->InputCount() == 0 || !FScript->Active(); }, 2000);
     QCoreApplication::processEvents();
+}
+
+void TFCWHarness::ConnectScripted()
+{
+    FCW().MLinkClick();
+    Feed("X07FF07FF\r");
+    Tick();
+    Feed("M04\r");
+    FScript->ClearSent();
 }

@@ -13,9 +13,9 @@
 
 class TFCWHarness {
 public:
-    enum TLinkKind { Simulator, Script };
+    enum TLinkKind { SimulatedInstrument, ScriptedLink };
     // ini: MERIL.INI lines to write first (none: no file).
-    explicit TFCWHarness(const QStringList& iniLines = {}, int screenWidth = 1024, TLinkKind link = Simulator);
+    explicit TFCWHarness(const QStringList& iniLines = {}, int screenWidth = 1024, TLinkKind link = SimulatedInstrument);
     explicit TFCWHarness(TLinkKind link) : TFCWHarness({}, 1024, link) {}
     ~TFCWHarness();
 
@@ -31,6 +31,8 @@ public:
     // Connect as the operator does, ticking the connection timer by hand,
     // until the field source has been applied. Returns false on time-out.
     bool Connect();
+    // Connects over the scripted link: calibration, confirmation, field source 4.
+    void ConnectScripted();
     // One tick of the connection timer, then lets replies arrive.
     void Tick();
     // Processes events until `done` holds or `ms` pass.
