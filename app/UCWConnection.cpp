@@ -22,6 +22,7 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 #include <QToolButton>
+#include <unistd.h>
 
 namespace {
 
@@ -55,7 +56,8 @@ QStringList SimulatorLinkCandidates()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty())
         links << runtime + QStringLiteral("/meril-sim");
-    links << QDir::tempPath() + QStringLiteral("/meril-sim");
+    links << QDir::tempPath() + QStringLiteral("/meril-sim")
+          << QDir::tempPath() + QStringLiteral("/meril-sim-%1").arg(getuid());
     return links;
 }
 

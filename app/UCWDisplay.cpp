@@ -93,6 +93,5 @@ void TFCW::DHToolBClick()
     const QString unit = AxisUnitText();
     SetStatusText(*StatusBar, 4, Format(QStringLiteral("%6.2n "), {db}) + unit);
     DBST->setText(Format(QStringLiteral(" DB: %6.2n "), {db}) + unit);
-    DBST->adjustSize();
     DBST->show();
 }

@@ -29,7 +29,7 @@ QLabel* ValueLabel(QWidget* parent, const QString& accessibleName)
     auto* l = new QLabel(parent);
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
-    l->setMinimumWidth(96);
+    l->setMinimumWidth(84);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setAccessibleName(accessibleName);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -50,7 +50,7 @@ QScrollBar* Bar(QWidget* parent, const QString& accessibleName, int maximum)
     auto* b = new QScrollBar(Qt::Horizontal, parent);
     b->setRange(0, maximum);
     b->setPageStep(10);
-    b->setMinimumWidth(140);
+    b->setMinimumWidth(100);
     b->setAccessibleName(accessibleName);
     b->setToolTip(accessibleName);
     return b;
@@ -361,7 +361,7 @@ void TFCW::CreateChart()
 {
     Fid = new TChart(this);
     Fid->setObjectName(QStringLiteral("Fid"));
-    Fid->setMinimumSize(480, 360);
+    Fid->setMinimumSize(320, 240);
     for (auto& s : Series)
         s = &Fid->AddSeries();
     SeriesAcc = &Fid->AddSeries();
@@ -391,8 +391,11 @@ void TFCW::CreateChart()
 
     XYST = new QLabel(Fid);
     DBST = new QLabel(Fid);
+    // The marker writes its readout while the chart draws: room for the longest one.
     for (QLabel* l : {XYST, DBST}) {
         l->setStyleSheet(QStringLiteral("background: rgba(0,0,0,160); color: white; padding: 1px 4px;"));
+        l->setFixedSize(l->fontMetrics().horizontalAdvance(QStringLiteral(" B: -88 888.88 kHz \u2022 A: -8888 a.u. ")) + 10,
+                        l->fontMetrics().height() + 4);
         l->hide();
     }
     XYST->setAccessibleName(QStringLiteral("Marker readout"));
@@ -407,8 +410,6 @@ void TFCW::PlaceChartLabels()
     // 56 pixels below the top of the chart, 38 pixels right of the plot's left edge.
     OutOfRangeLab->adjustSize();
     OutOfRangeLab->move(plot.left() + 38, 56);
-    XYST->adjustSize();
     XYST->move(plot.left() + 4, plot.top() + 4);
-    DBST->adjustSize();
     DBST->move(plot.left() + 4, plot.top() + 8 + XYST->height());
 }

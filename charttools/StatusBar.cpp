@@ -4,9 +4,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <algorithm>
 
 namespace {
 constexpr int PanelFontPoints = 8;
+// Panel widths are given for a font of this average character width; they
+// grow with the font in use.
+constexpr double DesignCharWidth = 5.0;
 }
 
 TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent), FLayout(new QHBoxLayout(this))
@@ -21,19 +25,16 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent), FLayout(new QHBoxLayo
 
 void TStatusBar::AddPanel(const QString& text, int width)
 {
-    // The last panel stretches over the rest of the row; the one that was
-    // last until now keeps its own width.
-    if (!FPanels.empty()) {
-        const TPanel& previous = FPanels.back();
-        previous.Label->setFixedWidth(previous.Width);
-        FLayout->setStretchFactor(previous.Label, 0);
-    }
+    // Each panel has at least its width, scaled to the font; room to spare is
+    // shared in proportion to the widths.
     auto* label = new QLabel(this);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setMargin(1);
-    label->setMinimumWidth(width);
-    FLayout->addWidget(label, 1);
+    const double scale = std::max(1.0, fontMetrics().averageCharWidth() / DesignCharWidth);
+    label->setMinimumWidth(int(width * scale));
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    FLayout->addWidget(label, width);
     FPanels.push_back({label, width});
     SetPanelText(PanelCount() - 1, text);
 }

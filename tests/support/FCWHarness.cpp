@@ -22,15 +22,16 @@ TFCWHarness::TFCWHarness(const QStringList& iniLines, int screenWidth, TLinkKind
         FSim = link.get();
         FSim->SetSpeed(0);
         options.Link = std::move(link);
-    } else {
+    } else if (kind == ScriptedLink) {
         auto link = std::make_unique<TScriptLink>();
         FScript = link.get();
         options.Link = std::move(link);
-    }
+    }  // a real port otherwise: the program's own TComPort
     options.ProgramDir = FDir.path() + QLatin1Char('/');
     options.ScreenWidth = screenWidth;
     options.ShowSplash = false;
     Windows = CreateWindows(std::move(options));
+    Windows->FCW->setWindowState(Qt::WindowNoState);
     Windows->FCW->resize(1200, 800);
     Windows->FCW->show();
 }

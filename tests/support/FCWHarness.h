@@ -13,7 +13,7 @@
 
 class TFCWHarness {
 public:
-    enum TLinkKind { SimulatedInstrument, ScriptedLink };
+    enum TLinkKind { SimulatedInstrument, ScriptedLink, RealPort };
     // ini: MERIL.INI lines to write first (none: no file).
     explicit TFCWHarness(const QStringList& iniLines = {}, int screenWidth = 1024, TLinkKind link = SimulatedInstrument);
     explicit TFCWHarness(TLinkKind link) : TFCWHarness({}, 1024, link) {}
@@ -39,7 +39,8 @@ public:
     static bool WaitFor(const std::function<bool()>& done, int ms = 5000);
     // Starts a run and waits for its end (ExpState 10); false on time-out.
     bool RunToEnd(int ms = 10000);
-    // Commands sent since the last call, as text with "\r" shown as "|".
+    // Commands sent since the last call, as text with "\r" shown as "|"
+    // (not over a real port).
     QString TakeSent();
     // Status panel text.
     QString Panel(int i) const;

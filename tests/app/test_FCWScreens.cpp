@@ -1,0 +1,78 @@
+// The main window as the operator sees it: disconnected, connected, in the
+// middle of a run and after it. The pictures (screenshots/*.png) are for
+// people to look at; the checks are what must be on them.
+
+#include "Chart.h"
+#include "FCWHarness.h"
+#include "Screenshot.h"
+#include "UpDown.h"
+
+#include <QLabel>
+#include <QToolButton>
+#include <QTest>
+
+class TestFCWScreens : public QObject {
+    Q_OBJECT
+
+    static int BrightPixels(const QImage& image, const QRect& area)
+    {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); y += 2)
+            for (int x = area.left(); x <= area.right(); x += 2)
+                n += qGray(image.pixel(x, y)) > 200;
+        return n;
+    }
+
+private slots:
+    void mainWindowThroughARun()
+    {
+        TFCWHarness h;
+        TInstrumentConfig c = h.Instrument().Config();
+        c.Points = 1024;
+        c.Sample = TSample::SolidH;
+        h.Instrument().Configure(c);
+        h.FCW().Setup.Gain = 150;
+        h.FCW().Setup.ModAmp = 7;
+        h.FCW().resize(1280, 800);
+        QCOMPARE(h.FCW().width(), 1280);
+        SaveScreenshot(h.FCW(), QStringLiteral("FCW-disconnected"));
+
+        QVERIFY(h.Connect());
+        h.FCW().FieldSwRngUpDown->Click(TUpDown::btNext);  // a field sweep of 10 Gs
+        for (int i = 0; i < 3; ++i)
+            h.FCW().FieldSwRngUpDown->Click(TUpDown::btNext);
+        h.FCW().AccUpDown->Click(TUpDown::btNext);
+        h.FCW().AccUpDown->Click(TUpDown::btNext);
+        SaveScreenshot(h.FCW(), QStringLiteral("FCW-connected"));
+
+        h.Link().SetSpeed(200);
+        h.FCW().StartToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().AccUpDown->Tag == 2 && h.FCW().ExpState == esRunning &&
+                                                             h.FCW().PointCount > 600; },
+                                     20000));
+        h.Link().SetSpeed(1);
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment in progress - please wait"));
+        h.FCW().Fid->RepaintNow();
+        const QImage midRun = SaveScreenshot(h.FCW(), QStringLiteral("FCW-running"));
+        // The yellow pass being measured and the earlier pass are drawn on the chart.
+        const QRect chart(h.FCW().Fid->mapTo(&h.FCW(), QPoint(0, 0)), h.FCW().Fid->size());
+        int yellow = 0;
+        for (int y = chart.top(); y < chart.bottom(); ++y)
+            for (int x = chart.left(); x < chart.right(); ++x) {
+                const QColor p = midRun.pixelColor(x, y);
+                yellow += p.red() > 200 && p.green() > 200 && p.blue() < 80;
+            }
+        QVERIFY(yellow > 300);
+
+        h.Link().SetSpeed(0);
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }, 20000));
+        h.FCW().AccDToolB->click();
+        h.FCW().Fid->RepaintNow();
+        const QImage done = SaveScreenshot(h.FCW(), QStringLiteral("FCW-finished"));
+        QVERIFY(h.FCW().XYST->text().startsWith(QStringLiteral(" B: ")));
+        QVERIFY(BrightPixels(done, chart) > 100);   // the white average
+    }
+};
+
+QTEST_MAIN(TestFCWScreens)
+#include "test_FCWScreens.moc"
