@@ -79,6 +79,7 @@ bool TFCWHarness::Connect()
 
 bool TFCWHarness::RunToEnd(int ms)
 {
+    FCW().ExpState = esIdle;  // so that the end of an earlier run does not count
     FCW().StartToolB->click();
     return WaitFor([this] { return FCW().ExpState == esFinished; }, ms);
 }
