@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QRadioButton>
@@ -257,6 +258,38 @@ private slots:
         h.Feed("E0001\r");
         h.FCW().DHToolB->click();
         QCOMPARE(h.Panel(4), QStringLiteral("Error:  25.00 kHz"));
+    }
+
+    // Any order of replies, damaged ones among them, leaves the window
+    // consistent and asks the operator nothing.
+    void randomRepliesKeepTheWindowConsistent()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        QRandomGenerator random(20261208);
+        const auto hex = [&](int digits, quint32 bound) {
+            return QByteArray::number(random.bounded(bound), 16).rightJustified(digits, '0').toUpper();
+        };
+        const QList<QByteArray> fixed = {"B", "C", "D", "F", "H0", "H1", "E0042", "Z00421.3", "Q", "", "V",
+                                         "A12", "VXYZ", "\x01\x02", "X1", "M"};
+        for (int i = 0; i < 4000; ++i) {
+            QByteArray line;
+            switch (random.bounded(8)) {
+            case 0: line = "A" + hex(4, 300); break;
+            case 1: case 2: case 3: line = QByteArray(random.bounded(2) ? "V!" : "V ") + hex(8, 0xFFFFFFFFu); break;
+            case 4: line = "M" + hex(2, 8); break;
+            case 5: line = "X" + hex(4, 0x1000) + hex(4, 0x1000); break;
+            default: line = fixed[random.bounded(fixed.size())]; break;
+            }
+            if (random.bounded(20) == 0 && h.FCW().StartToolB->isEnabled())
+                h.FCW().StartToolB->click();
+            h.Feed(line + '\r');
+            TFCW& w = h.FCW();
+            QVERIFY(size_t(w.PointCount) <= w.AccBuffer.size());
+            QVERIFY(size_t(w.Series[size_t(w.CurrPass)]->Count()) <= std::max<size_t>(w.AccBuffer.size(), 0));
+            QVERIFY(QList<int>({0, 1, 2, 3, 4, 5, 10}).contains(w.ExpState));
+        }
+        QCOMPARE(h.Operator.Problems(), QString());
     }
 
     void passesByAge()

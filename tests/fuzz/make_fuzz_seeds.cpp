@@ -1,5 +1,6 @@
 // Writes starting inputs for the fuzzers with the program's own writers:
-// <dir>/DataFile, <dir>/Setup, <dir>/Settings.
+// <dir>/DataFile, <dir>/Setup, <dir>/Settings, and instrument lines in
+// <dir>/ReplyLine.
 #include "DataFile.h"
 #include "USetup.h"
 
@@ -24,7 +25,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QDir root(QString::fromLocal8Bit(argv[1]));
-    for (const char* sub : {"DataFile", "Setup", "Settings"})
+    for (const char* sub : {"DataFile", "Setup", "Settings", "ReplyLine"})
         root.mkpath(QString::fromLatin1(sub));
 
     TDataHeader h;
@@ -54,6 +55,8 @@ int main(int argc, char** argv)
 
     const bool ok = Save(root.filePath("DataFile/v11.dcw"), v11) && Save(root.filePath("DataFile/v10.dcw"), v10) &&
                     Save(root.filePath("Setup/a.cfg"), SetupRecordToBytes(r)) &&
-                    Save(root.filePath("Settings/MERIL.INI"), SettingsToBytes(s));
+                    Save(root.filePath("Settings/MERIL.INI"), SettingsToBytes(s)) &&
+                    Save(root.filePath("ReplyLine/pass.txt"),
+                         "Z00421.3\rX08020801\rM04\rA0400\rB\rV 0000D2F0\rV!FFFF2C10\rH1\rH0\rE0001\rC\rD\rF\r");
     return ok ? 0 : 1;
 }
