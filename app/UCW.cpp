@@ -200,12 +200,6 @@ bool TFCW::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TFCW::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    PlaceChartLabels();
-}
-
 void TFCW::Audio1Click()
 {
     if (!Partners.AudioDlgBox)

@@ -105,6 +105,7 @@ void TFCW::ConnectHandlers()
 
     // Clicks on the chart, the group boxes and the tool bar stop a looping alarm.
     Fid->OnClick = [this] { FidClick(); };
+    Fid->OnLayout = [this] { PlaceChartLabels(); };
     for (QWidget* w : std::initializer_list<QWidget*>{ReceiverBox, FModulatorBox, AcquisitionBox, ResonanceBox,
                                                       Level, findChild<QToolBar*>(QStringLiteral("ToolBar"))})
         w->installEventFilter(this);

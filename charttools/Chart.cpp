@@ -496,6 +496,11 @@ void TChart::PostDraw()
         const QString error = std::exchange(FDrawError, QString());
         ReportUnhandledError(error);
     }
+    if (ChartRect() != FDrawnRect) {
+        FDrawnRect = ChartRect();
+        if (OnLayout)
+            RunGuarded(OnLayout);
+    }
     for (const auto& series : FSeries)
         if (series->Visible() && series->OnAfterDraw) {
             const auto hook = series->OnAfterDraw;

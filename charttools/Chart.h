@@ -213,6 +213,9 @@ public:
     TMouseHandler OnMouseDown, OnMouseMove, OnMouseUp;
     TAfterDrawHandler OnAfterDraw;
     std::function<void()> OnClick;  // a left click on the chart
+    // Runs after a draw that gave the plotting rectangle a new place or size,
+    // for owners that place widgets over the chart.
+    std::function<void()> OnLayout;
     std::function<void()> OnZoom;
     std::function<void()> OnUndoZoom;
 
@@ -242,6 +245,7 @@ private:
     QTimer* FFrameTimer;
     bool FDirty = false;
     bool FZoomed = false;
+    QRect FDrawnRect;
     bool FPressed = false;          // a button went down on the chart
     int FDrawCount = 0;
     QElapsedTimer FClock;

@@ -68,6 +68,36 @@ awk -v port="$port" '
 mv "$ini.new" "$ini"
 echo "run-demo: the program's port is the simulator at $port"
 
+# A standard setup that shows the simulated line at once (the built-in
+# defaults have the gain at its minimum): gain 150, field sweep of 20 Gs
+# (15 Gs in ESR), modulation 0.5 Gs, mode NMR 1H. Written only when the setup
+# directory (MERIL.INI line 1, else the program's directory) has none.
+setup_dir=$(awk 'NR == 1 { sub(/\r$/, ""); print }' "$ini")
+[ -n "$setup_dir" ] || setup_dir=build/app
+le32() {
+    v=$1
+    printf "$(printf '\\%03o\\%03o\\%03o\\%03o' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255)))"
+}
+if [ -d "$setup_dir" ] && [ ! -e "$setup_dir/STANDARD.CFG" ]; then
+    {
+        le32 0; le32 150                             # level, gain
+        le32 0; le32 0; le32 0; le32 0               # phase per mode
+        le32 1; le32 1                               # accumulations; field sweep (byte) and padding
+        le32 4; le32 4; le32 10; le32 6              # field sweep range per mode
+        le32 3; le32 7; le32 1                       # frequency sweep range, modulation, sweep time
+        le32 0; le32 0; le32 0; le32 0; le32 0       # B0 per mode, B0 step
+        le32 0; le32 0; le32 0; le32 0; le32 0       # frequency per mode, frequency step
+        le32 0                                       # mode (byte) and padding
+    } >"$setup_dir/STANDARD.CFG"
+    echo "run-demo: wrote a standard setup to $setup_dir/STANDARD.CFG"
+fi
+
+# Without a display the program runs offscreen; Ctrl-C ends it.
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+    export QT_QPA_PLATFORM=offscreen
+    echo "run-demo: no display found: the program runs offscreen until Ctrl-C"
+fi
+
 status=0
 ./build/app/meril || status=$?
 exit "$status"
