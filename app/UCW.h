@@ -160,6 +160,7 @@ public:
     void SetConnected(bool flag);
     void SetFieldSource(int code);
     void UpdateCaption();
+    void RefreshPortMenu();            // checks the port in use; lists the devices present
     void SetHoldState(bool flag);
     void SwitchMode(int m);
     void UpdateModeControls();
@@ -242,7 +243,6 @@ private:
     void ConnectHandlers();
     void FormCreate();
     void PlaceChartLabels();
-    void RefreshPortMenu();
     void CheckModeButton(int m);
     void CheckSweepButton(QRadioButton* button);
     void SetAccStatus();

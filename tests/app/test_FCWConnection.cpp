@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -43,6 +44,26 @@ private slots:
         QCOMPARE(ZeroOffset[0], 0x0802 - 2047);
         QCOMPARE(ZeroOffset[3], 0x0801 - 2047);
         QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void portMenuOffersDevicePaths()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("adapter"));
+        TFCWHarness h({QString(), QString(), QString(), link});
+        h.FCW().RefreshPortMenu();
+        QAction* item = nullptr;
+        for (QAction* a : h.FCW().MSpcDevices->actions())
+            if (a->text() == link)
+                item = a;
+        QVERIFY(item);
+        QVERIFY(item->isChecked());
+        h.FCW().MSpcCOM[1]->trigger();
+        QCOMPARE(h.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QVERIFY(h.FCW().MSpcCOM[1]->isChecked());
+        // The devices are offered again while connecting is possible only.
+        h.FCW().MLinkClick();
+        QVERIFY(!h.FCW().MSpcDevices->isEnabled());
     }
 
     void identificationAloneDoesNotConnectCalibrationDoes()
