@@ -153,8 +153,6 @@ public:
     TSettings Settings;            // directories, port name and sounds of MERIL.INI
     int CrossHalfHeight = 137, CrossHalfWidth = 320;
     std::unique_ptr<TFileDialog> SetupOpenDialog, SetupSaveDialog, DAcqSaveDialog;
-    // The last finished run's data stay available for "Save data as ..."
-    // until the next run starts, also when AutoSave failed.
 
     // ---- Operations of the window ----
     void SetConnected(bool flag);
@@ -262,6 +260,8 @@ private:
     QPointer<TMLogo> Logo;
     QString FProgramDir;
     bool FShowSplash;
+    // The last finished run's data stay available for "Save data as ..."
+    // until the next run starts, also when AutoSave failed.
     bool SavedDataAvailable = false;
     TDataHeader RunHeader;             // the settings of the last finished run
 };

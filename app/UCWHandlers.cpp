@@ -85,9 +85,7 @@ void TFCW::ConnectHandlers()
     connect(GainScrollBar, &QScrollBar::valueChanged, this, Guarded(this, &TFCW::GainScrollBarChange));
     connect(PhaseScrollBar, &QScrollBar::valueChanged, this, Guarded(this, &TFCW::PhaseScrollBarChange));
 
-    const auto onArrows = [this](TUpDown* u, void (TFCW::*handler)()) {
-        u->OnClick = [this, handler](TUpDown::TUDBtnType) { RunGuarded([&] { (this->*handler)(); }); };
-    };
+    const auto onArrows = [this](TUpDown* u, void (TFCW::*handler)()) { OnUpDownClick(u, this, handler); };
     onArrows(TuningB0UpDown, &TFCW::TuningB0UpDownClick);
     onArrows(DB0UpDown, &TFCW::DB0UpDownClick);
     onArrows(FrequencyUpDown, &TFCW::FrequencyUpDownClick);

@@ -258,8 +258,10 @@ void TFCW::ApplySetup()
     FrequencyUpDown->SetPosition(FrequencyPos[m]);
     DFrqUpDown->SetPosition(r.DFrq);
 
+    // The button's own state counts, not that of the window around it (which
+    // is disabled while a connection is checked).
     int mode = std::clamp<int>(r.Mode, 0, 3);
-    if (!ModeButtons[size_t(mode)]->isEnabled())
+    if (ModeButtons[size_t(mode)]->testAttribute(Qt::WA_Disabled))
         mode = mode == 3 ? 0 : 3;
     r.Mode = uint8_t(mode);
     CheckModeButton(mode);

@@ -4,6 +4,8 @@
 // code clamps it and runs no handler; a click on an arrow (or the arrow keys,
 // or the wheel) moves it and runs OnClick.
 
+#include "Errors.h"
+
 #include <QWidget>
 #include <functional>
 
@@ -43,3 +45,10 @@ private:
     QToolButton* FDown;
     int FPosition = 0, FMin = 0, FMax = 100, FIncrement = 1;
 };
+
+// Makes a member handler the arrows' click handler, guarded like every handler.
+template <class Obj>
+void OnUpDownClick(TUpDown* upDown, Obj* obj, void (Obj::*handler)())
+{
+    upDown->OnClick = [obj, handler](TUpDown::TUDBtnType) { RunGuarded([&] { (obj->*handler)(); }); };
+}

@@ -118,9 +118,7 @@ TFService::TFService(TCommandSet& commands, TSerialLink& link, TUpDown* frequenc
     column->addLayout(switches);
     column->addWidget(GroupBox1, 1);
 
-    const auto arrows = [this](TUpDown* u, void (TFService::*handler)()) {
-        u->OnClick = [this, handler](TUpDown::TUDBtnType) { RunGuarded([&] { (this->*handler)(); }); };
-    };
+    const auto arrows = [this](TUpDown* u, void (TFService::*handler)()) { OnUpDownClick(u, this, handler); };
     arrows(SrvTuningB0UpDown, &TFService::SrvTuningB0UpDownClick);
     arrows(SrvModAmpUpDown, &TFService::SrvModAmpUpDownClick);
     arrows(B0IncUpDown, &TFService::B0IncUpDownClick);
