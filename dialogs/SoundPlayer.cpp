@@ -2,6 +2,8 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
@@ -33,7 +35,9 @@ class TQtSoundPlayer final : public TSoundPlayer {
 public:
     void Play(const QString& fileName, TSoundMode mode) override
     {
-        if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
+        // Nothing to play, or nothing to play it on: return at once rather
+        // than hold the program for a sound nobody hears.
+        if (fileName.isEmpty() || !QFileInfo(fileName).isFile() || QMediaDevices::audioOutputs().isEmpty())
             return;
         auto effect = std::make_unique<QSoundEffect>();
         effect->setSource(QUrl::fromLocalFile(fileName));
