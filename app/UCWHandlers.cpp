@@ -22,20 +22,6 @@
 
 void TFCW::ConnectHandlers()
 {
-    SetupOpenDialog = std::make_unique<TFileDialog>();
-    SetupOpenDialog->Title = QStringLiteral("Select setup file");
-    SetupOpenDialog->Filter = QStringLiteral("setup file (*.cfg)|*.cfg");
-    SetupSaveDialog = std::make_unique<TFileDialog>();
-    SetupSaveDialog->Kind = TFileDialogKind::Save;
-    SetupSaveDialog->Title = QStringLiteral("Save setup file as ...");
-    SetupSaveDialog->Filter = QStringLiteral("setup file (*.cfg)|*.cfg");
-    SetupSaveDialog->DefaultExt = QStringLiteral("cfg");
-    DAcqSaveDialog = std::make_unique<TFileDialog>();
-    DAcqSaveDialog->Kind = TFileDialogKind::Save;
-    DAcqSaveDialog->Title = QStringLiteral("Save data as ...");
-    DAcqSaveDialog->Filter = QStringLiteral("Meril data file (*.dcw)|*.dcw");
-    DAcqSaveDialog->DefaultExt = QStringLiteral("dcw");
-
     const auto onAction = [this](QAction* a, void (TFCW::*handler)()) {
         connect(a, &QAction::triggered, this, Guarded(this, handler));
     };

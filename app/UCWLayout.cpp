@@ -1,6 +1,7 @@
 // The main window's controls and their arrangement.
 
 #include "Chart.h"
+#include "Operator.h"
 #include "StatusBar.h"
 #include "UCW.h"
 #include "UpDown.h"
@@ -115,6 +116,20 @@ void TFCW::CreateControls()
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
+
+    SetupOpenDialog = std::make_unique<TFileDialog>();
+    SetupOpenDialog->Title = QStringLiteral("Select setup file");
+    SetupOpenDialog->Filter = QStringLiteral("setup file (*.cfg)|*.cfg");
+    SetupSaveDialog = std::make_unique<TFileDialog>();
+    SetupSaveDialog->Kind = TFileDialogKind::Save;
+    SetupSaveDialog->Title = QStringLiteral("Save setup file as ...");
+    SetupSaveDialog->Filter = QStringLiteral("setup file (*.cfg)|*.cfg");
+    SetupSaveDialog->DefaultExt = QStringLiteral("cfg");
+    DAcqSaveDialog = std::make_unique<TFileDialog>();
+    DAcqSaveDialog->Kind = TFileDialogKind::Save;
+    DAcqSaveDialog->Title = QStringLiteral("Save data as ...");
+    DAcqSaveDialog->Filter = QStringLiteral("Meril data file (*.dcw)|*.dcw");
+    DAcqSaveDialog->DefaultExt = QStringLiteral("dcw");
 
     // The buttons Qt adds to a menu bar or tool bar that is too narrow.
     for (QToolButton* b : findChildren<QToolButton*>())

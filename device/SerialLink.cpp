@@ -31,26 +31,25 @@ void TSerialLink::DropPendingEvents()
 
 void TSerialLink::DeliverPending()
 {
-    while (!FInHandler && (FPendingCTS || FPendingDSR || FPendingRx)) {
-        const bool cts = FPendingCTS, dsr = FPendingDSR, rx = FPendingRx;
-        FPendingCTS = FPendingDSR = FPendingRx = false;
-        FInHandler = true;
-        if (cts && OnCTSChange)
-            RunGuarded(OnCTSChange);
-        if (dsr && OnDSRChange)
-            RunGuarded(OnDSRChange);
-        if (rx && OnRxFlag)
-            RunGuarded(OnRxFlag);
-        FInHandler = false;
-        // Events that came in while the handlers ran are raised from the event
-        // loop, not from here, so a burst cannot starve the rest of the program.
-        if ((FPendingCTS || FPendingDSR || FPendingRx) && !FDeliveryQueued) {
-            FDeliveryQueued = true;
-            QMetaObject::invokeMethod(this, [this] {
-                FDeliveryQueued = false;
-                DeliverPending();
-            }, Qt::QueuedConnection);
-            return;
-        }
+    if (FInHandler || !(FPendingCTS || FPendingDSR || FPendingRx))
+        return;
+    const bool cts = FPendingCTS, dsr = FPendingDSR, rx = FPendingRx;
+    FPendingCTS = FPendingDSR = FPendingRx = false;
+    FInHandler = true;
+    if (cts && OnCTSChange)
+        RunGuarded(OnCTSChange);
+    if (dsr && OnDSRChange)
+        RunGuarded(OnDSRChange);
+    if (rx && OnRxFlag)
+        RunGuarded(OnRxFlag);
+    FInHandler = false;
+    // Events that came in while the handlers ran are raised from the event
+    // loop, not from here, so a burst cannot starve the rest of the program.
+    if ((FPendingCTS || FPendingDSR || FPendingRx) && !FDeliveryQueued) {
+        FDeliveryQueued = true;
+        QMetaObject::invokeMethod(this, [this] {
+            FDeliveryQueued = false;
+            DeliverPending();
+        }, Qt::QueuedConnection);
     }
 }
