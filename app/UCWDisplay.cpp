@@ -7,6 +7,7 @@
 #include "NumFormat.h"
 #include "StatusBar.h"
 #include "UMMarker.h"
+#include "SeriesExtremes.h"
 #include "UOutMess.h"
 #include "UTextTbl.h"
 #include "UpDown.h"

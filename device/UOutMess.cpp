@@ -1,6 +1,5 @@
 #include "UOutMess.h"
 
-#include "NumFormat.h"
 #include "StatusBar.h"
 
 #include <QWidget>
@@ -18,13 +17,4 @@ void EnableChildren(QWidget* container, bool on)
         return;
     for (QWidget* child : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         child->setEnabled(on);
-}
-
-long double ParseLabelNumber(const QString& text)
-{
-    QString kept;
-    for (const QChar c : text)
-        if ((c >= u'0' && c <= u'9') || c == u'.' || c == u',')
-            kept += c;
-    return StrToFloat(kept);
 }

@@ -1,5 +1,7 @@
 #include "Errors.h"
 #include "StatusBar.h"
+#include "LabelNumber.h"
+#include "SeriesExtremes.h"
 #include "UOutMess.h"
 
 #include <QLabel>

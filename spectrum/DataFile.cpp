@@ -3,7 +3,7 @@
 #include "Cp1252.h"
 #include "NumFormat.h"
 #include "Real48.h"
-#include "UOutMess.h"
+#include "LabelNumber.h"
 #include "WholeFile.h"
 
 #include <QDir>
