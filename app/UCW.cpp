@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -44,6 +45,7 @@ TFCW::TFCW(TFCWOptions options)
     : QMainWindow(nullptr),
       ComPort1(*(options.Link ? options.Link.release() : new TComPort())),
       FProgramDir(options.ProgramDir.isEmpty() ? ProgramDir() : options.ProgramDir),
+      FViewSettingsPath(options.ViewSettingsPath),
       FShowSplash(options.ShowSplash)
 {
     ComPort1.setParent(this);
@@ -64,11 +66,10 @@ TFCW::~TFCW()
 
 void TFCW::FormCreate()
 {
-    // 1. Splash window, shown at once.
+    // 1. Splash window, shown over this window once it is shown.
     if (FShowSplash)
-        Logo = new TMLogo();
-    // 2. Top left, maximised.
-    move(0, 0);
+        Logo = new TMLogo(this);
+    // 2. Maximised; the window manager places the window.
     setWindowState(Qt::WindowMaximized);
     // 3. The number format (decimal ".", thousands " ") is fixed in the formatter.
     // 4. Marker cross sizes scaled to the screen.
@@ -109,6 +110,7 @@ void TFCW::FormCreate()
     // 14. Caption, then the controls take the setup (nothing is sent: the port is closed).
     UpdateCaption();
     ApplySetup();
+    RestoreView();
 }
 
 void TFCW::AttachPartners(const TFCWPartners& partners)
@@ -120,6 +122,7 @@ void TFCW::FinishStartup()
 {
     if (Partners.DataProc)
         Partners.DataProc->SetDirectories(Settings.AcqDir, Settings.DataOutDir);
+    RestorePartnersView();
     // 15. The splash closes 8 seconds from now, or on a click.
     if (Logo)
         Logo->Timer1->start();
@@ -164,6 +167,7 @@ void TFCW::FormClose()
 {
     StopAlarm();
     WriteSettingsFile();
+    SaveView();
     AccBuffer.clear();
     AccBuffer.shrink_to_fit();
     Timer1->stop();
@@ -193,7 +197,16 @@ bool TFCW::eventFilter(QObject* watched, QEvent* event)
 {
     // A click on a group box or the tool bar stops a looping alarm; a double
     // click on the comment field opens the comment entry.
-    if (event->type() == QEvent::MouseButtonPress)
+    const bool runButton = watched == StartToolB || watched == HoldToolB || watched == AbortToolB;
+    if (runButton) {
+        if (event->type() == QEvent::EnabledChange)
+            SyncRunMenu();
+    } else if (watched == Fid && event->type() == QEvent::KeyPress) {
+        bool used = false;
+        RunGuarded([&] { used = FidKeyPress(*static_cast<QKeyEvent*>(event)); });
+        if (used)
+            return true;
+    } else if (event->type() == QEvent::MouseButtonPress)
         FidClick();
     else if (event->type() == QEvent::MouseButtonDblClick && watched == CommentEdit)
         RunGuarded([this] { CommentEditDblClick(); });

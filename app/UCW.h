@@ -18,9 +18,11 @@ class QAction;
 class QActionGroup;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QRadioButton;
 class QScrollBar;
 class QSlider;
@@ -63,7 +65,14 @@ struct TFCWOptions {
     // Screen width for ScreenScale; the primary screen's when 0.
     int ScreenWidth = 0;
     bool ShowSplash = true;
+    // The user's settings file of the remembered view (window placement,
+    // display choices, last folders); none remembered when empty.
+    QString ViewSettingsPath;
 };
+
+// Where the program keeps the remembered view: the platform's user settings
+// file of the program, apart from MERIL.INI.
+QString DefaultViewSettingsPath();
 
 class TFCW : public QMainWindow {
     Q_OBJECT
@@ -82,6 +91,7 @@ public:
     std::array<QAction*, 4> MSpcCOM;                  // MSpcCOM1..MSpcCOM4
     QMenu* MSpcDevices;                               // serial devices present, simulator link
     QAction* MLink;
+    QAction *MStart, *MHold, *MAbort;                 // the run's tool buttons, with their keys
     QAction *MDataprocessing, *MService, *Audio1, *MFileLocation, *MAccDiagram;
     QMenu* MCurrentdirection;
     QAction *MCDirFWD, *MCDirREV;
@@ -126,6 +136,9 @@ public:
     std::array<QLabel*, 5> Legends{};                  // S1Legend..S5Legend
     QLabel *OutOfRangeLab, *XYST, *DBST;
     TStatusBar* StatusBar;
+    // Progress of the run in the status line: points, pass and time left.
+    QProgressBar* RunProgressBar;
+    QTimer* RunProgressTimer;
     QTimer* Timer1;
     int Timer1Tag = 0;
 
@@ -174,6 +187,15 @@ public:
     bool WriteSpectrum(const QString& path);
     void SnapshotRunHeader();
     void WriteSettingsFile();
+    // The remembered view: read at start, written at close.
+    void RestoreView();
+    void RestorePartnersView();
+    void SaveView();
+    // Counts the passes of a run as they are set up (Loop mode keeps the pass
+    // counter at 1) and starts the progress display.
+    void NoteRunPass();
+    // Shows the run's progress, or clears it once the run has ended.
+    void UpdateRunProgress();
     QString IniPath() const;
     QString AxisUnitText() const;      // "Gs" for a field sweep, "kHz" for a frequency sweep
     bool FieldSweep() const;
@@ -223,6 +245,10 @@ public:
     void MServiceClick();
     void MDataprocessingClick();
     void CommentEditDblClick();
+    // Keys on the focused chart move the marker after a run: Left and Right
+    // by one point (Shift: ten), Home and End to the ends; Up and Down move a
+    // horizontal marker by one pixel (Shift: ten). True when the key was used.
+    bool FidKeyPress(const QKeyEvent& key);
 
     // Reply handling, one line at a time (the receive handler feeds it).
     void HandleReply(const TReply& r);
@@ -254,15 +280,18 @@ private:
     void ReplyIdentification(const TReply& r);
     void ReportBadLine(const QByteArray& line, const QString& reason);
     int StartSweepDigit() const;
+    void SyncRunMenu();            // the run's menu items follow their tool buttons
 
     TLineAssembler RxLine;
     TFCWPartners Partners;
     QPointer<TMLogo> Logo;
     QString FProgramDir;
+    QString FViewSettingsPath;
     bool FShowSplash;
     // The last finished run's data stay available for "Save data as ..."
     // until the next run starts, also when AutoSave failed.
     bool SavedDataAvailable = false;
+    int RunPassNumber = 0;             // passes of the run set up so far
     TDataHeader RunHeader;             // the settings of the last finished run
 };
 

@@ -3,6 +3,7 @@
 
 #include "UCW.h"
 
+#include "ComPort.h"
 #include "Operator.h"
 #include "SerialLink.h"
 #include "StatusBar.h"
@@ -109,8 +110,16 @@ void TFCW::MLinkClick()
         ComPort1.ClearOutput();
         ComPort1.Open();
         SpectrometerOn = ComPort1.ModemStatus() == msDSR;
-    } catch (...) {
+    } catch (const EComError& e) {
         // The check stops here; the port menu and Connect are offered again.
+        if (ComPort1.Active())
+            ComPort1.Close();
+        SetConnected(false);
+        MessageDlg(QStringLiteral("Cannot open %1: %2. Choose the instrument's port under Spectrometer.")
+                       .arg(TComPort::DevicePath(ComPort1.DeviceName()), e.Text()),
+                   TMsgType::Error, mbOK);
+        return;
+    } catch (...) {
         if (ComPort1.Active())
             ComPort1.Close();
         SetConnected(false);
@@ -141,7 +150,10 @@ void TFCW::Timer1Timer()
     if (Timer1Tag >= 105) {
         Timer1->stop();
         Timer1Tag = 0;
-        if (MessageDlg(QStringLiteral("Device not ready"), TMsgType::Error, mbRetry | mbIgnore) == mbRetry) {
+        const QString detail =
+            QStringLiteral("No answer on %1: check the instrument's power and cable.")
+                .arg(TComPort::DevicePath(ComPort1.DeviceName()));
+        if (MessageDlg(QStringLiteral("Device not ready"), TMsgType::Error, mbRetry | mbIgnore, detail) == mbRetry) {
             Timer1Tag = 100;
             Timer1->start();
             return;

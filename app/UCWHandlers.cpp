@@ -83,6 +83,7 @@ void TFCW::ConnectHandlers()
     onArrows(AccUpDown, &TFCW::AccUpDownClick);
 
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TFCW::Timer1Timer));
+    connect(RunProgressTimer, &QTimer::timeout, this, Guarded(this, &TFCW::UpdateRunProgress));
     ComPort1.OnRxFlag = [this] { ComPort1RxFlag(); };
     ComPort1.OnDSRChange = [this] { ComPort1DSRChange(); };
     ComPort1.OnCTSChange = [this] { ComPort1DSRChange(); };
@@ -94,4 +95,22 @@ void TFCW::ConnectHandlers()
                                                       Level, findChild<QToolBar*>(QStringLiteral("ToolBar"))})
         w->installEventFilter(this);
     CommentEdit->installEventFilter(this);
+
+    // The run's menu items act as their tool buttons and follow their state.
+    for (const auto& [item, button] : {std::pair{MStart, StartToolB}, {MHold, HoldToolB}, {MAbort, AbortToolB}}) {
+        connect(item, &QAction::triggered, button, [button = button] { button->click(); });
+        button->installEventFilter(this);
+    }
+    SyncRunMenu();
+    Fid->setFocusPolicy(Qt::StrongFocus);
+    Fid->installEventFilter(this);
+}
+
+void TFCW::SyncRunMenu()
+{
+    MStart->setEnabled(StartToolB->isEnabled());
+    MHold->setEnabled(HoldToolB->isEnabled());
+    MAbort->setEnabled(AbortToolB->isEnabled());
+    MHold->setText(HoldToolB->text());
+    MHold->setChecked(HoldToolB->isChecked());
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -22,6 +23,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -52,6 +54,7 @@ QScrollBar* Bar(QWidget* parent, const QString& accessibleName, int maximum)
     b->setRange(0, maximum);
     b->setPageStep(10);
     b->setMinimumWidth(100);
+    b->setFocusPolicy(Qt::StrongFocus);   // in the Tab order
     b->setAccessibleName(accessibleName);
     b->setToolTip(accessibleName);
     return b;
@@ -113,6 +116,13 @@ void TFCW::CreateControls()
     bottom->setFloatable(false);
     bottom->addWidget(StatusBar);
     addToolBar(Qt::BottomToolBarArea, bottom);
+    // Shown over the status line while a run is on.
+    RunProgressBar = new QProgressBar(StatusBar);
+    RunProgressBar->setRange(0, 100);
+    RunProgressBar->setTextVisible(true);
+    RunProgressBar->setFont(StatusBar->font());
+    RunProgressBar->hide();
+    RunProgressTimer = new QTimer(this);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -139,7 +149,7 @@ void TFCW::CreateControls()
 
 void TFCW::CreateMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     MOpensetup = MenuItem(file, QStringLiteral("Open setup"));
     MSavesetup = MenuItem(file, QStringLiteral("Save setup"));
     MSavesetupas = MenuItem(file, QStringLiteral("Save setup as..."));
@@ -150,9 +160,15 @@ void TFCW::CreateMenus()
     file->addSeparator();
     MExit = MenuItem(file, QStringLiteral("Exit"));
     MSavesetup->setEnabled(false);
+    MOpensetup->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    MSaveas->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    MExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* spc = menuBar()->addMenu(QStringLiteral("Spectrometer"));
-    connect(spc, &QMenu::aboutToShow, this, [this] { RefreshPortMenu(); });
+    QMenu* spc = menuBar()->addMenu(QStringLiteral("&Spectrometer"));
+    connect(spc, &QMenu::aboutToShow, this, [this] {
+        RefreshPortMenu();
+        SyncRunMenu();
+    });
     auto* ports = new QActionGroup(this);
     for (int i = 0; i < 4; ++i) {
         MSpcCOM[size_t(i)] = MenuItem(spc, QStringLiteral("COM%1").arg(i + 1));
@@ -163,9 +179,19 @@ void TFCW::CreateMenus()
     MSpcDevices = spc->addMenu(QStringLiteral("Other port"));
     spc->addSeparator();
     MLink = MenuItem(spc, QStringLiteral("Connect"));
+    spc->addSeparator();
+    // The run's tool buttons in the menu, for their keys.
+    MStart = MenuItem(spc, QStringLiteral("Start"));
+    MHold = MenuItem(spc, QStringLiteral("Hold"));
+    MAbort = MenuItem(spc, QStringLiteral("Abort"));
+    MStart->setShortcut(QKeySequence(Qt::Key_F5));
+    MHold->setShortcut(QKeySequence(Qt::Key_F6));
+    MAbort->setShortcut(QKeySequence(Qt::Key_Escape));
+    MHold->setCheckable(true);
 
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     MDataprocessing = MenuItem(tools, QStringLiteral("Data Processing"));
+    MDataprocessing->setShortcut(QKeySequence(Qt::Key_F9));
     MService = MenuItem(tools, QStringLiteral("Service"));
     tools->addSeparator();
     MAccDiagram = MenuItem(tools, QStringLiteral("Accumulation Pass"));
@@ -233,6 +259,11 @@ void TFCW::CreateToolBar()
     small.setPointSize(8);
     for (QWidget* w : bar->findChildren<QWidget*>())
         w->setFont(small);
+    // Hold becomes Continue on hold: the button keeps the longer caption's
+    // width, so the buttons after it stay where they are.
+    HoldToolB->setText(QStringLiteral("Continue"));
+    HoldToolB->setMinimumWidth(HoldToolB->sizeHint().width());
+    HoldToolB->setText(QStringLiteral("Hold"));
 }
 
 QWidget* TFCW::CreateParameterPanel()
@@ -358,12 +389,25 @@ QWidget* TFCW::CreateParameterPanel()
     acq->addWidget(CommentEdit, 3, 1, 1, 2);
     column->addWidget(AcquisitionBox);
     column->addStretch(1);
+    // Close rows, so that the window fits a screen 600 pixels high.
+    column->setSpacing(2);
+    for (QGridLayout* grid : {modes, rx, mod, acq}) {
+        grid->setContentsMargins(6, 2, 6, 2);
+        grid->setVerticalSpacing(1);
+    }
 
     // Captions of labels name the controls next to them for assistive technology.
     for (QLabel* l : {Gain, Phase, TuningB0Lab, B0ByLab, FreqLab, FByLab, ModAmp, SweepTLab, AccLab})
         l->setAccessibleName(l->text());
     Gain->setBuddy(GainScrollBar);
     Phase->setBuddy(PhaseScrollBar);
+    // A value box is enabled exactly when its arrows are.
+    const std::pair<TUpDown*, QLabel*> pairs[] = {
+        {TuningB0UpDown, TuningB0Val}, {DB0UpDown, DB0Val}, {FrequencyUpDown, FrequencyVal},
+        {DFrqUpDown, DFrqVal}, {ModAmpUpDown, ModAmpVal}, {FieldSwRngUpDown, FieldSwRngVal},
+        {FreqSwRngUpDown, FreqSwRngVal}, {SweepTUpDown, SweepTVal}, {AccUpDown, AccVal}};
+    for (const auto& [arrows, value] : pairs)
+        arrows->SetAssociate(value);
 
     HoldControls = {GainScrollBar, GainVal, Gain, PhaseScrollBar, PhaseVal, Phase, ModAmpUpDown,
                     ModAmpVal, ModAmp, FByLab, DFrqVal, DFrqUpDown, FreqLab, FrequencyVal,
@@ -422,9 +466,10 @@ void TFCW::PlaceChartLabels()
     const QRect plot = Fid->ChartRect();
     LegendPanel->adjustSize();
     LegendPanel->move(plot.right() - LegendPanel->width() - 6, plot.top() + 6);
-    // 56 pixels below the top of the chart, 38 pixels right of the plot's left edge.
-    OutOfRangeLab->adjustSize();
-    OutOfRangeLab->move(plot.left() + 38, 56);
     XYST->move(plot.left() + 4, plot.top() + 4);
     DBST->move(plot.left() + 4, plot.top() + 8 + XYST->height());
+    // 56 pixels below the top of the chart, 38 pixels right of the plot's left
+    // edge; lower where the readouts need the room.
+    OutOfRangeLab->adjustSize();
+    OutOfRangeLab->move(plot.left() + 38, std::max(56, DBST->geometry().bottom() + 5));
 }

@@ -177,6 +177,7 @@ void TFCW::ReplyPassSetup(const TReply& r)
         SeriesAcc->Clear();
         SavedDataAvailable = false;
     }
+    NoteRunPass();
     PointCount = 0;
     ExpState = esSettingUp;
     CurrPass = (CurrPass + 1) % 5;

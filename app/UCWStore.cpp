@@ -11,6 +11,7 @@
 #include "UpDown.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,7 +42,10 @@ bool TFCW::WriteSpectrum(const QString& path)
     try {
         WriteSpectrumFile(path, RunHeader, AccBuffer);
     } catch (const EPathNotFound& e) {
-        MessageDlg(e.Text(), TMsgType::Error, mbOK);
+        MessageDlg(e.Text(), TMsgType::Error, mbOK,
+                   QStringLiteral("Cannot write %1: its folder does not exist. Choose the folder under "
+                                  "Tools > File Location.")
+                       .arg(QDir::toNativeSeparators(path)));
         return false;
     } catch (const EMerilError& e) {
         MessageDlg(e.Text(), TMsgType::Error, mbOK);

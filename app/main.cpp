@@ -69,7 +69,9 @@ int main(int argc, char** argv)
     TMerilApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Meril"));
     SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); });
-    const auto windows = CreateWindows(TFCWOptions{});
+    TFCWOptions options;
+    options.ViewSettingsPath = DefaultViewSettingsPath();
+    const auto windows = CreateWindows(std::move(options));
     CloseOnStopSignals(*windows->FCW, app);
     windows->FCW->show();
     return QApplication::exec();

@@ -350,6 +350,10 @@ TChart::TChart(QWidget* parent)
     FPlot->yAxis2->setVisible(true);
     StyleAxis(FPlot->xAxis);
     StyleAxis(FPlot->yAxis2);
+    // The bottom labels sit half a label lower, clear of the right axis's
+    // lowest label, which is centred on the bottom edge of the plot.
+    FPlot->xAxis->setTickLabelPadding(FPlot->xAxis->tickLabelPadding() +
+                                      QFontMetrics(FPlot->yAxis2->tickLabelFont()).height() / 2);
     FPlot->yAxis->grid()->setVisible(false);
     FPlot->yAxis2->grid()->setVisible(true);
     FPlot->setMouseTracking(true);

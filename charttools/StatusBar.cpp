@@ -25,14 +25,15 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent), FLayout(new QHBoxLayo
 
 void TStatusBar::AddPanel(const QString& text, int width)
 {
-    // Each panel has at least its width, scaled to the font; room to spare is
-    // shared in proportion to the widths.
+    // Room is shared in proportion to the widths, so that each panel has its
+    // width (scaled to the font) once the bar is that wide in all; a narrower
+    // bar (an 800 pixel screen) shrinks the panels down to 60 % of it.
     auto* label = new QLabel(this);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setMargin(1);
     const double scale = std::max(1.0, fontMetrics().averageCharWidth() / DesignCharWidth);
-    label->setMinimumWidth(int(width * scale));
+    label->setMinimumWidth(int(width * scale * 0.6));
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     FLayout->addWidget(label, width);
     FPanels.push_back({label, width});
@@ -55,4 +56,9 @@ void TStatusBar::SetPanelText(int i, const QString& text)
     label->setText(text);
     label->setAccessibleName(text);
     label->setToolTip(text);     // the whole text where the panel cuts it off
+}
+
+QRect TStatusBar::PanelRect(int i) const
+{
+    return Panel(i)->geometry();
 }

@@ -20,6 +20,8 @@ public:
     // An index outside 0..PanelCount()-1 throws EMerilError.
     QString PanelText(int i) const;
     void SetPanelText(int i, const QString& text);
+    // Where panel i sits in this widget, for something shown over it.
+    QRect PanelRect(int i) const;
 
 private:
     struct TPanel {

@@ -12,10 +12,22 @@ TMarker Marker2;
 namespace {
 // Colours of the marker ($00BBGGRR values of the original palette).
 const QColor PenColour(128, 0, 0);       // $000080, maroon
-const QColor CrossColour(128, 0, 128);   // $800080, purple
+// The marker line: a bright core between two dark edges, plainly visible on
+// the chart's background and over every pass colour and the average.
+const QColor CrossColour(0, 255, 255);   // cyan core
+const QColor CrossEdgeColour(0, 0, 0);
 const QColor LineColour(255, 0, 0);      // $0000FF, red
 const QChar Bullet(0x2022);
 constexpr int VerticalKind = 0, HorizontalKind = 1;
+
+// A cross whose long line is drawn with dark edges on both sides.
+void DrawMarkerCross(TChartCanvas& canvas, int x, int y, int halfWidth, int halfHeight)
+{
+    const bool vertical = halfHeight > halfWidth;
+    for (int side : {-1, 1})
+        canvas.DrawCross(vertical ? x + side : x, vertical ? y : y + side, halfWidth, halfHeight, CrossEdgeColour);
+    canvas.DrawCross(x, y, halfWidth, halfHeight, CrossColour);
+}
 
 int32_t ToInt32(long long v)
 {
@@ -171,7 +183,7 @@ void TMarker::VertAfterDraw(TChartCanvas& canvas)
         return;
     Index = std::clamp(Index, first, last);
 
-    canvas.DrawCross(series->CalcXPos(Index), CrossY, 1, CrossHalfHeight, CrossColour);
+    DrawMarkerCross(canvas, series->CalcXPos(Index), CrossY, 1, CrossHalfHeight);
     if (Caption)
         Caption->setText(QStringLiteral(" ") + AxisLetter + QStringLiteral(": ") +
                          FloatToStrFNumber(series->XValue(Index), 9, 2) + QStringLiteral(" ") + UnitText +
@@ -228,7 +240,7 @@ void TMarker::HorzAfterDraw(TChartCanvas& canvas)
         Level = axis.CalcPosValue(axis.Maximum());
     else if (value < axis.Minimum())
         Level = axis.CalcPosValue(axis.Minimum());
-    canvas.DrawCross(Chart->ChartXCenter(), Level, CrossHalfWidth, 1, CrossColour);
+    DrawMarkerCross(canvas, Chart->ChartXCenter(), Level, CrossHalfWidth, 1);
     if (Caption)
         Caption->setText(QStringLiteral(" A: ") + QString::number(RoundHalfEven(axis.CalcPosPoint(Level))) +
                          QStringLiteral(" a.u."));

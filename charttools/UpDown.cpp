@@ -1,6 +1,8 @@
 #include "UpDown.h"
 
 #include <QKeyEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -20,7 +22,8 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent)
     FUp->setAccessibleName(QStringLiteral("Up"));
     FDown->setAccessibleName(QStringLiteral("Down"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // Room around the arrows for the focus frame.
+    layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
     layout->addWidget(FUp);
     layout->addWidget(FDown);
@@ -80,11 +83,44 @@ void TUpDown::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
+void TUpDown::SetAssociate(QWidget* valueBox)
+{
+    FAssociate = valueBox;
+    if (FAssociate)
+        FAssociate->setEnabled(isEnabledTo(parentWidget()));
+}
+
 void TUpDown::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::EnabledChange) {
         UpdateArrows();
+        if (FAssociate)
+            FAssociate->setEnabled(isEnabledTo(parentWidget()));
+    }
     QWidget::changeEvent(event);
+}
+
+void TUpDown::paintEvent(QPaintEvent*)
+{
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = rect();
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+}
+
+void TUpDown::focusInEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void TUpDown::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void TUpDown::UpdateArrows()

@@ -2,7 +2,9 @@
 // Up-down arrows: an integer position between a minimum and a maximum that the
 // arrows move by an increment, without wrapping. Setting the position from
 // code clamps it and runs no handler; a click on an arrow (or the arrow keys,
-// or the wheel) moves it and runs OnClick.
+// or the wheel) moves it and runs OnClick. With the keyboard focus the arrows
+// are framed. The value box beside the arrows, when set as their associate,
+// is enabled and disabled with them.
 
 #include "Errors.h"
 
@@ -34,15 +36,21 @@ public:
     // Moves one increment as a click on an arrow would, then runs OnClick.
     void Click(TUDBtnType button);
 
+    void SetAssociate(QWidget* valueBox);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void UpdateArrows();
     QToolButton* FUp;
     QToolButton* FDown;
+    QWidget* FAssociate = nullptr;
     int FPosition = 0, FMin = 0, FMax = 100, FIncrement = 1;
 };
 

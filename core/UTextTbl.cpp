@@ -128,6 +128,11 @@ QString FormatSweepTime(int p)
     return Format(QStringLiteral("%4g min"), {(1 << doublings) * 0.5L});
 }
 
+int SweepTimeSeconds(int p)
+{
+    return 30 << (CheckedIndex(p, 1, SweepTimePositions, "Sweep time") - 1);
+}
+
 QString FormatB0(int m, bool inGauss, int p)
 {
     const long double b0 = ResonanceField(m, p);

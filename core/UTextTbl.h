@@ -36,6 +36,7 @@ QString FormatFieldSweepRange(int row, int i);    // FormatGauss of the table va
 QString FormatKHz(int n);                         // "%4d kHz"
 QString FormatFreqSweepRange(int i);              // FormatKHz of the table value
 QString FormatSweepTime(int p);                   // 2^(p-1) x 0.5 min, p 1..7: "%4g min"
+int SweepTimeSeconds(int p);                      // the same sweep time in seconds
 QString FormatB0(int m, bool inGauss, int p);     // "%6.2n Gs" of B0, or "%6.3n mT" of B0 x 0.1
 QString FormatB0Step(int m, int n);               // "%6.2n Gs" of k[m] x n
 QString FormatFrequency(int m, int p);            // "%6.1n kHz" of the frequency

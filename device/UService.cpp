@@ -98,7 +98,8 @@ TFService::TFService(TCommandSet& commands, TSerialLink& link, TUpDown* frequenc
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
     MsgMemo->setFont(mono);
-    MsgEdit = new QLineEdit(QStringLiteral("MsgEdit"), GroupBox1);
+    MsgEdit = new QLineEdit(GroupBox1);
+    MsgEdit->setPlaceholderText(QStringLiteral("command to send, e.g. Z"));
     MsgEdit->setAccessibleName(QStringLiteral("Text to send"));
     MsgEdit->setToolTip(QStringLiteral("Text to send"));
     SendButton = new QPushButton(QStringLiteral("Send"), GroupBox1);

@@ -2,6 +2,7 @@
 
 #include "LogoPicture.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -78,17 +79,46 @@ TMLogo::TMLogo(QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TMLogo::Timer1Timer);
 
     adjustSize();
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Any click or key anywhere in the program closes the splash.
+    // (The same filter sees the parent being shown.)
+    qApp->installEventFilter(this);
+    if (!parent)
+        ShowCentred();
+}
+
+void TMLogo::ShowCentred()
+{
+    const QWidget* over = parentWidget() && parentWidget()->isVisible() ? parentWidget() : nullptr;
+    QRect area;
+    if (over)
+        area = over->frameGeometry();
+    else if (const QScreen* screen = this->screen())
+        area = screen->availableGeometry();
+    move(area.center() - rect().center());
     show();
+    raise();
     repaint();
 }
 
 bool TMLogo::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Image1 && event->type() == QEvent::MouseButtonPress) {
-        Timer1Timer();
-        return true;
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Resize:
+    case QEvent::Move:
+        // Over the main window once that is shown, and wherever it goes.
+        if (watched == parentWidget() && parentWidget()->isVisible())
+            ShowCentred();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::KeyPress:
+        if (isVisible()) {
+            Timer1Timer();
+            return watched == Image1;
+        }
+        break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -6,15 +6,27 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
+// File dialogs open wide enough to read their columns (name, size, type,
+// date), within the screen.
+void SizeFileDialog(QFileDialog& dialog)
+{
+    QSize size(900, 560);
+    if (const QScreen* screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+    dialog.resize(size);
+}
+
 class TWidgetOperator final : public TOperator {
 public:
-    int MessageDlg(const QString& text, TMsgType type, int buttons) override
+    int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail) override
     {
         QMessageBox box;
         box.setText(text);
+        box.setInformativeText(detail);
         switch (type) {
         case TMsgType::Warning: box.setIcon(QMessageBox::Warning); box.setWindowTitle(QStringLiteral("Warning")); break;
         case TMsgType::Error: box.setIcon(QMessageBox::Critical); box.setWindowTitle(QStringLiteral("Error")); break;
@@ -45,6 +57,7 @@ public:
         dialog.setDefaultSuffix(d.DefaultExt);
         // The program asks its own overwrite question where it wants one.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        SizeFileDialog(dialog);
         if (!d.FileName.isEmpty())
             dialog.selectFile(d.FileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -57,15 +70,16 @@ public:
         QFileDialog dialog(parent, QStringLiteral("Select Directory"), initial);
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
+        SizeFileDialog(dialog);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         QString dir = dialog.selectedFiles().first();
         if (!QFileInfo(dir).exists()) {
-            if (MessageDlg(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(dir),
-                           TMsgType::Confirmation, mbYes | mbNo) != mbYes)
+            if (::MessageDlg(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(dir),
+                             TMsgType::Confirmation, mbYes | mbNo) != mbYes)
                 return std::nullopt;
             if (!QDir().mkpath(dir)) {
-                MessageDlg(QStringLiteral("Cannot create directory \"%1\".").arg(dir), TMsgType::Error, mbOK);
+                ::MessageDlg(QStringLiteral("Cannot create directory \"%1\".").arg(dir), TMsgType::Error, mbOK);
                 return std::nullopt;
             }
         }

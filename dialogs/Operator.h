@@ -35,8 +35,9 @@ struct TFileDialog {
 class TOperator {
 public:
     virtual ~TOperator() = default;
-    // Shows a modal message box; returns the button chosen.
-    virtual int MessageDlg(const QString& text, TMsgType type, int buttons) = 0;
+    // Shows a modal message box; returns the button chosen. The detail, when
+    // given, is shown under the text (what to check, where it happened).
+    virtual int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail) = 0;
     // Shows a file dialog; returns the chosen full path.
     virtual std::optional<QString> FileDialog(const TFileDialog& dialog, QWidget* parent) = 0;
     // Directory selection that may create the directory (after asking).
@@ -51,9 +52,9 @@ TOperator& Operator();
 void SetOperator(TOperator* op);
 
 // Message box shorthand as the windows use it.
-inline int MessageDlg(const QString& text, TMsgType type, int buttons)
+inline int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail = QString())
 {
-    return Operator().MessageDlg(text, type, buttons);
+    return Operator().MessageDlg(text, type, buttons, detail);
 }
 
 // The filter in the form Qt's dialogs take ("Meril data file (*.dcw)").

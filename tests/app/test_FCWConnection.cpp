@@ -1,6 +1,7 @@
 // Connecting to the instrument: probe, identification, calibration, field
 // source and the parameters sent after it, "Device not ready", the power line.
 
+#include "ComPort.h"
 #include "FCWHarness.h"
 #include "Freq.h"
 #include "UpDown.h"
@@ -109,6 +110,10 @@ private slots:
         QCOMPARE(h.TakeSent(), QStringLiteral("Z|Z|Z|Z|"));
         h.Operator.ExpectMessage(QStringLiteral("Device not ready"), mbIgnore);
         h.Tick();
+        // The detail names the port and what to check.
+        QCOMPARE(h.Operator.MessageDetails.last(),
+                 QStringLiteral("No answer on %1: check the instrument's power and cable.")
+                     .arg(TComPort::DevicePath(h.FCW().ComPort1.DeviceName())));
         QVERIFY(!h.FCW().ComPort1.Active());
         QVERIFY(h.FCW().isEnabled());
         QVERIFY(h.FCW().MLink->isEnabled());
@@ -120,7 +125,9 @@ private slots:
     {
         TFCWHarness h;
         h.Link().SetOpenError(QStringLiteral("No such file or directory"));
-        h.Operator.ExpectMessage(QStringLiteral("No such file or directory"));
+        h.Operator.ExpectMessage(QStringLiteral("Cannot open %1: No such file or directory. Choose the instrument's "
+                                                "port under Spectrometer.")
+                                     .arg(TComPort::DevicePath(h.FCW().ComPort1.DeviceName())));
         SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); });
         h.FCW().MLink->trigger();
         SetErrorReporter(nullptr);

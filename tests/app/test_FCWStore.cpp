@@ -125,6 +125,8 @@ private slots:
         h.Operator.ExpectMessage(QStringLiteral("Path not found !"));
         QVERIFY(h.RunToEnd());
         QCOMPARE(h.Panel(1), QStringLiteral("Last Data Saved In: "));
+        // The box names the full path it could not write.
+        QVERIFY(h.Operator.MessageDetails.last().contains(acq.filePath(QStringLiteral("missing/run1.dcw"))));
         // The same data can still be saved elsewhere until the next run starts.
         QVERIFY(h.FCW().MSaveas->isEnabled());
         const std::vector<int32_t> sums = h.FCW().AccBuffer;

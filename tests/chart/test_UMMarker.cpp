@@ -7,7 +7,7 @@
 #include <qcustomplot.h>
 
 namespace {
-const QColor Purple(128, 0, 128), Red(255, 0, 0), Yellow(255, 255, 0);
+const QColor MarkerColour(0, 255, 255), Edge(0, 0, 0), Red(255, 0, 0), Yellow(255, 255, 0);
 
 // A shown chart with one series of 101 points, x = i - 50 (times xScale),
 // y = i, and a marker with its caption.
@@ -95,8 +95,8 @@ void TestUMMarker::initMeasuresScaleAndWritesReadout()
     QCOMPARE(rig.Marker.Index, 15);   // kept from before Init
     QCOMPARE(rig.Caption.text(), QString(" B: -35.00 Gs \u2022 A: 15 a.u."));
     const int x = rig.Series.CalcXPos(15);
-    QCOMPARE(rig.Pixel(x, rig.Marker.CrossY - 130), Purple);
-    QVERIFY(rig.Pixel(x, rig.Marker.CrossY - 140) != Purple);   // half height 137
+    QCOMPARE(rig.Pixel(x, rig.Marker.CrossY - 130), MarkerColour);
+    QVERIFY(rig.Pixel(x, rig.Marker.CrossY - 140) != MarkerColour);   // half height 137
 
     rig.Marker.Centre();
     rig.Chart.RepaintNow();
@@ -227,7 +227,7 @@ void TestUMMarker::horizontalMarkerStepsDragsAndIsPulledBack()
     rig.Marker.Level = right.CalcPosValue(100);
     rig.Init(1);
     QCOMPARE(rig.Caption.text(), QString(" A: 100 a.u."));
-    QCOMPARE(rig.Pixel(rig.Chart.ChartXCenter() + 319, rig.Marker.Level), Purple);
+    QCOMPARE(rig.Pixel(rig.Chart.ChartXCenter() + 319, rig.Marker.Level), MarkerColour);
 
     rig.Click(plot.center().x(), plot.bottom());   // far below: one pixel down
     QCOMPARE(rig.Marker.Level, right.CalcPosValue(100) + 1);
@@ -270,7 +270,7 @@ void TestUMMarker::doneLeavesCaptionAndDataAsTheyWere()
     rig.Chart.RepaintNow();
     QCOMPARE(rig.Caption.text(), text);
     QCOMPARE(rig.Marker.Index, 15);
-    QVERIFY(rig.Pixel(rig.Series.CalcXPos(15), rig.Marker.CrossY - 100) != Purple);
+    QVERIFY(rig.Pixel(rig.Series.CalcXPos(15), rig.Marker.CrossY - 100) != MarkerColour);
 
     rig.Marker.Init(&rig.Chart, 101, 0, 1, 137, 320, &rig.Caption, 0, "Gs", 'B');   // the data survived
     rig.Chart.RepaintNow();
@@ -347,7 +347,13 @@ void TestUMMarker::screenshotOfPassesWithMarker()
     chart.RepaintNow();
     QVERIFY(caption.text().startsWith(" B: -8.94 Gs \u2022 A: "));
     const QImage image = chart.grab().toImage();
-    QCOMPARE(image.pixelColor(chart.Series(0).CalcXPos(420), marker.CrossY + 120), Purple);
+    // The line stands out between dark edges wherever it crosses a pass.
+    const int x = chart.Series(0).CalcXPos(420);
+    for (int y = marker.CrossY - 125; y <= marker.CrossY + 125; y += 10) {   // off the short cross line
+        QCOMPARE(image.pixelColor(x, y), MarkerColour);
+        QCOMPARE(image.pixelColor(x - 1, y), Edge);
+        QCOMPARE(image.pixelColor(x + 1, y), Edge);
+    }
     QVERIFY(image.save(QDir::current().filePath("marker_passes.png")));
 }
 

@@ -43,6 +43,31 @@ private slots:
         QVERIFY(!logo->isVisible());
         QTRY_VERIFY(logo.isNull());
     }
+
+    void WaitsForItsParentAndShowsOverIt()
+    {
+        QWidget main;
+        main.setGeometry(100, 80, 900, 700);
+        QPointer<TMLogo> logo = new TMLogo(&main);
+        QVERIFY(!logo->isVisible());
+        main.show();
+        QTRY_VERIFY(logo->isVisible());
+        QCOMPARE(logo->geometry().center(), main.frameGeometry().center());
+        // Any key in the program closes it.
+        QTest::keyClick(&main, Qt::Key_A);
+        QTRY_VERIFY(logo.isNull());
+    }
+
+    void ClickAnywhereClosesIt()
+    {
+        QWidget main;
+        main.resize(600, 400);
+        QPointer<TMLogo> logo = new TMLogo(&main);
+        main.show();
+        QTRY_VERIFY(logo->isVisible());
+        QTest::mouseClick(&main, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(logo.isNull());
+    }
 };
 
 QTEST_MAIN(TestLogo)

@@ -54,9 +54,10 @@ std::optional<TScriptedOperator::TStep> TScriptedOperator::Next(TKind kind, cons
     return step;
 }
 
-int TScriptedOperator::MessageDlg(const QString& text, TMsgType, int)
+int TScriptedOperator::MessageDlg(const QString& text, TMsgType, int, const QString& detail)
 {
     Messages << text;
+    MessageDetails << detail;
     const auto step = Next(TKind::Message, QStringLiteral("message: ") + text);
     if (!step)
         return mbCancel;

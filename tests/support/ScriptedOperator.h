@@ -44,11 +44,12 @@ public:
 
     // What the program showed: message texts, dialog titles, initial directories.
     QStringList Messages;
+    QStringList MessageDetails;                      // the detail of each message, empty when none
     QList<TFileDialog> FileDialogs;
     QStringList DirectoryStarts;
     QStringList Unexpected;
 
-    int MessageDlg(const QString& text, TMsgType type, int buttons) override;
+    int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail) override;
     std::optional<QString> FileDialog(const TFileDialog& dialog, QWidget* parent) override;
     std::optional<QString> SelectDirectory(const QString& initial, QWidget* parent) override;
     int ExecModal(QDialog& dialog) override;
