@@ -69,9 +69,11 @@ mv "$ini.new" "$ini"
 echo "run-demo: the program's port is the simulator at $port"
 
 # A standard setup that shows the simulated line at once (the built-in
-# defaults have the gain at its minimum): gain 150, field sweep of 20 Gs
-# (15 Gs in ESR), modulation 0.5 Gs, mode NMR 1H. Written only when the setup
-# directory (MERIL.INI line 1, else the program's directory) has none.
+# defaults have the gain at its minimum): gain 130, field sweep of 20 Gs
+# (15 Gs in ESR), modulation 0.5 Gs, mode NMR 1H. The default sample's line
+# (and the ESR standard's, with --sample esr, in ESR) stays inside the chart's
+# -500..500. Written only when the setup directory (MERIL.INI line 1, else the
+# program's directory) has none.
 setup_dir=$(awk 'NR == 1 { sub(/\r$/, ""); print }' "$ini")
 [ -n "$setup_dir" ] || setup_dir=build/app
 le32() {
@@ -80,7 +82,7 @@ le32() {
 }
 if [ -d "$setup_dir" ] && [ ! -e "$setup_dir/STANDARD.CFG" ]; then
     {
-        le32 0; le32 150                             # level, gain
+        le32 0; le32 130                             # level, gain
         le32 0; le32 0; le32 0; le32 0               # phase per mode
         le32 1; le32 1                               # accumulations; field sweep (byte) and padding
         le32 4; le32 4; le32 10; le32 6              # field sweep range per mode
