@@ -112,5 +112,4 @@ void TFCW::SyncRunMenu()
     MHold->setEnabled(HoldToolB->isEnabled());
     MAbort->setEnabled(AbortToolB->isEnabled());
     MHold->setText(HoldToolB->text());
-    MHold->setChecked(HoldToolB->isChecked());
 }

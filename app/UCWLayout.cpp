@@ -187,7 +187,6 @@ void TFCW::CreateMenus()
     MStart->setShortcut(QKeySequence(Qt::Key_F5));
     MHold->setShortcut(QKeySequence(Qt::Key_F6));
     MAbort->setShortcut(QKeySequence(Qt::Key_Escape));
-    MHold->setCheckable(true);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     MDataprocessing = MenuItem(tools, QStringLiteral("Data Processing"));

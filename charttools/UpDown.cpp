@@ -1,8 +1,7 @@
 #include "UpDown.h"
 
 #include <QKeyEvent>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
+#include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -102,13 +101,12 @@ void TUpDown::changeEvent(QEvent* event)
 
 void TUpDown::paintEvent(QPaintEvent*)
 {
+    // Framed whenever the arrows have the focus, however they got it.
     if (!hasFocus())
         return;
-    QStylePainter painter(this);
-    QStyleOptionFocusRect frame;
-    frame.initFrom(this);
-    frame.rect = rect();
-    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Highlight));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void TUpDown::focusInEvent(QFocusEvent* event)

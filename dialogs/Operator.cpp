@@ -5,19 +5,27 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTreeView>
 #include <QScreen>
 
 namespace {
 
 // File dialogs open wide enough to read their columns (name, size, type,
-// date), within the screen.
+// date), within the screen; the name takes the room the others leave.
 void SizeFileDialog(QFileDialog& dialog)
 {
     QSize size(900, 560);
     if (const QScreen* screen = dialog.screen())
         size = size.boundedTo(screen->availableGeometry().size() * 0.9);
     dialog.resize(size);
+    if (auto* details = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
 }
 
 class TWidgetOperator final : public TOperator {
