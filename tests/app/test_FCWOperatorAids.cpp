@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -62,8 +63,12 @@ private slots:
         QCOMPARE(h.FCW().RunProgressBar->geometry(), h.FCW().StatusBar->PanelRect(1));
         QCOMPARE(h.Panel(0), QStringLiteral("Acc: 1 of 2"));
 
+        const QRect abortBefore = h.FCW().AbortToolB->geometry();
         h.Feed("H1\r");
         QTRY_COMPARE(Progress(h), QStringLiteral("pass 1 of 2 \u00b7 4/16 \u00b7 on hold"));
+        // "Continue" takes no more room than "Hold" did: Abort stays under the mouse.
+        QCOMPARE(h.FCW().HoldToolB->text(), QStringLiteral("Continue"));
+        QCOMPARE(h.FCW().AbortToolB->geometry(), abortBefore);
         h.Feed("H0\r" + Values(12) + "C\rD\r");
         QCOMPARE(h.Script().Sent().right(3), QByteArray("F1\r"));   // the second pass is asked for
         h.Feed("A0010\rB\r" + Values(8));
@@ -120,9 +125,19 @@ private slots:
         h.Script().ClearSent();
         QTest::keyClick(&h.FCW(), Qt::Key_Escape);
         QCOMPARE(h.Script().Sent(), QByteArray("N\r"));
+        h.Script().ClearSent();
         h.Feed("F\rD\r");
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment aborted - ready"));
         QVERIFY(h.FCW().MStart->isEnabled());
+
+        // Alt+F opens the File menu; Escape closes it again.
+        auto* file = qobject_cast<QMenu*>(h.FCW().MExit->parent());
+        QVERIFY(file);
+        QTest::keyClick(&h.FCW(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(file->isVisible());
+        QTest::keyClick(file, Qt::Key_Escape);
+        QTRY_VERIFY(!file->isVisible());
+        QCOMPARE(h.Script().Sent(), QByteArray());   // the menu's Escape is not Abort
     }
 
     void tabReachesGainAndPhase()

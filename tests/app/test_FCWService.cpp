@@ -37,6 +37,7 @@ private slots:
             QCOMPARE(h.Panel(4), QStringLiteral("Error: 0042"));
             srv.NAnalMessCB->setChecked(false);
             // The raw send goes out as typed, with a CR, and is not echoed.
+            QCOMPARE(srv.MsgEdit->text(), QString());   // nothing to send until typed
             srv.MsgEdit->setText(QStringLiteral("G03"));
             srv.SendButton->click();
             srv.MsgEdit->clear();
