@@ -5,6 +5,7 @@
 #include "Chart.h"
 #include "FCWHarness.h"
 #include "StatusBar.h"
+#include "UDataProc.h"
 #include "UMMarker.h"
 #include "UpDown.h"
 
@@ -213,6 +214,7 @@ private slots:
         const QString settings = dir.filePath(QStringLiteral("view.ini"));
         const QString setups = dir.filePath(QStringLiteral("setups"));
         QVERIFY(QDir().mkpath(setups));
+        QSize procSize;
         const auto open = [&] {
             TFCWOptions options;
             options.Link = std::make_unique<TScriptLink>();
@@ -233,6 +235,8 @@ private slots:
             w.CurrDiagramCBoxChange();
             w.AccDToolB->click();
             w.HorizMTB->click();
+            procSize = first->FDataProc->minimumSizeHint().expandedTo(QSize(500, 400)) + QSize(37, 23);
+            first->FDataProc->resize(procSize);
             op.ExpectFileDialog(setups + QStringLiteral("/mine.cfg"));
             w.MSavesetupas->trigger();
             QVERIFY(w.close());
@@ -256,6 +260,8 @@ private slots:
         QVERIFY(!w.VertMTB->isChecked());
         // The setup dialog opens where the last setup was saved.
         QCOMPARE(w.SetupSaveDialog->FileName, setups + QStringLiteral("/mine.cfg"));
+        // The processing window keeps its size too.
+        QCOMPARE(second->FDataProc->size(), procSize);
         w.setWindowState(Qt::WindowMaximized);
         QVERIFY(w.close());
         const auto third = open();
