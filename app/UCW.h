@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -191,6 +192,8 @@ public:
     void RestoreView();
     void RestorePartnersView();
     void SaveView();
+    // The main window's file dialogs by the names the remembered view uses.
+    std::vector<std::pair<QString, TFileDialog*>> FileDialogs() const;
     // Counts the passes of a run as they are set up (Loop mode keeps the pass
     // counter at 1) and starts the progress display.
     void NoteRunPass();

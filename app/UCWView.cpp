@@ -23,7 +23,7 @@ const QString DataProcGeometryKey = QStringLiteral("ProcessingWindow/Geometry");
 const QString PassDisplayKey = QStringLiteral("Display/PassDisplay");
 const QString AverageKey = QStringLiteral("Display/Average");
 const QString HorizontalMarkerKey = QStringLiteral("Display/HorizontalMarker");
-const QString LastFileKey = QStringLiteral("LastFile/%1");
+const QString LastFileKey = QStringLiteral("LastFile/");
 
 } // namespace
 
@@ -31,6 +31,13 @@ QString DefaultViewSettingsPath()
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Meril"), QStringLiteral("view"))
         .fileName();
+}
+
+std::vector<std::pair<QString, TFileDialog*>> TFCW::FileDialogs() const
+{
+    return {{QStringLiteral("SetupOpen"), SetupOpenDialog.get()},
+            {QStringLiteral("SetupSave"), SetupSaveDialog.get()},
+            {QStringLiteral("DataSave"), DAcqSaveDialog.get()}};
 }
 
 void TFCW::RestoreView()
@@ -48,8 +55,8 @@ void TFCW::RestoreView()
     if (view.value(AverageKey, false).toBool() != MAccDiagram->isChecked())
         AccDToolBClick();
     (view.value(HorizontalMarkerKey, false).toBool() ? HorizMTB : VertMTB)->setChecked(true);
-    for (TFileDialog* d : {SetupOpenDialog.get(), SetupSaveDialog.get(), DAcqSaveDialog.get()}) {
-        const QString last = view.value(LastFileKey.arg(d->Title)).toString();
+    for (const auto& [name, d] : FileDialogs()) {
+        const QString last = view.value(LastFileKey + name).toString();
         if (!last.isEmpty() && QFileInfo(last).absoluteDir().exists())
             d->FileName = last;
     }
@@ -75,6 +82,6 @@ void TFCW::SaveView()
     view.setValue(PassDisplayKey, CurrDiagramCBox->currentIndex());
     view.setValue(AverageKey, MAccDiagram->isChecked());
     view.setValue(HorizontalMarkerKey, HorizMTB->isChecked());
-    for (const TFileDialog* d : {SetupOpenDialog.get(), SetupSaveDialog.get(), DAcqSaveDialog.get()})
-        view.setValue(LastFileKey.arg(d->Title), d->FileName);
+    for (const auto& [name, d] : FileDialogs())
+        view.setValue(LastFileKey + name, d->FileName);
 }
