@@ -182,19 +182,26 @@ private slots:
         QVERIFY(h.Connect());
         QVERIFY(h.RunToEnd());
         Activate(h.FCW());
-        h.FCW().Fid->setFocus();
+        h.FCW().Fid->RepaintNow();
+        // A click on the chart gives it the keys (and steps the marker once).
+        QWidget* plot = h.FCW().Fid->childAt(h.FCW().Fid->rect().center());
+        QVERIFY(plot);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(5, 5));
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY2(focused == h.FCW().Fid || h.FCW().Fid->isAncestorOf(focused),
+                 focused ? focused->metaObject()->className() : "none");
         h.FCW().Fid->RepaintNow();
         const TChartSeries& s = *h.FCW().Series[size_t(h.FCW().CurrPass)];
         const int start = Marker1.GetIndex();
-        QTest::keyClick(h.FCW().Fid, Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
         QCOMPARE(Marker1.GetIndex(), start + 1);
-        QTest::keyClick(h.FCW().Fid, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::ShiftModifier);
         QCOMPARE(Marker1.GetIndex(), start - 9);
-        QTest::keyClick(h.FCW().Fid, Qt::Key_Home);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
         QCOMPARE(Marker1.GetIndex(), s.FirstValueIndex());
-        QTest::keyClick(h.FCW().Fid, Qt::Key_Left);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
         QCOMPARE(Marker1.GetIndex(), s.FirstValueIndex());
-        QTest::keyClick(h.FCW().Fid, Qt::Key_End);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
         QCOMPARE(Marker1.GetIndex(), s.LastValueIndex());
         // The readout follows, as with the mouse.
         h.FCW().Fid->RepaintNow();
@@ -204,7 +211,7 @@ private slots:
         h.FCW().HorizMTB->click();
         h.FCW().Fid->RepaintNow();
         const int level = Marker1.Level;
-        QTest::keyClick(h.FCW().Fid, Qt::Key_Up, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up, Qt::ShiftModifier);
         QCOMPARE(Marker1.Level, level - 10);
     }
 
