@@ -47,6 +47,7 @@ void TFCW::StartToolBClick()
     }
     Commands->StartSweep(StartSweepDigit());
     AccUpDown->Tag = 1;
+    CompletedPasses = 0;
 }
 
 void TFCW::HoldToolBClick()
@@ -176,6 +177,7 @@ void TFCW::ReplyPassSetup(const TReply& r)
         OutOfRangeCount = 0;
         SeriesAcc->Clear();
         SavedDataAvailable = false;
+        SpectrumUnsaved = false;
     }
     PointCount = 0;
     ExpState = esSettingUp;
@@ -215,6 +217,8 @@ void TFCW::ReplyPassComplete()
     const double passes = AccUpDown->Tag;
     for (size_t i = 0; i < AccBuffer.size(); ++i)
         SeriesAcc->AddXY(xMin + double(i) * PointStep, AccBuffer[i] / passes, Qt::white);
+    CompletedSum = AccBuffer;
+    CompletedPasses = AccUpDown->Tag;
 }
 
 void TFCW::ReplyReady()
@@ -239,6 +243,7 @@ void TFCW::ReplyReady()
             SetStatusText(*StatusBar, 2, QStringLiteral("end of experiment - ready"));
             ExpState = esFinished;
             SavedDataAvailable = true;
+            SpectrumUnsaved = true;
             SnapshotRunHeader();
             AutoSave();
             MSaveas->setEnabled(SavedDataAvailable);
@@ -250,12 +255,17 @@ void TFCW::ReplyReady()
             DHToolB->setEnabled(true);
         }
     } else if (ExpState == esAborting) {
-        SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - ready"));
-        StartToolB->setEnabled(true);
-        EnableParameterBoxes(true);
-        ExpState = esAborted;
+        EndAbortedRun();
     }
     SetAccStatus();
+}
+
+void TFCW::EndAbortedRun()
+{
+    SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - ready"));
+    StartToolB->setEnabled(true);
+    EnableParameterBoxes(true);
+    ExpState = esAborted;
 }
 
 void TFCW::ReplyValue(const TReply& r)
