@@ -80,6 +80,10 @@ void TFCW::FormCreate()
     // 6. Acquisition display.
     OutOfRangeCount = 0;
     MSaveas->setEnabled(false);
+    // The markers and the DB readout serve a finished run only.
+    VertMTB->setEnabled(false);
+    HorizMTB->setEnabled(false);
+    DHToolB->setEnabled(false);
     SetLegend();
     for (TChartSeries* s : Series)
         s->Clear();

@@ -1,0 +1,144 @@
+// Edges of the main window's state found against the instrument: controls
+// read by their own enabled flag while the window is locked, the current
+// direction menu, the marker buttons before a run, ESR without frequency
+// sweep.
+
+#include "Chart.h"
+#include "DataFile.h"
+#include "FCWHarness.h"
+#include "UpDown.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestFCWStateEdges : public QObject {
+    Q_OBJECT
+
+private slots:
+    // From the X line to the next timer tick the window is locked; the mode
+    // buttons and the name fields keep their own state meanwhile.
+    void fieldSourceWhileTheWindowIsLocked()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        w.MLinkClick();
+        h.Feed("X07FF07FF\r");
+        QVERIFY(w.DeviceConnected);
+        QVERIFY(!w.isEnabled());
+        h.Script().ClearSent();
+        h.Feed("M01\r");   // electromagnet: NMR allowed, ESR not
+        QVERIFY(w.HydrogenRB->isChecked());
+        QVERIFY(!w.EPRResRB->isEnabledTo(&w));
+        QVERIFY(w.HydrogenRB->isEnabledTo(&w));
+        const QString sent = QString::fromLatin1(h.Script().Sent());
+        QVERIFY2(sent.endsWith(QStringLiteral("E00\rH000\rP0\rS1\r")), qPrintable(sent));
+        QVERIFY(!sent.contains(QStringLiteral("P1")));
+        // A setup applied in the same interval keeps its allowed mode too.
+        h.Script().ClearSent();
+        w.ApplySetup();
+        QVERIFY(w.HydrogenRB->isChecked());
+        QVERIFY(!QString::fromLatin1(h.Script().Sent()).contains(QStringLiteral("P1")));
+        h.Tick();
+        QVERIFY(w.isEnabled());
+        QVERIFY(w.FNameEdit->isEnabled());
+        QVERIFY(w.CommentEdit->isEnabled());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void ignoredConnectionLeavesTheNameFieldsUsable()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.FCW().MLinkClick();
+        for (int i = 0; i < 4; ++i)
+            h.Tick();
+        h.Operator.ExpectMessage(QStringLiteral("Device not ready"), mbIgnore);
+        h.Tick();
+        QVERIFY(h.FCW().isEnabled());
+        QVERIFY(h.FCW().FNameEdit->isEnabled());
+        QVERIFY(h.FCW().CommentEdit->isEnabled());
+        QVERIFY(h.FCW().HydrogenRB->isEnabled());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void currentDirectionFromTheMenu()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        w.MLinkClick();
+        h.Feed("Z00422.0\rX07FF07FF\r");
+        h.Tick();
+        h.Feed("M04\r");
+        h.Script().ClearSent();
+        QMenu* menu = w.MCurrentdirection;
+        const auto choose = [&](QAction* item) {
+            menu->popup(w.mapToGlobal(QPoint(10, 10)));
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+            QTRY_VERIFY(!menu->isVisible());
+        };
+        choose(w.MCDirREV);
+        QCOMPARE(h.TakeSent(), QStringLiteral("S0|"));
+        QVERIFY(w.MCDirREV->isChecked());
+        choose(w.MCDirFWD);
+        QCOMPARE(h.TakeSent(), QStringLiteral("S1|"));
+        QVERIFY(w.MCDirFWD->isChecked());
+    }
+
+    void markersAndDBWaitForAFinishedRun()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        QVERIFY(!w.VertMTB->isEnabled());
+        QVERIFY(!w.HorizMTB->isEnabled());
+        QVERIFY(!w.DHToolB->isEnabled());
+        h.ConnectScripted();
+        QVERIFY(!w.HorizMTB->isEnabled());
+        w.StartToolB->click();
+        h.Feed("A0003\rB\rV 00000000\rV 00034BC0\rV 00000000\rC\rD\r");
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
+        QVERIFY(w.VertMTB->isEnabled());
+        QVERIFY(w.HorizMTB->isEnabled());
+        QVERIFY(w.DHToolB->isEnabled());
+    }
+
+    // Coils only and the built-in setup, which sweeps frequency: ESR has no
+    // frequency sweep, so the field is swept.
+    void esrSetupWithFrequencySweepSweepsTheField()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        QVERIFY(w.FreqSwRngRB->isChecked());
+        w.MLinkClick();
+        h.Feed("X07FF07FF\r");
+        h.Tick();
+        h.Feed("M02\r");
+        QVERIFY(w.EPRResRB->isChecked());
+        QVERIFY(w.FieldSwRngRB->isChecked());
+        QVERIFY(!w.FreqSwRngRB->isChecked());
+        QVERIFY(!w.FreqSwRngRB->isEnabled());
+        QVERIFY(w.Fid->BottomAxis().ValueFormat().endsWith(QStringLiteral("[Gs]")));
+        h.Script().ClearSent();
+        w.StartToolB->click();
+        QCOMPARE(h.TakeSent(), QStringLiteral("F0|"));
+    }
+
+};
+
+QTEST_MAIN(TestFCWStateEdges)
+#include "test_FCWStateEdges.moc"
