@@ -279,6 +279,8 @@ private:
     // The sums of the passes of the running run completed so far, and their number.
     std::vector<int32_t> CompletedSum;
     int CompletedPasses = 0;
+    // Abort was pressed during this run: no further pass is started.
+    bool AbortRequested = false;
     bool FUnattendedClose = false;
 };
 

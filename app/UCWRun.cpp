@@ -48,6 +48,7 @@ void TFCW::StartToolBClick()
     Commands->StartSweep(StartSweepDigit());
     AccUpDown->Tag = 1;
     CompletedPasses = 0;
+    AbortRequested = false;
 }
 
 void TFCW::HoldToolBClick()
@@ -59,6 +60,7 @@ void TFCW::HoldToolBClick()
 
 void TFCW::AbortToolBClick()
 {
+    AbortRequested = true;
     Commands->AbortExperiment();
 }
 
@@ -228,7 +230,10 @@ void TFCW::ReplyReady()
         const TSoundEvent& end = Settings.Sounds[1];
         if (!end.Off)
             SoundPlayer().Play(end.FileName, TSoundMode::Sync);
-        if (LoopRB->isChecked()) {
+        if (AbortRequested) {
+            // Abort came as the pass ended: whatever the instrument says, no new pass.
+            EndAbortedRun();
+        } else if (LoopRB->isChecked()) {
             Commands->StartSweep(StartSweepDigit());
         } else if (AccUpDown->Position() > AccUpDown->Tag) {
             AccUpDown->Tag = AccUpDown->Tag + 1;

@@ -88,7 +88,8 @@ void TFCW::MSaveasClick()
 {
     if (!SavedDataAvailable)
         return;
-    if (DAcqSaveDialog->Execute(this))
+    // The dialog does not ask about an existing file: a stored spectrum is not replaced unasked.
+    if (DAcqSaveDialog->Execute(this) && MayOverwrite(DAcqSaveDialog->FileName))
         WriteSpectrum(DAcqSaveDialog->FileName);
 }
 

@@ -1,7 +1,7 @@
 // Edges of the main window's state found against the instrument: controls
 // read by their own enabled flag while the window is locked, the current
 // direction menu, the marker buttons before a run, ESR without frequency
-// sweep.
+// sweep, Abort as a pass ends, and spectra that would be lost unasked.
 
 #include "Chart.h"
 #include "DataFile.h"
@@ -138,6 +138,89 @@ private slots:
         QCOMPARE(h.TakeSent(), QStringLiteral("F0|"));
     }
 
+    void abortAsAPassEndsStartsNoNewPass()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        w.LoopRB->click();
+        w.StartToolB->click();
+        h.Feed("A0002\rB\rV 00000000\rV 00000000\rC\r");
+        w.AbortToolB->click();          // the instrument has finished the pass: it ignores N
+        h.Feed("D\r");
+        QCOMPARE(h.TakeSent(), QStringLiteral("F1|N|"));
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment aborted - ready"));
+        QVERIFY(w.StartToolB->isEnabled());
+        QVERIFY(w.GainScrollBar->isEnabled());
+        // Late replies change nothing: still no pass.
+        h.Feed("F\rD\r");
+        QCOMPARE(h.TakeSent(), QString());
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment aborted - ready"));
+        QVERIFY(w.close());   // an aborted Loop run leaves nothing to store
+    }
+
+    void saveDataAsAsksBeforeReplacingAStoredSpectrum()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        w.StartToolB->click();
+        h.Feed("A0003\rB\rV 00000000\rV 00034BC0\rV 00000000\rC\rD\r");
+        const QString path = h.PathIn(QStringLiteral("stored.dcw"));
+        QFile other(path);
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("an earlier spectrum");
+        other.close();
+
+        h.Operator.ExpectFileDialog(path);
+        h.Operator.ExpectMessage(QStringLiteral("\"stored.dcw\" file exists. Overwrite ?"), mbNo);
+        w.MSaveas->trigger();
+        QCOMPARE(FileBytes(path), QByteArray("an earlier spectrum"));
+
+        h.Operator.ExpectFileDialog(path);
+        h.Operator.ExpectMessage(QStringLiteral("\"stored.dcw\" file exists. Overwrite ?"), mbYes);
+        w.MSaveas->trigger();
+        QCOMPARE(ReadSpectrumFile(path).Points.size(), size_t(3));
+        QCOMPARE(h.Panel(1), QStringLiteral("Last Data Saved In: stored.dcw"));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void closingAsksOnceForASpectrumStoredNowhere_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("no name typed") << QString();
+        QTest::newRow("overwrite declined") << QStringLiteral("taken");
+    }
+
+    void closingAsksOnceForASpectrumStoredNowhere()
+    {
+        QFETCH(QString, name);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        const QString taken = h.PathIn(QStringLiteral("taken.dcw"));
+        QFile file(taken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        w.DAcqSaveDialog->InitialDir = h.Dir();
+        h.ConnectScripted();
+        w.FNameEdit->setText(name);
+        w.StartToolB->click();
+        if (!name.isEmpty())
+            h.Operator.ExpectMessage(QStringLiteral("\"taken.dcw\" file exists. Overwrite ?"), mbNo);
+        h.Feed("A0002\rB\rV 00000000\rV 00000000\rC\rD\r");
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
+
+        const QString question = QStringLiteral("The last spectrum is not saved. Close anyway?");
+        h.Operator.ExpectMessage(question, mbNo);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        // Stored by "Save data as ...": the window closes without a question.
+        h.Operator.ExpectFileDialog(h.PathIn(QStringLiteral("kept.dcw")));
+        w.MSaveas->trigger();
+        QVERIFY(w.close());
+        QCOMPARE(h.Operator.Messages.count(question), 1);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
 };
 
 QTEST_MAIN(TestFCWStateEdges)
