@@ -191,6 +191,7 @@ void TFCW::CloseUnattended()
             if (QFileInfo::exists(path))
                 throw EFileError(QStringLiteral("\"%1\" exists").arg(path));
             WriteSpectrumFile(path, RunHeader, AccBuffer);
+            SpectrumUnsaved = false;
             qInfo().noquote() << "The last spectrum was not saved; it is stored in" << path;
         } catch (const std::exception& e) {
             qWarning().noquote() << "The last spectrum could not be stored in" << path << ":" << ErrorText(e);

@@ -1,7 +1,8 @@
 // Edges of the main window's state found against the instrument: controls
 // read by their own enabled flag while the window is locked, the current
 // direction menu, the marker buttons before a run, ESR without frequency
-// sweep, Abort as a pass ends, and spectra that would be lost unasked.
+// sweep, Abort as a pass ends, and spectra that would be lost unasked or
+// on a stop signal.
 
 #include "Chart.h"
 #include "DataFile.h"
@@ -9,6 +10,7 @@
 #include "UpDown.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -219,6 +221,32 @@ private slots:
         w.MSaveas->trigger();
         QVERIFY(w.close());
         QCOMPARE(h.Operator.Messages.count(question), 1);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    // A stop signal has nobody to answer a question: a run in progress is
+    // aborted and its completed passes are stored under a new name.
+    void unattendedCloseDuringARunStoresTheCompletedPasses()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        w.DAcqSaveDialog->InitialDir = h.Dir();
+        h.ConnectScripted();
+        w.AccUpDown->SetPosition(5);
+        w.StartToolB->click();
+        h.Feed("A0002\rB\rV 00034BC0\rV 00000000\rC\rD\r");   // pass 1: 16, 0
+        h.Feed("A0002\rB\rV 00069780\r");                      // pass 2 cut off: 32
+        h.TakeSent();
+        w.CloseUnattended();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(h.TakeSent(), QStringLiteral("N|"));
+        QVERIFY(QFile::exists(h.PathIn(QStringLiteral("MERIL.INI"))));
+        const QStringList stored = QDir(h.Dir()).entryList({QStringLiteral("unsaved-*.dcw")});
+        QCOMPARE(stored.size(), 1);
+        const TSpectrum s = ReadSpectrumFile(h.PathIn(stored.first()));
+        QCOMPARE(s.Acc, 1);
+        QCOMPARE(s.Points.size(), size_t(2));
+        QCOMPARE(s.Points[0].y(), 16.0);
         QCOMPARE(h.Operator.Problems(), QString());
     }
 };
