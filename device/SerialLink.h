@@ -85,7 +85,7 @@ protected:
     // while a handler is running, the events are kept and raised as soon as
     // that handler has returned.
     void RaiseEvents(bool cts, bool dsr, bool rx);
-    // Drops events that were kept but not yet raised (on Close).
+    // Drops events that were kept but not yet raised, and forgets an earlier loss (on Close).
     void DropPendingEvents();
     // Called by an implementation after it has closed itself on a lost device.
     void RaiseLinkLost(const QString& systemText);
