@@ -23,6 +23,9 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDebug>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -78,6 +81,10 @@ void TFCW::FormCreate()
     // 6. Acquisition display.
     OutOfRangeCount = 0;
     MSaveas->setEnabled(false);
+    // The markers and the DB readout serve a finished run only.
+    VertMTB->setEnabled(false);
+    HorizMTB->setEnabled(false);
+    DHToolB->setEnabled(false);
     SetLegend();
     for (TChartSeries* s : Series)
         s->Clear();
@@ -158,9 +165,44 @@ void TFCW::FidClick()
 
 void TFCW::FormCloseQuery(bool& canClose)
 {
-    canClose = !(ExpState >= esSettingUp && ExpState <= esAborting);
-    if (!canClose)
+    canClose = true;
+    if (FUnattendedClose)
+        return;
+    if (ExpState >= esSettingUp && ExpState <= esAborting) {
+        canClose = false;
         MessageDlg(QStringLiteral("Measure in progress"), TMsgType::Warning, mbOK);
+    } else if (SpectrumUnsaved) {
+        canClose = MessageDlg(QStringLiteral("The last spectrum is not saved. Close anyway?"), TMsgType::Warning,
+                              mbYes | mbNo) == mbYes;
+    }
+}
+
+void TFCW::CloseUnattended()
+{
+    if (ExpState >= esSettingUp && ExpState <= esAborting) {
+        Commands->AbortExperiment();
+        KeepCompletedPasses();
+        ExpState = esIdle;
+    }
+    if (SpectrumUnsaved) {
+        // Stored under a new name in the acquisition directory; nothing is overwritten.
+        const QString name = QStringLiteral("unsaved-%1")
+                                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")));
+        const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, name);
+        RunHeader.Comment = CommentEdit->text();
+        try {
+            if (QFileInfo::exists(path))
+                throw EFileError(QStringLiteral("\"%1\" exists").arg(path));
+            WriteSpectrumFile(path, RunHeader, AccBuffer);
+            SpectrumUnsaved = false;
+            qInfo().noquote() << "The last spectrum was not saved; it is stored in" << path;
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "The last spectrum could not be stored in" << path << ":" << ErrorText(e);
+        }
+    }
+    FUnattendedClose = true;
+    close();
+    FUnattendedClose = false;
 }
 
 void TFCW::FormClose()

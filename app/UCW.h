@@ -185,7 +185,10 @@ public:
     void SaveSetup(const QString& path);
     void SetCurrentSetup(const QString& path);
     void AutoSave();
+    // False when the file exists and the operator does not want it overwritten.
+    bool MayOverwrite(const QString& path);
     bool WriteSpectrum(const QString& path);
+    void KeepCompletedPasses();
     void SnapshotRunHeader();
     void WriteSettingsFile();
     // The remembered view: read at start, written at close.
@@ -212,6 +215,7 @@ public:
     void Timer1Timer();
     void ComPort1DSRChange();
     void ComPort1RxFlag();
+    void ComPort1LinkLost();
     void SelectPort(const QString& name);
     void StartToolBClick();
     void HoldToolBClick();
@@ -256,6 +260,13 @@ public:
     // Reply handling, one line at a time (the receive handler feeds it).
     void HandleReply(const TReply& r);
 
+    // Closes the window without asking anything: nobody is there to answer
+    // (a stop signal). A spectrum not yet stored is stored first.
+    void CloseUnattended();
+    // The data of the last run (finished, or cut off by a lost link) are
+    // stored in no file yet.
+    bool SpectrumUnsaved = false;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -278,6 +289,7 @@ private:
     void ReplyPassSetup(const TReply& r);
     void ReplyPassComplete();
     void ReplyReady();
+    void EndAbortedRun();
     void ReplyValue(const TReply& r);
     void ReplyCalibration(const TReply& r);
     void ReplyIdentification(const TReply& r);
@@ -296,6 +308,12 @@ private:
     bool SavedDataAvailable = false;
     int RunPassNumber = 0;             // passes of the run set up so far
     TDataHeader RunHeader;             // the settings of the last finished run
+    // The sums of the passes of the running run completed so far, and their number.
+    std::vector<int32_t> CompletedSum;
+    int CompletedPasses = 0;
+    // Abort was pressed during this run: no further pass is started.
+    bool AbortRequested = false;
+    bool FUnattendedClose = false;
 };
 
 // Colour of a pass by its age (0 = the pass being measured).

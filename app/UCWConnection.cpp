@@ -168,6 +168,7 @@ void TFCW::SetConnected(bool flag)
 {
     DeviceConnected = flag;
     UpdateCaption();
+    AbortToolB->setEnabled(flag);
     if (flag) {
         SetStatusText(*StatusBar, 2, QString());
         return;
@@ -180,11 +181,27 @@ void TFCW::SetConnected(bool flag)
     ExpState = esIdle;
     SetFieldSource(0);
     if (runInterrupted) {
-        // A run cut off by the instrument leaves no locked controls behind.
+        // A run cut off by the instrument leaves no locked controls behind,
+        // and the passes it completed can still be stored.
         SetHoldState(false);
         EnableParameterBoxes(true);
+        KeepCompletedPasses();
     }
+    HoldToolB->setEnabled(false);
     SetStatusText(*StatusBar, 2, QStringLiteral("disconnected"));
+}
+
+void TFCW::ComPort1LinkLost()
+{
+    // The link has closed itself. A connection check in progress ends here.
+    Timer1->stop();
+    Timer1Tag = 0;
+    StopAlarm();
+    SetConnected(false);
+    setEnabled(true);
+    const QString text = LinkLostText(ComPort1.DeviceName());
+    SetStatusText(*StatusBar, 2, text);
+    MessageDlg(text, TMsgType::Error, mbOK);
 }
 
 void TFCW::ComPort1DSRChange()

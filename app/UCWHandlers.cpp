@@ -87,6 +87,7 @@ void TFCW::ConnectHandlers()
     ComPort1.OnRxFlag = [this] { ComPort1RxFlag(); };
     ComPort1.OnDSRChange = [this] { ComPort1DSRChange(); };
     ComPort1.OnCTSChange = [this] { ComPort1DSRChange(); };
+    ComPort1.OnLinkLost = [this](const QString&) { ComPort1LinkLost(); };
 
     // Clicks on the chart, the group boxes and the tool bar stop a looping alarm.
     Fid->OnClick = [this] { FidClick(); };

@@ -203,7 +203,7 @@ void TFCW::CreateMenus()
         a->setCheckable(true);
         dirs->addAction(a);
     }
-    MCurrentdirection->setEnabled(false);
+    MCurrentdirection->menuAction()->setEnabled(false);
     MUnits = tools->addMenu(QStringLiteral("Units"));
     auto* units = new QActionGroup(this);
     MGs = MenuItem(MUnits, QStringLiteral("Gs"));

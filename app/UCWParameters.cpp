@@ -29,6 +29,14 @@ void SetBarPosition(QAbstractSlider* bar, int position)
     bar->setValue(position);
 }
 
+// The control's own enabled flag, whatever the window around it: the window
+// is disabled while a connection is checked, and that says nothing about the
+// control.
+bool OwnEnabled(const QWidget* w)
+{
+    return !w->testAttribute(Qt::WA_ForceDisabled);
+}
+
 } // namespace
 
 bool TFCW::FieldSweep() const
@@ -134,7 +142,7 @@ void TFCW::SetAccStatus()
 void TFCW::SingleRBClick()
 {
     // The name and comment serve the automatic store, which only a single run makes.
-    const bool single = SingleRB->isChecked() && SingleRB->isEnabled();
+    const bool single = SingleRB->isChecked() && OwnEnabled(SingleRB);
     for (QWidget* w : std::initializer_list<QWidget*>{FNameEdit, CommentEdit, FileLab, CommentLab})
         w->setEnabled(single);
 }
@@ -258,10 +266,8 @@ void TFCW::ApplySetup()
     FrequencyUpDown->SetPosition(FrequencyPos[m]);
     DFrqUpDown->SetPosition(r.DFrq);
 
-    // The button's own state counts, not that of the window around it (which
-    // is disabled while a connection is checked).
     int mode = std::clamp<int>(r.Mode, 0, 3);
-    if (ModeButtons[size_t(mode)]->testAttribute(Qt::WA_Disabled))
+    if (!OwnEnabled(ModeButtons[size_t(mode)]))
         mode = mode == 3 ? 0 : 3;
     r.Mode = uint8_t(mode);
     CheckModeButton(mode);
@@ -275,7 +281,8 @@ void TFCW::ApplySetup()
     DFrqUpDownClick();
     ModeButtonClick(mode);
 
-    if (r.FieldSweep != 0)
+    // ESR has no frequency sweep: there a setup's frequency sweep becomes a field sweep.
+    if (r.FieldSweep != 0 || ModeIndex == 3)
         FieldSwRngRB->setChecked(true);
     else if (!FreqSwRngRB->isChecked())
         CheckSweepButton(FreqSwRngRB);

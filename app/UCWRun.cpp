@@ -47,6 +47,8 @@ void TFCW::StartToolBClick()
     }
     Commands->StartSweep(StartSweepDigit());
     AccUpDown->Tag = 1;
+    CompletedPasses = 0;
+    AbortRequested = false;
 }
 
 void TFCW::HoldToolBClick()
@@ -58,6 +60,7 @@ void TFCW::HoldToolBClick()
 
 void TFCW::AbortToolBClick()
 {
+    AbortRequested = true;
     Commands->AbortExperiment();
 }
 
@@ -176,6 +179,7 @@ void TFCW::ReplyPassSetup(const TReply& r)
         OutOfRangeCount = 0;
         SeriesAcc->Clear();
         SavedDataAvailable = false;
+        SpectrumUnsaved = false;
     }
     NoteRunPass();
     PointCount = 0;
@@ -216,6 +220,8 @@ void TFCW::ReplyPassComplete()
     const double passes = AccUpDown->Tag;
     for (size_t i = 0; i < AccBuffer.size(); ++i)
         SeriesAcc->AddXY(xMin + double(i) * PointStep, AccBuffer[i] / passes, Qt::white);
+    CompletedSum = AccBuffer;
+    CompletedPasses = AccUpDown->Tag;
 }
 
 void TFCW::ReplyReady()
@@ -225,7 +231,10 @@ void TFCW::ReplyReady()
         const TSoundEvent& end = Settings.Sounds[1];
         if (!end.Off)
             SoundPlayer().Play(end.FileName, TSoundMode::Sync);
-        if (LoopRB->isChecked()) {
+        if (AbortRequested) {
+            // Abort came as the pass ended: whatever the instrument says, no new pass.
+            EndAbortedRun();
+        } else if (LoopRB->isChecked()) {
             Commands->StartSweep(StartSweepDigit());
         } else if (AccUpDown->Position() > AccUpDown->Tag) {
             AccUpDown->Tag = AccUpDown->Tag + 1;
@@ -240,6 +249,7 @@ void TFCW::ReplyReady()
             SetStatusText(*StatusBar, 2, QStringLiteral("end of experiment - ready"));
             ExpState = esFinished;
             SavedDataAvailable = true;
+            SpectrumUnsaved = true;
             SnapshotRunHeader();
             AutoSave();
             MSaveas->setEnabled(SavedDataAvailable);
@@ -251,12 +261,17 @@ void TFCW::ReplyReady()
             DHToolB->setEnabled(true);
         }
     } else if (ExpState == esAborting) {
-        SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - ready"));
-        StartToolB->setEnabled(true);
-        EnableParameterBoxes(true);
-        ExpState = esAborted;
+        EndAbortedRun();
     }
     SetAccStatus();
+}
+
+void TFCW::EndAbortedRun()
+{
+    SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - ready"));
+    StartToolB->setEnabled(true);
+    EnableParameterBoxes(true);
+    ExpState = esAborted;
 }
 
 void TFCW::ReplyValue(const TReply& r)

@@ -52,7 +52,15 @@ bool TFCW::WriteSpectrum(const QString& path)
         return false;
     }
     SetStatusText(*StatusBar, 1, QFileInfo(path).fileName());
+    SpectrumUnsaved = false;
     return true;
+}
+
+bool TFCW::MayOverwrite(const QString& path)
+{
+    return !QFileInfo::exists(path) ||
+           MessageDlg(QLatin1Char('"') + QFileInfo(path).fileName() + QStringLiteral("\" file exists. Overwrite ?"),
+                      TMsgType::Warning, mbYes | mbNo) != mbNo;
 }
 
 void TFCW::AutoSave()
@@ -61,18 +69,31 @@ void TFCW::AutoSave()
         return;
     const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, FNameEdit->text());
     FNameEdit->clear();
-    if (QFileInfo::exists(path) &&
-        MessageDlg(QLatin1Char('"') + QFileInfo(path).fileName() + QStringLiteral("\" file exists. Overwrite ?"),
-                   TMsgType::Warning, mbYes | mbNo) == mbNo)
+    if (MayOverwrite(path))
+        WriteSpectrum(path);
+}
+
+// A run cut off by a lost link keeps the passes it completed: their sum can
+// still be stored, with Acc the number of those passes. A partial pass is not
+// part of it.
+void TFCW::KeepCompletedPasses()
+{
+    if (CompletedPasses == 0)
         return;
-    WriteSpectrum(path);
+    AccBuffer = CompletedSum;
+    SnapshotRunHeader();
+    RunHeader.Acc = QString::number(CompletedPasses);
+    SavedDataAvailable = true;
+    SpectrumUnsaved = true;
+    MSaveas->setEnabled(true);
 }
 
 void TFCW::MSaveasClick()
 {
     if (!SavedDataAvailable)
         return;
-    if (DAcqSaveDialog->Execute(this))
+    // The dialog does not ask about an existing file: a stored spectrum is not replaced unasked.
+    if (DAcqSaveDialog->Execute(this) && MayOverwrite(DAcqSaveDialog->FileName))
         WriteSpectrum(DAcqSaveDialog->FileName);
 }
 

@@ -2,13 +2,10 @@
 // message loop.
 
 #include "Operator.h"
+#include "StopSignals.h"
 #include "Windows.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,45 +19,14 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            ReportUnhandledError(ErrorText(e));
+            if (!dynamic_cast<const TReportedElsewhere*>(&e))
+                ReportUnhandledError(ErrorText(e));
         } catch (...) {
             ReportUnhandledError(QStringLiteral("Unknown error"));
         }
         return false;
     }
 };
-
-// SIGINT and SIGTERM close the main window as the operator would, so that
-// the settings are written; a second signal ends the program at once.
-int StopSignalPipe[2] = {-1, -1};
-
-void OnStopSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(StopSignalPipe[1], &byte, 1);
-}
-
-void CloseOnStopSignals(TFCW& window, QObject& owner)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, StopSignalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(StopSignalPipe[0], QSocketNotifier::Read, &owner);
-    QObject::connect(notifier, &QSocketNotifier::activated, &owner, [&window] {
-        char byte;
-        [[maybe_unused]] const auto n = ::read(StopSignalPipe[0], &byte, 1);
-        static bool asked = false;
-        if (asked)
-            QCoreApplication::exit(1);
-        asked = true;
-        window.close();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 } // namespace
 

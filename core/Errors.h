@@ -25,6 +25,14 @@ public:
     using EMerilError::EMerilError;
 };
 
+// Marks an error that has already been told to the operator in another way
+// (a lost serial link reports itself once): it ends the handler it leaves like
+// any error, but no second error box is shown for it.
+class TReportedElsewhere {
+public:
+    virtual ~TReportedElsewhere() = default;
+};
+
 // The text of any exception as the operator should read it.
 QString ErrorText(const std::exception& e);
 
@@ -42,7 +50,8 @@ void RunGuarded(F&& handler) noexcept
     try {
         handler();
     } catch (const std::exception& e) {
-        ReportUnhandledError(ErrorText(e));
+        if (!dynamic_cast<const TReportedElsewhere*>(&e))
+            ReportUnhandledError(ErrorText(e));
     } catch (...) {
         ReportUnhandledError(QStringLiteral("Unknown error"));
     }

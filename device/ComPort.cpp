@@ -146,8 +146,14 @@ void TComPort::Close()
 
 void TComPort::CloseWithError(int errorCode)
 {
+    // Once the port is being watched it was open and working: an error now means the device is gone.
+    const bool lost = FReadNotifier != nullptr;
     Close();
-    throw SystemError(errorCode);
+    const EComError error = SystemError(errorCode);
+    if (!lost)
+        throw error;
+    RaiseLinkLost(error.Text());
+    throw ELinkLost(error.Text(), error.Code);
 }
 
 void TComPort::ClearInput()

@@ -8,9 +8,9 @@
 // the modem lines and raises OnCTSChange / OnDSRChange on change.
 //
 // A device that vanishes while open (adapter unplugged, other side of a
-// pseudo-terminal closed) closes the port at once and raises one EComError
-// with the system's text: to the caller of the operation that found it, or,
-// when no caller is on the stack, through ReportUnhandledError.
+// pseudo-terminal closed) closes the port at once and raises OnLinkLost once
+// with the system's text; the operation that found it, if any, raises
+// ELinkLost to its caller.
 
 #include "SerialLink.h"
 
@@ -56,7 +56,8 @@ private:
     void UpdateReadNotifier();
     void RaisePriority();
     void RestorePriority();
-    // Closes the port and throws the system's error: a failed open step or a lost link.
+    // Closes the port and throws the system's error: EComError for a failed open
+    // step, ELinkLost (after raising OnLinkLost) for a link lost while open.
     [[noreturn]] void CloseWithError(int errorCode);
 
     int FHandle = -1;

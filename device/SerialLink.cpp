@@ -2,6 +2,13 @@
 
 #include <QMetaObject>
 
+QString LinkLostText(const QString& deviceName)
+{
+    return QStringLiteral("Connection to %1 lost: check the cable and the instrument's power, "
+                          "then choose Spectrometer > Connect.")
+        .arg(deviceName);
+}
+
 TSerialLink::TSerialLink(QObject* parent) : QObject(parent) {}
 
 TSerialLink::~TSerialLink() = default;
@@ -27,14 +34,35 @@ void TSerialLink::RaiseEvents(bool cts, bool dsr, bool rx)
 void TSerialLink::DropPendingEvents()
 {
     FPendingCTS = FPendingDSR = FPendingRx = false;
+    FLost = false;
+}
+
+void TSerialLink::RaiseLinkLost(const QString& systemText)
+{
+    FLost = true;
+    FPendingLost = true;
+    FLostText = systemText;
+    // Never from inside the operation that found the loss: its caller is still running.
+    QueueDelivery();
+}
+
+void TSerialLink::QueueDelivery()
+{
+    if (FDeliveryQueued)
+        return;
+    FDeliveryQueued = true;
+    QMetaObject::invokeMethod(this, [this] {
+        FDeliveryQueued = false;
+        DeliverPending();
+    }, Qt::QueuedConnection);
 }
 
 void TSerialLink::DeliverPending()
 {
-    if (FInHandler || !(FPendingCTS || FPendingDSR || FPendingRx))
+    if (FInHandler || !(FPendingCTS || FPendingDSR || FPendingRx || FPendingLost))
         return;
-    const bool cts = FPendingCTS, dsr = FPendingDSR, rx = FPendingRx;
-    FPendingCTS = FPendingDSR = FPendingRx = false;
+    const bool cts = FPendingCTS, dsr = FPendingDSR, rx = FPendingRx, lost = FPendingLost;
+    FPendingCTS = FPendingDSR = FPendingRx = FPendingLost = false;
     FInHandler = true;
     if (cts && OnCTSChange)
         RunGuarded(OnCTSChange);
@@ -42,14 +70,15 @@ void TSerialLink::DeliverPending()
         RunGuarded(OnDSRChange);
     if (rx && OnRxFlag)
         RunGuarded(OnRxFlag);
+    if (lost) {
+        if (OnLinkLost)
+            RunGuarded([this] { OnLinkLost(FLostText); });
+        else
+            ReportUnhandledError(FLostText);
+    }
     FInHandler = false;
     // Events that came in while the handlers ran are raised from the event
     // loop, not from here, so a burst cannot starve the rest of the program.
-    if ((FPendingCTS || FPendingDSR || FPendingRx) && !FDeliveryQueued) {
-        FDeliveryQueued = true;
-        QMetaObject::invokeMethod(this, [this] {
-            FDeliveryQueued = false;
-            DeliverPending();
-        }, Qt::QueuedConnection);
-    }
+    if (FPendingCTS || FPendingDSR || FPendingRx || FPendingLost)
+        QueueDelivery();
 }

@@ -22,6 +22,17 @@ public:
     int Code;
 };
 
+// The device was lost while open (hang-up, I/O error, device gone): the link
+// has closed itself. The operation that found it raises this error; the loss
+// itself is told once, by the OnLinkLost event, so no error box is shown for it.
+class ELinkLost : public EComError, public TReportedElsewhere {
+public:
+    using EComError::EComError;
+};
+
+// What the operator reads when the link to the instrument is lost.
+QString LinkLostText(const QString& deviceName);
+
 // Modem lines, as a set of flags.
 enum TModemSignal : unsigned { msCTS = 1, msDSR = 2, msRing = 4, msRLSD = 8 };
 using TModemStatus = unsigned;
@@ -56,6 +67,13 @@ public:
     std::function<void()> OnRxFlag;
     std::function<void()> OnDSRChange;
     std::function<void()> OnCTSChange;
+    // Raised once when the link closed itself because the device was lost;
+    // always from the event loop, after any running handler has returned.
+    // Without a handler the system's error text is reported as unhandled.
+    std::function<void(const QString& systemText)> OnLinkLost;
+
+    // True from a loss until the port is opened or closed again.
+    bool Lost() const { return FLost && !Active(); }
 
     // True while one of the handlers above runs.
     bool InHandler() const { return FInHandler; }
@@ -67,14 +85,19 @@ protected:
     // while a handler is running, the events are kept and raised as soon as
     // that handler has returned.
     void RaiseEvents(bool cts, bool dsr, bool rx);
-    // Drops events that were kept but not yet raised (on Close).
+    // Drops events that were kept but not yet raised, and forgets an earlier loss (on Close).
     void DropPendingEvents();
+    // Called by an implementation after it has closed itself on a lost device.
+    void RaiseLinkLost(const QString& systemText);
 
     QString FDeviceName = QStringLiteral("COM1");
 
 private:
     void DeliverPending();
+    void QueueDelivery();
     bool FInHandler = false;
     bool FPendingCTS = false, FPendingDSR = false, FPendingRx = false;
     bool FDeliveryQueued = false;
+    bool FLost = false, FPendingLost = false;
+    QString FLostText;
 };

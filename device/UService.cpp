@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 #include "NumFormat.h"
+#include "Operator.h"
 #include "SerialLink.h"
 #include "UpDown.h"
 #include "Usr.h"
@@ -224,6 +225,11 @@ void TFService::FreqRngCBClick()
 
 void TFService::SendButtonClick()
 {
+    // A lost link is named as such, not as a port that happens to be closed.
+    if (FLink.Lost()) {
+        MessageDlg(LinkLostText(FLink.DeviceName()), TMsgType::Error, mbOK);
+        return;
+    }
     FLink.WriteString(MsgEdit->text().toLatin1() + '\r');
 }
 

@@ -63,7 +63,7 @@ void TSimLink::DropLink()
     if (!FActive)
         return;
     Close();
-    ReportUnhandledError(QString::fromLocal8Bit(std::strerror(EIO)));
+    RaiseLinkLost(QString::fromLocal8Bit(std::strerror(EIO)));
 }
 
 void TSimLink::Open()

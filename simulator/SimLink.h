@@ -34,7 +34,7 @@ public:
     void ClearSent() { FSent.clear(); }
     // A non-empty text makes Open fail with EComError of that text.
     void SetOpenError(const QString& text) { FOpenError = text; }
-    // The device vanishes: the link closes and reports the error once.
+    // The device vanishes: the link closes and raises OnLinkLost once.
     void DropLink();
 
     bool Active() const override { return FActive; }

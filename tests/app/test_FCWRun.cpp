@@ -70,7 +70,9 @@ private slots:
         QVERIFY(h.FCW().DHToolB->isEnabled());
         QVERIFY(h.FCW().XYST->isVisible());
         QVERIFY(h.FCW().StartToolB->isEnabled());
-        QVERIFY(h.FCW().close());   // a finished run lets the window close
+        // A finished run lets the window close, after asking about its unsaved spectrum.
+        h.Operator.ExpectMessage(QStringLiteral("The last spectrum is not saved. Close anyway?"), mbYes);
+        QVERIFY(h.FCW().close());
     }
 
     void holdAndContinue()

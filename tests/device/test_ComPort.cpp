@@ -321,6 +321,7 @@ private slots:
             if (!LoseLine(pty, hangUp))
                 QSKIP("hanging up a tty needs CAP_SYS_ADMIN");
             QTRY_VERIFY(!port.Active());
+            QVERIFY(port.Lost());
         }
         QCOMPARE(Reported, QStringList{SystemText(EIO)});
         const double cpuBefore = CpuSeconds();
@@ -331,6 +332,7 @@ private slots:
         TPtyPair next;
         TLineReader reader(port);
         OpenOn(port, next);
+        QVERIFY(!port.Lost());
         QVERIFY(next.Send("D\r"));
         QTRY_COMPARE(reader.Lines, QList<QByteArray>{"D\r"});
     }
@@ -351,15 +353,28 @@ private slots:
         QFETCH(bool, write);
         TPtyPair pty;
         TComPort port;
+        QStringList lost;
+        port.OnLinkLost = [&](const QString& text) { lost << text; };
         OpenOn(port, pty);
         if (!LoseLine(pty, hangUp))
             QSKIP("hanging up a tty needs CAP_SYS_ADMIN");
-        const auto error = ErrorOf([&] { write ? port.WriteString("Z\r") : void(port.ReadChar()); });
+        std::optional<ELinkLost> error;
+        try {
+            write ? port.WriteString("Z\r") : void(port.ReadChar());
+        } catch (const ELinkLost& e) {
+            error = e;
+        }
         QVERIFY(error);
         QCOMPARE(error->Code, EIO);
         QCOMPARE(error->Text(), SystemText(EIO));
         QVERIFY(!port.Active());
+        QVERIFY(port.Lost());
+        QVERIFY(lost.isEmpty());   // not from inside the caller's operation
+        // The loss is told once, by the event; the caller's error shows no second box.
+        QTRY_COMPARE(lost, QStringList{SystemText(EIO)});
+        RunGuarded([&] { throw *error; });
         QCoreApplication::processEvents();
+        QCOMPARE(lost.size(), 1);
         QVERIFY(Reported.isEmpty());
     }
 

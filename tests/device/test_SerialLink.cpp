@@ -12,6 +12,7 @@ class TEventSource : public TSerialLink {
 public:
     using TSerialLink::DropPendingEvents;
     using TSerialLink::RaiseEvents;
+    using TSerialLink::RaiseLinkLost;
     bool Active() const override { return false; }
     void Open() override {}
     void Close() override {}
@@ -93,6 +94,29 @@ private slots:
         Link.RaiseEvents(false, false, true);
         QCoreApplication::processEvents();
         QCOMPARE(Calls, QStringList{"Rx"});
+    }
+
+    void lossIsToldOnceAfterTheRunningHandler()
+    {
+        Link.OnLinkLost = [this](const QString& text) { Calls << "lost: " + text; };
+        Link.OnRxFlag = [&] {
+            Calls << "Rx";
+            Link.RaiseLinkLost(QStringLiteral("Input/output error"));   // found by a read in the handler
+            QCOMPARE(Calls, QStringList{"Rx"});
+        };
+        Link.RaiseEvents(false, false, true);
+        QTRY_COMPARE(Calls, (QStringList{"Rx", "lost: Input/output error"}));
+        QCoreApplication::processEvents();
+        QCOMPARE(Calls.size(), 2);
+        QVERIFY(Reported.isEmpty());
+        Link.OnLinkLost = nullptr;
+    }
+
+    void lossWithoutAHandlerIsReported()
+    {
+        Link.RaiseLinkLost(QStringLiteral("No such device"));
+        QVERIFY(Reported.isEmpty());   // not from inside the operation that found it
+        QTRY_COMPARE(Reported, QStringList{"No such device"});
     }
 };
 

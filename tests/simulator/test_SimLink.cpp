@@ -157,13 +157,15 @@ private slots:
     void droppedLinkClosesAndReportsOnce()
     {
         QStringList reports;
-        SetErrorReporter([&](const QString& text) { reports << text; });
         TSimLink link;
+        link.OnLinkLost = [&](const QString& text) { reports << text; };
         link.Open();
         link.DropLink();
         link.DropLink();
-        SetErrorReporter({});
         QVERIFY(!link.Active());
+        QVERIFY(link.Lost());
+        QTRY_COMPARE(reports.size(), 1);
+        QCoreApplication::processEvents();
         QCOMPARE(reports.size(), 1);
         QVERIFY(!reports.first().isEmpty());
     }

@@ -19,6 +19,14 @@ void TScriptLink::SetModemStatus(TModemStatus status)
         RaiseEvents(ctsChanged, dsrChanged, false);
 }
 
+void TScriptLink::Drop()
+{
+    if (!FActive)
+        return;
+    Close();
+    RaiseLinkLost(QStringLiteral("Input/output error"));
+}
+
 void TScriptLink::Close()
 {
     FActive = false;

@@ -12,6 +12,7 @@ public:
     // Bytes as the instrument would send them; a CR among them raises RxFlag.
     void Push(const QByteArray& bytes);
     void SetModemStatus(TModemStatus status);   // raises the DSR change event when it changes
+    void Drop();                                // the device vanishes: closed, OnLinkLost raised
     QByteArray Sent() const { return FSent; }
     void ClearSent() { FSent.clear(); }
 

@@ -1,0 +1,212 @@
+// A lost link to the instrument: the main window leaves the connected state,
+// ends a run, keeps the passes completed so far, tells the operator once, and
+// connects again without a restart; the service window names the loss too.
+
+#include "DataFile.h"
+#include "FCWHarness.h"
+#include "UService.h"
+#include "UpDown.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString LostCom1 = QStringLiteral(
+    "Connection to COM1 lost: check the cable and the instrument's power, then choose Spectrometer > Connect.");
+
+// A data line carrying `value` after division by the divisor 13500.
+QByteArray ValueLine(int value)
+{
+    return "V " + QByteArray::number(uint32_t(value * 13500), 16).toUpper().rightJustified(8, '0') + "\r";
+}
+
+// One pass of the given values, from the set-up line to the end of its data.
+QByteArray Pass(const std::vector<int>& values, bool complete = true)
+{
+    QByteArray lines = "A" + QByteArray::number(int(values.size()), 16).rightJustified(4, '0') + "\rB\r";
+    for (int v : values)
+        lines += ValueLine(v);
+    return complete ? lines + "C\r" : lines;
+}
+
+// Errors no handler caught reach the scripted operator as boxes, so that a
+// second message about the same loss shows up as an unexpected one.
+struct TErrorBoxes {
+    TErrorBoxes() { SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); }); }
+    ~TErrorBoxes() { SetErrorReporter(nullptr); }
+};
+
+} // namespace
+
+class TestFCWLinkLoss : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lossDuringARunEndsItAndKeepsTheCompletedPasses()
+    {
+        TErrorBoxes boxes;
+        TFCWHarness h({QString(), QString(), QString(), QStringLiteral("COM1")}, 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        w.AccUpDown->SetPosition(3);
+        w.AccUpDownClick();
+        w.StartToolB->click();
+        h.Feed(Pass({10, 20, 30, 40}));
+        h.Feed("D\r");                       // pass 2 begins
+        QCOMPARE(h.TakeSent(), QStringLiteral("F1|F1|"));
+        h.Feed(Pass({1000, 2000}, false));     // a partial pass, on hold
+        h.Feed("H1\r");
+        QVERIFY(w.HoldToolB->isChecked());
+
+        h.Operator.ExpectMessage(LostCom1);
+        h.Script().Drop();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+        QCoreApplication::processEvents();     // a second message, which must not come, would be shown here
+        QCOMPARE(h.Operator.Problems(), QString());
+
+        // Disconnected, as a power-off leaves the window, with the run ended.
+        QVERIFY(w.windowTitle().startsWith(QStringLiteral("CW NMR/ESR Spectrometer- Device not connected")));
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: ") + LostCom1);
+        QCOMPARE(h.Panel(3), QStringLiteral("Magnetic Field Source: "));
+        QVERIFY(w.MLink->isEnabled());
+        for (QAction* a : w.MSpcCOM)
+            QVERIFY(a->isEnabled());
+        QVERIFY(w.StartToolB->isEnabled());
+        QVERIFY(w.GainScrollBar->isEnabled());
+        QVERIFY(w.AccUpDown->isEnabled());
+        QVERIFY(!w.HoldToolB->isEnabled());
+        QVERIFY(!w.HoldToolB->isChecked());
+        QCOMPARE(w.HoldToolB->text(), QStringLiteral("Hold"));
+        QVERIFY(!w.AbortToolB->isEnabled());
+        QVERIFY(w.isEnabled());
+
+        // The completed pass is stored, the partial one is not.
+        QVERIFY(w.MSaveas->isEnabled());
+        const QString path = h.PathIn(QStringLiteral("kept.dcw"));
+        h.Operator.ExpectFileDialog(path);
+        w.MSaveas->trigger();
+        const TSpectrum s = ReadSpectrumFile(path);
+        QCOMPARE(s.Acc, 1);
+        QCOMPARE(s.Header.Acc, QStringLiteral("1"));
+        QCOMPARE(s.Points.size(), size_t(4));
+        QCOMPARE(s.Points[0].y(), 10.0);
+        QCOMPARE(s.Points[1].y(), 20.0);
+        QCOMPARE(s.Points[3].y(), 40.0);
+
+        // Stored: the window closes without a question and writes MERIL.INI.
+        QFile::remove(h.PathIn(QStringLiteral("MERIL.INI")));
+        QVERIFY(w.close());
+        QVERIFY(QFile::exists(h.PathIn(QStringLiteral("MERIL.INI"))));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void lossInTheFirstPassLeavesNothingToStore()
+    {
+        TErrorBoxes boxes;
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        h.FCW().StartToolB->click();
+        h.Feed(Pass({5, 6, 7}, false));
+        h.Operator.ExpectMessage(LostCom1);
+        h.Script().Drop();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+        QVERIFY(!h.FCW().MSaveas->isEnabled());
+        QVERIFY(h.FCW().close());   // nothing stored nowhere: no question
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void lossStopsTheAlarm()
+    {
+        TErrorBoxes boxes;
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.FCW().Settings.Sounds[2].Off = 0;
+        h.FCW().Settings.Sounds[2].Single = 0;   // loops until stopped
+        h.ConnectScripted();
+        h.FCW().StartToolB->click();
+        h.Feed(Pass({1, 2}) + "D\r");
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
+        QCOMPARE(h.Sounds.Played.back().Mode, TSoundMode::Loop);
+        const int stops = h.Sounds.Stops;
+        h.Operator.ExpectMessage(LostCom1);
+        h.Script().Drop();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+        QCOMPARE(h.Sounds.Stops, stops + 1);
+        // The finished run's data stay where they were.
+        QVERIFY(h.FCW().MSaveas->isEnabled());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void lossWhileCheckingTheConnectionEndsTheCheck()
+    {
+        TErrorBoxes boxes;
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.FCW().MLinkClick();
+        QVERIFY(!h.FCW().isEnabled());
+        h.Operator.ExpectMessage(LostCom1);
+        h.Script().Drop();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+        QVERIFY(h.FCW().isEnabled());
+        QVERIFY(!h.FCW().Timer1->isActive());
+        QVERIFY(h.FCW().MLink->isEnabled());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void reconnectsAtTheSameAndAtAnotherPort()
+    {
+        TErrorBoxes boxes;
+        TFCWHarness h;
+        QVERIFY(h.Connect());
+        h.Operator.ExpectMessage(LostCom1);
+        h.Link().DropLink();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+        QVERIFY(!h.FCW().DeviceConnected);
+
+        // The same port, once the device is back.
+        QVERIFY(h.Connect());
+        QVERIFY(h.FCW().windowTitle().startsWith(QStringLiteral("CW NMR/ESR Spectrometer- Unit Serial #0042")));
+        QVERIFY(h.RunToEnd());
+
+        // Another port: the closed link takes the new name without complaint.
+        h.Operator.ExpectMessage(LostCom1);
+        h.Link().DropLink();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+        h.FCW().MSpcCOM[1]->trigger();
+        QCOMPARE(h.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QVERIFY(h.FCW().MSpcCOM[1]->isChecked());
+        QVERIFY(h.Connect());
+        QVERIFY(h.RunToEnd());
+        // Two finished runs, neither stored: the close asks.
+        h.Operator.ExpectMessage(QStringLiteral("The last spectrum is not saved. Close anyway?"), mbYes);
+        QVERIFY(h.FCW().close());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void serviceWindowSendNamesTheLoss()
+    {
+        TErrorBoxes boxes;
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        TFService& srv = *h.Windows->FService;
+        h.Operator.ExpectModal([&](QDialog&) {
+            h.Operator.ExpectMessage(LostCom1);
+            h.Script().Drop();
+            QVERIFY(TFCWHarness::WaitFor([&] { return !h.FCW().DeviceConnected; }));
+            h.Operator.ExpectMessage(LostCom1);
+            srv.MsgEdit->setText(QStringLiteral("Z"));
+            srv.SendButton->click();
+        });
+        h.FCW().MService->trigger();
+        QCOMPARE(h.Operator.Messages, (QStringList{LostCom1, LostCom1}));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+};
+
+QTEST_MAIN(TestFCWLinkLoss)
+#include "test_FCWLinkLoss.moc"
