@@ -52,9 +52,11 @@ TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::s
     }
     const TCursorIndexes& c = r.Cursors;
     r.Moments = MeasureMoments(view, kind, c.Left, c.Centre, c.Right, modAmp);
-    const TMomentUncertainty u = MomentUncertainty(spectrum, view.Y, kind, factor, c.Left, c.Centre, c.Right, noise);
-    r.M2_u = u.M2;
-    r.M4_u = u.M4;
+    if (options.Uncertainties) {
+        const TMomentUncertainty u = MomentUncertainty(spectrum, view.Y, kind, factor, c.Left, c.Centre, c.Right, noise);
+        r.M2_u = u.M2;
+        r.M4_u = u.M4;
+    }
     return r;
 }
 
