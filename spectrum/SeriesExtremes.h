@@ -7,12 +7,13 @@
 
 namespace SeriesExtremesDetail {
 // The first index whose y value beats the running bound, which starts at
-// `bound` and is held as a 6-byte real; -1 when no point beats it.
+// `bound` and is held as a 6-byte real. When no point beats it, the first
+// point (the callers read the point at once); -1 only for an empty series.
 template <class Series, class Beats>
 int ExtremeYIndex(const Series& series, long double bound, Beats beats)
 {
     Real48 running = bound;
-    int result = -1;
+    int result = series.Count() > 0 ? 0 : -1;
     for (int k = 0; k < series.Count(); ++k) {
         const double y = series.YValue(k);
         if (beats(y, (long double)running)) {
@@ -25,15 +26,15 @@ int ExtremeYIndex(const Series& series, long double bound, Beats beats)
 } // namespace SeriesExtremesDetail
 
 // Index of the lowest point below 500 (the top of the data axis); among equal
-// values the first. -1 for an empty series or when no point is below 500.
+// values the first. 0 when no point is below 500; -1 for an empty series.
 template <class Series>
 int MinYIndex(const Series& series)
 {
     return SeriesExtremesDetail::ExtremeYIndex(series, 500.0L, [](long double y, long double bound) { return y < bound; });
 }
 
-// Index of the highest point above -500; among equal values the first. -1 for
-// an empty series or when no point is above -500.
+// Index of the highest point above -500; among equal values the first. 0 when
+// no point is above -500; -1 for an empty series.
 template <class Series>
 int MaxYIndex(const Series& series)
 {

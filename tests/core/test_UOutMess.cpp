@@ -111,8 +111,9 @@ void TestUOutMess::minAndMaxYIndex_data()
     QTest::newRow("one point") << std::vector<double>{12} << 0 << 0;
     QTest::newRow("ordinary") << std::vector<double>{3, -2, 7, -4, 7} << 3 << 2;
     QTest::newRow("equal lowest: first wins") << std::vector<double>{5, -9, 0, -9} << 1 << 0;
-    QTest::newRow("all at the top") << std::vector<double>{500, 500, 600} << -1 << 2;
-    QTest::newRow("all at the bottom") << std::vector<double>{-500, -700} << 1 << -1;
+    // No point inside the bound: the first point, which the callers can read.
+    QTest::newRow("all at the top") << std::vector<double>{500, 500, 600} << 0 << 2;
+    QTest::newRow("all at the bottom") << std::vector<double>{-500, -700} << 1 << 0;
     QTest::newRow("just inside the bounds") << std::vector<double>{499.5, -499.5} << 1 << 0;
 }
 

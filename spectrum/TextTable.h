@@ -1,0 +1,22 @@
+#pragma once
+// The text export of a loaded spectrum: one line per point, x in "%8.2f" and
+// y in "%22.2f", CR LF line ends, then one empty line.
+
+#include <QByteArray>
+#include <QString>
+#include <span>
+
+// The bytes of the table.
+QByteArray TextTableBytes(std::span<const double> x, std::span<const double> y);
+
+// Writes the table through a whole-file write, so a failed export leaves an
+// older file of that name intact. Throws EFileError naming the file and the
+// reason; EMerilError for a spectrum of more than 65535 points.
+void WriteTextTable(const QString& path, std::span<const double> x, std::span<const double> y);
+
+// The export name of a spectrum file: its name without folder, cut after the
+// first dot (the dot stays), then "txt": "sample.dcw" gives "sample.txt",
+// "run.2.dcw" "run.txt", a name without a dot "txt".
+QString ExportFileName(const QString& spectrumPath);
+// The export file in the output folder.
+QString ExportPath(const QString& outputDir, const QString& spectrumPath);
