@@ -75,10 +75,21 @@ private:
 
 // ---------------------------------------------------------------- series
 
-void TChartSeries::Changed()
+void TChartSeries::Changed(bool atOnce)
 {
     ++FVersion;
-    FChart->Repaint();
+    if (FLive && FChart->FLayered)
+        FChart->RepaintLive(atOnce ? TChart::FrameMs : TChart::LiveFrameMs);
+    else
+        FChart->Repaint();
+}
+
+void TChartSeries::SetLive(bool on)
+{
+    if (FLive == on)
+        return;
+    FLive = on;
+    FChart->ArrangeLayers();
 }
 
 void TChartSeries::Repaint()
@@ -112,7 +123,7 @@ void TChartSeries::SetAllColors(const QColor& c)
 {
     std::fill(FColor.begin(), FColor.end(), c.rgba());
     FUniformColor = true;
-    Changed();
+    Changed(true);
 }
 
 void TChartSeries::AddXY(double x, double y, const QColor& c)
@@ -132,7 +143,7 @@ void TChartSeries::Clear()
     FY.clear();
     FColor.clear();
     FUniformColor = true;
-    Changed();
+    Changed(true);
 }
 
 void TChartSeries::Reserve(int n)
@@ -146,7 +157,7 @@ void TChartSeries::SetVisible(bool on)
 {
     FVisible = on;
     FPlottable->setVisible(on);
-    Changed();
+    Changed(true);
 }
 
 std::pair<int, int> TChartSeries::DrawnRange() const
@@ -355,6 +366,8 @@ TChart::TChart(QWidget* parent)
     FPlot->setMouseTracking(true);
     FPlot->installEventFilter(this);
 
+    FPlot->addLayer(QStringLiteral("live"), FPlot->layer(QStringLiteral("main")), QCustomPlot::limAbove);
+    FLiveLayer = FPlot->layer(QStringLiteral("live"));
     FPlot->addLayer(QStringLiteral("afterdraw"), FPlot->layer(QStringLiteral("legend")), QCustomPlot::limAbove);
     new TChartOverlay(*this, FPlot);   // owned by the plot
     connect(FPlot, &QCustomPlot::afterReplot, this, &TChart::PostDraw, Qt::QueuedConnection);
@@ -438,10 +451,44 @@ void TChart::UndoZoom()
 void TChart::Repaint()
 {
     FDirty = true;
-    if (!FFrameTimer->isActive()) {
-        const qint64 since = FClock.elapsed() - FLastDraw;
-        FFrameTimer->start(int(std::clamp<qint64>(FrameMs - since, 0, FrameMs)));
+    ScheduleDraw(FrameMs);
+}
+
+void TChart::RepaintLive(int withinMs)
+{
+    FLiveDirty = true;
+    ScheduleDraw(withinMs);
+}
+
+// The next draw comes `withinMs` after the last one, or sooner if already due sooner.
+void TChart::ScheduleDraw(int withinMs)
+{
+    const qint64 since = FClock.elapsed() - FLastDraw;
+    const int wait = int(std::clamp<qint64>(withinMs - since, 0, withinMs));
+    if (!FFrameTimer->isActive() || FFrameTimer->remainingTime() > wait)
+        FFrameTimer->start(wait);
+}
+
+void TChart::SetLayeredDrawing(bool on)
+{
+    if (FLayered == on)
+        return;
+    FLayered = on;
+    ArrangeLayers();
+}
+
+void TChart::ArrangeLayers()
+{
+    // Moving a plottable puts it last on its layer: all go, in series order.
+    QCPLayer* main = FPlot->layer(QStringLiteral("main"));
+    bool anyLive = false;
+    for (const auto& series : FSeries) {
+        series->FPlottable->setLayer(series->FLive ? FLiveLayer : main);
+        anyLive = anyLive || series->FLive;
     }
+    // A logical layer shares the buffer below it: one buffer, drawn whole.
+    FLiveLayer->setMode(FLayered && anyLive ? QCPLayer::lmBuffered : QCPLayer::lmLogical);
+    Repaint();
 }
 
 void TChart::RepaintNow()
@@ -452,15 +499,36 @@ void TChart::RepaintNow()
 void TChart::DrawDirty()
 {
     // A hidden chart is drawn when it is shown again.
-    if (FDirty && isVisible())
+    if (!isVisible())
+        return;
+    if (FDirty)
         Draw(QCustomPlot::rpQueuedRefresh);
+    else if (FLiveDirty)
+        DrawLive();
 }
 
 void TChart::Draw(int refresh)
 {
     FDirty = false;
+    FLiveDirty = false;
     FFrameTimer->stop();
     FPlot->replot(QCustomPlot::RefreshPriority(refresh));
+    FLastDraw = FClock.elapsed();
+    PostDraw();
+}
+
+void TChart::DrawLive()
+{
+    FLiveDirty = false;
+    FFrameTimer->stop();
+    const int before = FDrawCount;
+    // Draws the whole chart instead while the buffers are not set up (first
+    // draw, resize, layers rearranged); the after-draw overlay then counts it.
+    FLiveLayer->replot();
+    if (FDrawCount == before) {
+        ++FDrawCount;
+        FPostDrawPending = true;
+    }
     FLastDraw = FClock.elapsed();
     PostDraw();
 }
