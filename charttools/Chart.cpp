@@ -368,6 +368,8 @@ TChart::TChart(QWidget* parent)
 
     FPlot->addLayer(QStringLiteral("live"), FPlot->layer(QStringLiteral("main")), QCustomPlot::limAbove);
     FLiveLayer = FPlot->layer(QStringLiteral("live"));
+    // The plot's own top layer (selection rectangle) is unused: no buffer of its own.
+    FPlot->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     FPlot->addLayer(QStringLiteral("afterdraw"), FPlot->layer(QStringLiteral("legend")), QCustomPlot::limAbove);
     new TChartOverlay(*this, FPlot);   // owned by the plot
     connect(FPlot, &QCustomPlot::afterReplot, this, &TChart::PostDraw, Qt::QueuedConnection);
