@@ -73,6 +73,59 @@ private:
     TChart& FChart;
 };
 
+// The plot, with what QCustomPlot keeps to itself: redrawing the buffer of
+// one layer and repainting only the part of the widget that changed
+// (QCPLayer::replot repaints all of it, which costs more than the drawing).
+class TChartPlot : public QCustomPlot {
+public:
+    using QCustomPlot::QCustomPlot;
+    // False, drawing nothing, when the buffers are not set up (first draw,
+    // resize, layers changed) or the layer holds what it cannot draw.
+    bool ReplotLayer(QCPLayer* layer, const QRect& changed);
+
+private:
+    int BufferIndex(const QCPLayer* layer);
+};
+
+// Buffers go as QCustomPlot hands them out: the first run of logical layers
+// shares buffer 0, every buffered layer has one of its own and the logical
+// layers after it share the next one.
+int TChartPlot::BufferIndex(const QCPLayer* layer)
+{
+    int index = 0;
+    for (int i = 0; i < layer->index(); ++i)
+        if (this->layer(i)->mode() == QCPLayer::lmBuffered)
+            index += this->layer(i + 1)->mode() == QCPLayer::lmLogical ? 2 : 1;
+    return index + 1;
+}
+
+bool TChartPlot::ReplotLayer(QCPLayer* layer, const QRect& changed)
+{
+    if (layer->mode() != QCPLayer::lmBuffered || hasInvalidatedPaintBuffers())
+        return false;
+    const QSharedPointer<QCPAbstractPaintBuffer> buffer = mPaintBuffers.value(BufferIndex(layer));
+    if (!buffer)
+        return false;
+    std::vector<TChartLinePlottable*> lines;
+    for (QCPLayerable* child : layer->children()) {
+        auto* line = dynamic_cast<TChartLinePlottable*>(child);
+        if (!line)
+            return false;
+        if (line->realVisibility())
+            lines.push_back(line);
+    }
+    buffer->clear(Qt::transparent);
+    if (QCPPainter* painter = buffer->startPainting()) {
+        for (TChartLinePlottable* line : lines)
+            line->DrawClipped(painter);
+        delete painter;
+        buffer->donePainting();
+    }
+    buffer->setInvalidated(false);
+    update(changed);
+    return true;
+}
+
 // ---------------------------------------------------------------- series
 
 void TChartSeries::Changed(bool atOnce)
@@ -82,6 +135,11 @@ void TChartSeries::Changed(bool atOnce)
         FChart->RepaintLive(atOnce ? TChart::FrameMs : TChart::LiveFrameMs);
     else
         FChart->Repaint();
+}
+
+void TChartSeries::ChangedFrom(int from)
+{
+    FChangedFrom = std::min(FChangedFrom, std::max(0, from));
 }
 
 void TChartSeries::SetLive(bool on)
@@ -100,12 +158,14 @@ void TChartSeries::Repaint()
 void TChartSeries::SetXValue(int i, double x)
 {
     FX.at(size_t(i)) = x;
+    ChangedFrom(i - 1);
     Changed();
 }
 
 void TChartSeries::SetYValue(int i, double y)
 {
     FY.at(size_t(i)) = y;
+    ChangedFrom(i - 1);
     Changed();
 }
 
@@ -116,6 +176,7 @@ void TChartSeries::SetValueColor(int i, const QColor& c)
     // Before the change every point had FColor[0] when uniform.
     if (FUniformColor && FColor.size() > 1)
         FUniformColor = rgb == FColor[i == 0 ? 1 : 0];
+    ChangedFrom(i - 1);
     Changed();
 }
 
@@ -123,6 +184,7 @@ void TChartSeries::SetAllColors(const QColor& c)
 {
     std::fill(FColor.begin(), FColor.end(), c.rgba());
     FUniformColor = true;
+    ChangedFrom(0);
     Changed(true);
 }
 
@@ -134,6 +196,7 @@ void TChartSeries::AddXY(double x, double y, const QColor& c)
     FX.push_back(x);
     FY.push_back(y);
     FColor.push_back(rgb);
+    ChangedFrom(Count() - 2);
     Changed();
 }
 
@@ -143,6 +206,7 @@ void TChartSeries::Clear()
     FY.clear();
     FColor.clear();
     FUniformColor = true;
+    ChangedFrom(0);
     Changed(true);
 }
 
@@ -157,6 +221,7 @@ void TChartSeries::SetVisible(bool on)
 {
     FVisible = on;
     FPlottable->setVisible(on);
+    ChangedFrom(0);
     Changed(true);
 }
 
@@ -344,7 +409,7 @@ void TChartCanvas::InvertRect(const QRect& r)
 // ---------------------------------------------------------------- chart
 
 TChart::TChart(QWidget* parent)
-    : QWidget(parent), FPlot(new QCustomPlot(this)), FFrameTimer(new QTimer(this))
+    : QWidget(parent), FPlot(new TChartPlot(this)), FFrameTimer(new QTimer(this))
 {
     FClock.start();
     auto* layout = new QVBoxLayout(this);
@@ -513,6 +578,8 @@ void TChart::Draw(int refresh)
 {
     FDirty = false;
     FLiveDirty = false;
+    for (const auto& series : FSeries)
+        series->FChangedFrom = TChartSeries::NoChange;
     FFrameTimer->stop();
     FPlot->replot(QCustomPlot::RefreshPriority(refresh));
     FLastDraw = FClock.elapsed();
@@ -521,18 +588,38 @@ void TChart::Draw(int refresh)
 
 void TChart::DrawLive()
 {
+    // The whole chart instead while the buffers are not set up.
+    if (!static_cast<TChartPlot*>(FPlot)->ReplotLayer(FLiveLayer, LiveChangedRect())) {
+        Draw(QCustomPlot::rpQueuedRefresh);
+        return;
+    }
     FLiveDirty = false;
     FFrameTimer->stop();
-    const int before = FDrawCount;
-    // Draws the whole chart instead while the buffers are not set up (first
-    // draw, resize, layers rearranged); the after-draw overlay then counts it.
-    FLiveLayer->replot();
-    if (FDrawCount == before) {
-        ++FDrawCount;
-        FPostDrawPending = true;
-    }
+    for (const auto& series : FSeries)
+        series->FChangedFrom = TChartSeries::NoChange;
+    ++FDrawCount;
+    FPostDrawPending = true;
     FLastDraw = FClock.elapsed();
     PostDraw();
+}
+
+QRect TChart::LiveChangedRect() const
+{
+    // The columns from the first changed point to the last point, all rows of
+    // the plotting rectangle; a pixel more on each side for the line's ends.
+    const QRect plot = ChartRect().adjusted(-1, -1, 1, 1);
+    QRect changed;
+    for (const auto& series : FSeries) {
+        const int from = series->FChangedFrom;
+        if (!series->FLive || from == TChartSeries::NoChange)
+            continue;
+        if (from == 0 || from >= series->Count() ||
+            series->FPlottable->ReducesPoints() != series->FPlottable->ReducedPoints())
+            return plot;
+        const int left = series->CalcXPos(from), right = series->CalcXPos(series->Count() - 1);
+        changed |= QRect(QPoint(std::min(left, right) - 1, plot.top()), QPoint(std::max(left, right) + 1, plot.bottom()));
+    }
+    return changed & plot;
 }
 
 void TChart::showEvent(QShowEvent* event)

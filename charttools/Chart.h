@@ -10,8 +10,9 @@
 // Series that grow point by point while the rest of the chart stays (the pass
 // being measured, the running average) can be made live: they are drawn above
 // the other series on a layer with a buffer of its own, and their new points
-// redraw that layer alone, at most every LiveFrameMs. Everything else (axes,
-// other series, tools, a resize) redraws the whole chart.
+// redraw that layer alone, at most every LiveFrameMs; only the columns where
+// points were added or changed are repainted on the screen. Everything else
+// (axes, other series, tools, a resize) redraws the whole chart.
 //
 // Pixel positions ("chart pixels") are those of the plot widget, which fills
 // the chart. An axis maps its minimum and maximum onto the first and last
@@ -30,6 +31,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -93,6 +95,9 @@ private:
     // Points changed; a live series is redrawn within LiveFrameMs, or within
     // a frame when `atOnce` (a new curve begins).
     void Changed(bool atOnce = false);
+    // Points from index `from` on changed (the segment into it too); for the
+    // part of the screen to repaint after a live draw.
+    void ChangedFrom(int from);
     std::pair<int, int> DrawnRange() const;
 
     TChart* FChart;
@@ -103,6 +108,8 @@ private:
     bool FVisible = true;
     bool FLive = false;
     quint64 FVersion = 0;        // counts changes of the points
+    int FChangedFrom = NoChange; // lowest index changed since the last draw
+    static constexpr int NoChange = std::numeric_limits<int>::max();
 };
 
 // An axis with manual limits, an increment between labelled ticks and a value
@@ -259,6 +266,7 @@ private:
     void RepaintLive(int withinMs);
     void ScheduleDraw(int withinMs);
     void DrawLive();
+    QRect LiveChangedRect() const;   // chart pixels that the live series' changes touch
     void ArrangeLayers();     // series onto the main or the live layer, in series order
     void MouseEvent(const TMouseHandler& handler, const TChartMouse& mouse);
 

@@ -1,6 +1,7 @@
 #include "Chart.h"
 #include "Errors.h"
 
+#include <QScreen>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -413,6 +414,13 @@ void FillAcquisition(TChart& chart, int n)
     chart.Series(5).SetLive(true);
 }
 
+// The window's picture as the screen has it (pending repaints done).
+QImage OnScreen(QWidget& window)
+{
+    QCoreApplication::processEvents();
+    return window.screen()->grabWindow(window.winId()).toImage();
+}
+
 void AddLivePoints(TChart& chart, int from, int to, int n)
 {
     for (int i = from; i < to; ++i)
@@ -445,7 +453,10 @@ void TestChart::liveSeriesRedrawAloneAndLookAsDrawnWhole()
     AddLivePoints(whole.Chart, 0, 8 * 1500, n);
     whole.Chart.Series(0).SetYValue(whole.Chart.Series(0).Count() - 1, -450);
     whole.Chart.RepaintNow();
-    QCoreApplication::sendPostedEvents();
+    // What each window shows, then the chart as grab() draws it anew from its buffers.
+    const QImage shownLayered = OnScreen(layered.Chart), shownWhole = OnScreen(whole.Chart);
+    QCOMPARE(shownLayered.size(), shownWhole.size());
+    QVERIFY(shownLayered == shownWhole);
     const QImage drawnLayered = layered.Chart.grab().toImage();
     const QImage drawnWhole = whole.Chart.grab().toImage();
     QCOMPARE(drawnLayered.size(), drawnWhole.size());
