@@ -57,7 +57,7 @@ void KeepError(QString& error, F&& call) noexcept
 
 // The layerable that runs the chart's after-draw on top of everything drawn.
 // It sits on a layer that shares the plot's paint buffer, so an inverting pen
-// inverts the drawn chart.
+// inverts the drawn chart, as long as no series is live (see SetLive).
 class TChartOverlay : public QCPLayerable {
 public:
     TChartOverlay(TChart& chart, QCustomPlot* plot)

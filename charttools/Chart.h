@@ -81,6 +81,8 @@ public:
     TChart& Chart() const { return *FChart; }
 
     // Live: drawn on the chart's live layer (see above). Off by default.
+    // While any series is live, the plotting area lies in buffers apart from
+    // the tools' canvas: an inverting pen (zoom band) inverts only the axes.
     void SetLive(bool on);
     bool Live() const { return FLive; }
 
