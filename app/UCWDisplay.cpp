@@ -33,8 +33,14 @@ void TFCW::SetLegend()
 void TFCW::ApplyPassDisplay()
 {
     const int k = CurrDiagramCBox->currentIndex();
-    for (int age = 0; age < 5; ++age)
-        Series[size_t((CurrPass + 5 - age) % 5)]->SetVisible(k != 5 && age <= k);
+    for (int age = 0; age < 5; ++age) {
+        TChartSeries* s = Series[size_t((CurrPass + 5 - age) % 5)];
+        s->SetVisible(k != 5 && age <= k);
+        // Only the pass being measured and the average change during a pass:
+        // their new points redraw them alone, above the finished passes.
+        s->SetLive(age == 0);
+    }
+    SeriesAcc->SetLive(true);
 }
 
 void TFCW::CurrDiagramCBoxChange()

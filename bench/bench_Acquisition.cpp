@@ -3,21 +3,26 @@
 //    point to its series, against the line rate of 159 data lines a second;
 //  - a pass of 65535 points arriving at line rate while all five passes are
 //    shown: the share of one core used and the event loop's lateness, side by
-//    side with the idle window.
+//    side with the idle window and with the same pass drawn the old way (the
+//    whole chart redrawn for every change). The three are measured in
+//    interleaved rounds, so that load from other programs falls on all alike.
 // Prints ratios measured in this run; no pass/fail.
 
 #include "Chart.h"
 #include "FCWHarness.h"
 
 #include <QApplication>
+#include <qcustomplot.h>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -85,8 +90,29 @@ struct TRig {
 
 TRig* Rig = nullptr;
 double ReceiveLinesPerSecond = 0;
-struct TLoad { double CpuShare; double MeanLateMs; double MaxLateMs; int Draws; };
-TLoad Idle{}, Acquiring{};
+
+// Load of the process over one or more periods.
+struct TLoad {
+    double Cpu = 0, Wall = 0;          // seconds
+    double LateMs = 0, MaxLateMs = 0;  // probe ticks' lateness, summed and worst
+    int Ticks = 0, Draws = 0, WholeDraws = 0;
+    std::vector<double> Shares;        // share of one core in each period
+
+    double CpuShare() const { return Wall > 0 ? Cpu / Wall : 0; }
+    double MeanLateMs() const { return LateMs / std::max(1, Ticks); }
+    void Add(const TLoad& period)
+    {
+        Cpu += period.Cpu;
+        Wall += period.Wall;
+        LateMs += period.LateMs;
+        MaxLateMs = std::max(MaxLateMs, period.MaxLateMs);
+        Ticks += period.Ticks;
+        Draws += period.Draws;
+        WholeDraws += period.WholeDraws;
+        Shares.push_back(period.CpuShare());
+    }
+};
+TLoad Idle, Layered, Whole;
 
 // Lines through the receive handler, with the chart's coalesced draws.
 void BM_ReceivePath(benchmark::State& state)
@@ -104,20 +130,22 @@ BENCHMARK(BM_ReceivePath)->Arg(159)->Unit(benchmark::kMillisecond)->MinTime(2.0)
 // line rate when `acquire`.
 TLoad RunFor(double seconds, bool acquire)
 {
+    TLoad load;
     QElapsedTimer wall;
     QTimer probe, lines;
-    double late = 0, maxLate = 0;
-    int ticks = 0;
     qint64 last = 0;
     probe.setTimerType(Qt::PreciseTimer);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         const qint64 now = wall.nsecsElapsed();
         const double l = std::max(0.0, (now - last) * 1e-6 - 10.0);
-        late += l;
-        maxLate = std::max(maxLate, l);
+        load.LateMs += l;
+        load.MaxLateMs = std::max(load.MaxLateMs, l);
         last = now;
-        ++ticks;
+        ++load.Ticks;
     });
+    TChart& chart = *Rig->H.FCW().Fid;
+    const QMetaObject::Connection counter =
+        QObject::connect(chart.Plot(), &QCustomPlot::afterReplot, [&] { ++load.WholeDraws; });
     // Lines come in small bursts as the serial driver hands them over.
     int due = 0;
     lines.setTimerType(Qt::PreciseTimer);
@@ -128,7 +156,7 @@ TLoad RunFor(double seconds, bool acquire)
             due = shouldHave;
         }
     });
-    const int drawsBefore = Rig->H.FCW().Fid->DrawCount();
+    const int drawsBefore = chart.DrawCount();
     const double cpu0 = CpuSeconds();
     wall.start();
     probe.start(10);
@@ -137,24 +165,44 @@ TLoad RunFor(double seconds, bool acquire)
     QEventLoop loop;
     QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
     loop.exec();
-    const double cpu = CpuSeconds() - cpu0;
-    return {cpu / (wall.nsecsElapsed() * 1e-9), late / std::max(1, ticks), maxLate,
-            Rig->H.FCW().Fid->DrawCount() - drawsBefore};
+    load.Cpu = CpuSeconds() - cpu0;
+    load.Wall = wall.nsecsElapsed() * 1e-9;
+    load.Draws = chart.DrawCount() - drawsBefore;
+    QObject::disconnect(counter);
+    return load;
 }
 
-void BM_IdleWindow(benchmark::State& state)
-{
-    for (auto _ : state)
-        Idle = RunFor(3.0, false);
-}
-BENCHMARK(BM_IdleWindow)->Iterations(1)->Unit(benchmark::kMillisecond);
+constexpr int Rounds = 3;
+constexpr double RoundSeconds = 2.0;
 
-void BM_AcquiringAtLineRate(benchmark::State& state)
+// Rounds of: the idle window, the pass drawn in layers, the pass drawn whole.
+void BM_IdleLayeredWhole(benchmark::State& state)
 {
+    TChart& chart = *Rig->H.FCW().Fid;
     for (auto _ : state)
-        Acquiring = RunFor(3.0, true);
+        for (int round = 0; round < Rounds; ++round) {
+            chart.SetLayeredDrawing(true);
+            Idle.Add(RunFor(RoundSeconds, false));
+            Layered.Add(RunFor(RoundSeconds, true));
+            chart.SetLayeredDrawing(false);
+            Whole.Add(RunFor(RoundSeconds, true));
+        }
+    chart.SetLayeredDrawing(true);
 }
-BENCHMARK(BM_AcquiringAtLineRate)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IdleLayeredWhole)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void PrintLoad(const char* name, const TLoad& load)
+{
+    std::printf("  %-44s %5.1f %%  (rounds:", name, 100 * load.CpuShare());
+    for (const double share : load.Shares)
+        std::printf(" %.1f", 100 * share);
+    std::printf("; draws %.0f/s, whole-chart draws %.0f/s)\n", load.Draws / load.Wall, load.WholeDraws / load.Wall);
+}
+
+void PrintLateness(const char* name, const TLoad& load)
+{
+    std::printf("  event loop lateness, %-22s mean %.2f ms, max %.2f ms\n", name, load.MeanLateMs(), load.MaxLateMs);
+}
 
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -183,13 +231,17 @@ int main(int argc, char** argv)
     if (ReceiveLinesPerSecond > 0)
         std::printf("  receive path, lines/s over the line rate (159/s):   %10.0f x\n",
                     ReceiveLinesPerSecond / LinesPerSecond);
-    if (Idle.Draws >= 0 && Acquiring.CpuShare > 0) {
-        std::printf("  share of one core, idle window:                    %9.1f %%\n", 100 * Idle.CpuShare);
-        std::printf("  share of one core, 65535-point pass at line rate:  %9.1f %%  (%d draws in 3 s)\n",
-                    100 * Acquiring.CpuShare, Acquiring.Draws);
-        std::printf("  event loop lateness, idle: mean %.2f ms, max %.2f ms\n", Idle.MeanLateMs, Idle.MaxLateMs);
-        std::printf("  event loop lateness, acquiring: mean %.2f ms, max %.2f ms\n", Acquiring.MeanLateMs,
-                    Acquiring.MaxLateMs);
+    if (Layered.Wall > 0 && Whole.Wall > 0) {
+        std::printf("  share of one core, %d interleaved rounds of %.0f s each:\n", Rounds, RoundSeconds);
+        PrintLoad("idle window", Idle);
+        PrintLoad("65535-point pass at line rate, in layers", Layered);
+        PrintLoad("the same, whole chart each time (old way)", Whole);
+        if (Whole.CpuShare() > 0)
+            std::printf("  in layers over whole chart:                  %6.2f\n",
+                        Layered.CpuShare() / Whole.CpuShare());
+        PrintLateness("idle:", Idle);
+        PrintLateness("acquiring in layers:", Layered);
+        PrintLateness("acquiring, whole chart:", Whole);
     }
     benchmark::Shutdown();
     return 0;

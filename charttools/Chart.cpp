@@ -57,7 +57,7 @@ void KeepError(QString& error, F&& call) noexcept
 
 // The layerable that runs the chart's after-draw on top of everything drawn.
 // It sits on a layer that shares the plot's paint buffer, so an inverting pen
-// inverts the drawn chart.
+// inverts the drawn chart, as long as no series is live (see SetLive).
 class TChartOverlay : public QCPLayerable {
 public:
     TChartOverlay(TChart& chart, QCustomPlot* plot)
@@ -73,12 +73,81 @@ private:
     TChart& FChart;
 };
 
+// The plot, with what QCustomPlot keeps to itself: redrawing the buffer of
+// one layer and repainting only the part of the widget that changed
+// (QCPLayer::replot repaints all of it, which costs more than the drawing).
+class TChartPlot : public QCustomPlot {
+public:
+    using QCustomPlot::QCustomPlot;
+    // False, drawing nothing, when the buffers are not set up (first draw,
+    // resize, layers changed) or the layer holds what it cannot draw.
+    bool ReplotLayer(QCPLayer* layer, const QRect& changed);
+
+private:
+    int BufferIndex(const QCPLayer* layer);
+};
+
+// Buffers go as QCustomPlot hands them out: the first run of logical layers
+// shares buffer 0, every buffered layer has one of its own and the logical
+// layers after it share the next one.
+int TChartPlot::BufferIndex(const QCPLayer* layer)
+{
+    int index = 0;
+    for (int i = 0; i < layer->index(); ++i)
+        if (this->layer(i)->mode() == QCPLayer::lmBuffered)
+            index += this->layer(i + 1)->mode() == QCPLayer::lmLogical ? 2 : 1;
+    return index + 1;
+}
+
+bool TChartPlot::ReplotLayer(QCPLayer* layer, const QRect& changed)
+{
+    if (layer->mode() != QCPLayer::lmBuffered || hasInvalidatedPaintBuffers())
+        return false;
+    const QSharedPointer<QCPAbstractPaintBuffer> buffer = mPaintBuffers.value(BufferIndex(layer));
+    if (!buffer)
+        return false;
+    std::vector<TChartLinePlottable*> lines;
+    for (QCPLayerable* child : layer->children()) {
+        auto* line = dynamic_cast<TChartLinePlottable*>(child);
+        if (!line)
+            return false;
+        if (line->realVisibility())
+            lines.push_back(line);
+    }
+    buffer->clear(Qt::transparent);
+    if (QCPPainter* painter = buffer->startPainting()) {
+        for (TChartLinePlottable* line : lines)
+            line->DrawClipped(painter);
+        delete painter;
+        buffer->donePainting();
+    }
+    buffer->setInvalidated(false);
+    update(changed);
+    return true;
+}
+
 // ---------------------------------------------------------------- series
 
-void TChartSeries::Changed()
+void TChartSeries::Changed(bool atOnce)
 {
     ++FVersion;
-    FChart->Repaint();
+    if (FLive && FChart->FLayered)
+        FChart->RepaintLive(atOnce ? TChart::FrameMs : TChart::LiveFrameMs);
+    else
+        FChart->Repaint();
+}
+
+void TChartSeries::ChangedFrom(int from)
+{
+    FChangedFrom = std::min(FChangedFrom, std::max(0, from));
+}
+
+void TChartSeries::SetLive(bool on)
+{
+    if (FLive == on)
+        return;
+    FLive = on;
+    FChart->ArrangeLayers();
 }
 
 void TChartSeries::Repaint()
@@ -89,12 +158,14 @@ void TChartSeries::Repaint()
 void TChartSeries::SetXValue(int i, double x)
 {
     FX.at(size_t(i)) = x;
+    ChangedFrom(i - 1);
     Changed();
 }
 
 void TChartSeries::SetYValue(int i, double y)
 {
     FY.at(size_t(i)) = y;
+    ChangedFrom(i - 1);
     Changed();
 }
 
@@ -105,6 +176,7 @@ void TChartSeries::SetValueColor(int i, const QColor& c)
     // Before the change every point had FColor[0] when uniform.
     if (FUniformColor && FColor.size() > 1)
         FUniformColor = rgb == FColor[i == 0 ? 1 : 0];
+    ChangedFrom(i - 1);
     Changed();
 }
 
@@ -112,7 +184,8 @@ void TChartSeries::SetAllColors(const QColor& c)
 {
     std::fill(FColor.begin(), FColor.end(), c.rgba());
     FUniformColor = true;
-    Changed();
+    ChangedFrom(0);
+    Changed(true);
 }
 
 void TChartSeries::AddXY(double x, double y, const QColor& c)
@@ -123,6 +196,7 @@ void TChartSeries::AddXY(double x, double y, const QColor& c)
     FX.push_back(x);
     FY.push_back(y);
     FColor.push_back(rgb);
+    ChangedFrom(Count() - 2);
     Changed();
 }
 
@@ -132,7 +206,8 @@ void TChartSeries::Clear()
     FY.clear();
     FColor.clear();
     FUniformColor = true;
-    Changed();
+    ChangedFrom(0);
+    Changed(true);
 }
 
 void TChartSeries::Reserve(int n)
@@ -146,7 +221,8 @@ void TChartSeries::SetVisible(bool on)
 {
     FVisible = on;
     FPlottable->setVisible(on);
-    Changed();
+    ChangedFrom(0);
+    Changed(true);
 }
 
 std::pair<int, int> TChartSeries::DrawnRange() const
@@ -333,7 +409,7 @@ void TChartCanvas::InvertRect(const QRect& r)
 // ---------------------------------------------------------------- chart
 
 TChart::TChart(QWidget* parent)
-    : QWidget(parent), FPlot(new QCustomPlot(this)), FFrameTimer(new QTimer(this))
+    : QWidget(parent), FPlot(new TChartPlot(this)), FFrameTimer(new QTimer(this))
 {
     FClock.start();
     auto* layout = new QVBoxLayout(this);
@@ -359,6 +435,10 @@ TChart::TChart(QWidget* parent)
     FPlot->setMouseTracking(true);
     FPlot->installEventFilter(this);
 
+    FPlot->addLayer(QStringLiteral("live"), FPlot->layer(QStringLiteral("main")), QCustomPlot::limAbove);
+    FLiveLayer = FPlot->layer(QStringLiteral("live"));
+    // The plot's own top layer (selection rectangle) is unused: no buffer of its own.
+    FPlot->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     FPlot->addLayer(QStringLiteral("afterdraw"), FPlot->layer(QStringLiteral("legend")), QCustomPlot::limAbove);
     new TChartOverlay(*this, FPlot);   // owned by the plot
     connect(FPlot, &QCustomPlot::afterReplot, this, &TChart::PostDraw, Qt::QueuedConnection);
@@ -442,10 +522,44 @@ void TChart::UndoZoom()
 void TChart::Repaint()
 {
     FDirty = true;
-    if (!FFrameTimer->isActive()) {
-        const qint64 since = FClock.elapsed() - FLastDraw;
-        FFrameTimer->start(int(std::clamp<qint64>(FrameMs - since, 0, FrameMs)));
+    ScheduleDraw(FrameMs);
+}
+
+void TChart::RepaintLive(int withinMs)
+{
+    FLiveDirty = true;
+    ScheduleDraw(withinMs);
+}
+
+// The next draw comes `withinMs` after the last one, or sooner if already due sooner.
+void TChart::ScheduleDraw(int withinMs)
+{
+    const qint64 since = FClock.elapsed() - FLastDraw;
+    const int wait = int(std::clamp<qint64>(withinMs - since, 0, withinMs));
+    if (!FFrameTimer->isActive() || FFrameTimer->remainingTime() > wait)
+        FFrameTimer->start(wait);
+}
+
+void TChart::SetLayeredDrawing(bool on)
+{
+    if (FLayered == on)
+        return;
+    FLayered = on;
+    ArrangeLayers();
+}
+
+void TChart::ArrangeLayers()
+{
+    // Moving a plottable puts it last on its layer: all go, in series order.
+    QCPLayer* main = FPlot->layer(QStringLiteral("main"));
+    bool anyLive = false;
+    for (const auto& series : FSeries) {
+        series->FPlottable->setLayer(series->FLive ? FLiveLayer : main);
+        anyLive = anyLive || series->FLive;
     }
+    // A logical layer shares the buffer below it: one buffer, drawn whole.
+    FLiveLayer->setMode(FLayered && anyLive ? QCPLayer::lmBuffered : QCPLayer::lmLogical);
+    Repaint();
 }
 
 void TChart::RepaintNow()
@@ -456,17 +570,60 @@ void TChart::RepaintNow()
 void TChart::DrawDirty()
 {
     // A hidden chart is drawn when it is shown again.
-    if (FDirty && isVisible())
+    if (!isVisible())
+        return;
+    if (FDirty)
         Draw(QCustomPlot::rpQueuedRefresh);
+    else if (FLiveDirty)
+        DrawLive();
 }
 
 void TChart::Draw(int refresh)
 {
     FDirty = false;
+    FLiveDirty = false;
+    for (const auto& series : FSeries)
+        series->FChangedFrom = TChartSeries::NoChange;
     FFrameTimer->stop();
     FPlot->replot(QCustomPlot::RefreshPriority(refresh));
     FLastDraw = FClock.elapsed();
     PostDraw();
+}
+
+void TChart::DrawLive()
+{
+    // The whole chart instead while the buffers are not set up.
+    if (!static_cast<TChartPlot*>(FPlot)->ReplotLayer(FLiveLayer, LiveChangedRect())) {
+        Draw(QCustomPlot::rpQueuedRefresh);
+        return;
+    }
+    FLiveDirty = false;
+    FFrameTimer->stop();
+    for (const auto& series : FSeries)
+        series->FChangedFrom = TChartSeries::NoChange;
+    ++FDrawCount;
+    FPostDrawPending = true;
+    FLastDraw = FClock.elapsed();
+    PostDraw();
+}
+
+QRect TChart::LiveChangedRect() const
+{
+    // The columns from the first changed point to the last point, all rows of
+    // the plotting rectangle; a pixel more on each side for the line's ends.
+    const QRect plot = ChartRect().adjusted(-1, -1, 1, 1);
+    QRect changed;
+    for (const auto& series : FSeries) {
+        const int from = series->FChangedFrom;
+        if (!series->FLive || from == TChartSeries::NoChange)
+            continue;
+        if (from == 0 || from >= series->Count() ||
+            series->FPlottable->ReducesPoints() != series->FPlottable->ReducedPoints())
+            return plot;
+        const int left = series->CalcXPos(from), right = series->CalcXPos(series->Count() - 1);
+        changed |= QRect(QPoint(std::min(left, right) - 1, plot.top()), QPoint(std::max(left, right) + 1, plot.bottom()));
+    }
+    return changed & plot;
 }
 
 void TChart::showEvent(QShowEvent* event)

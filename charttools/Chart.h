@@ -7,6 +7,13 @@
 // colour. Repaints are coalesced: changing data or asking for a repaint marks
 // the chart dirty, and it is drawn at most once per display frame.
 //
+// Series that grow point by point while the rest of the chart stays (the pass
+// being measured, the running average) can be made live: they are drawn above
+// the other series on a layer with a buffer of its own, and their new points
+// redraw that layer alone, at most every LiveFrameMs; only the columns where
+// points were added or changed are repainted on the screen. Everything else
+// (axes, other series, tools, a resize) redraws the whole chart.
+//
 // Pixel positions ("chart pixels") are those of the plot widget, which fills
 // the chart. An axis maps its minimum and maximum onto the first and last
 // pixel of the plotting rectangle.
@@ -24,12 +31,14 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
 
 class QCustomPlot;
 class QCPAxis;
+class QCPLayer;
 class QCPPainter;
 class QTimer;
 class TChart;
@@ -71,6 +80,12 @@ public:
     void Repaint();                     // marks the chart dirty
     TChart& Chart() const { return *FChart; }
 
+    // Live: drawn on the chart's live layer (see above). Off by default.
+    // While any series is live, the plotting area lies in buffers apart from
+    // the tools' canvas: an inverting pen (zoom band) inverts only the axes.
+    void SetLive(bool on);
+    bool Live() const { return FLive; }
+
     // Runs after every draw of the chart in which this series was shown
     // (after the drawing is complete, so it may change other charts).
     std::function<void()> OnAfterDraw;
@@ -79,7 +94,12 @@ private:
     friend class TChart;
     friend class TChartLinePlottable;
     explicit TChartSeries(TChart* chart) : FChart(chart) {}
-    void Changed();
+    // Points changed; a live series is redrawn within LiveFrameMs, or within
+    // a frame when `atOnce` (a new curve begins).
+    void Changed(bool atOnce = false);
+    // Points from index `from` on changed (the segment into it too); for the
+    // part of the screen to repaint after a live draw.
+    void ChangedFrom(int from);
     std::pair<int, int> DrawnRange() const;
 
     TChart* FChart;
@@ -88,7 +108,10 @@ private:
     std::vector<QRgb> FColor;
     bool FUniformColor = true;   // every point has FColor[0]: draws in one pass
     bool FVisible = true;
+    bool FLive = false;
     quint64 FVersion = 0;        // counts changes of the points
+    int FChangedFrom = NoChange; // lowest index changed since the last draw
+    static constexpr int NoChange = std::numeric_limits<int>::max();
 };
 
 // An axis with manual limits, an increment between labelled ticks and a value
@@ -222,6 +245,12 @@ public:
     QCustomPlot* Plot() const { return FPlot; }
 
     static constexpr int FrameMs = 16;   // one display frame
+    static constexpr int LiveFrameMs = 40;   // live layer: 25 draws a second, as the eye needs
+
+    // Off: live series stay above the others but every change redraws the
+    // whole chart within a frame (for comparing both ways). On by default.
+    void SetLayeredDrawing(bool on);
+    bool LayeredDrawing() const { return FLayered; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -236,6 +265,11 @@ private:
     void FitMargins();
     void DrawDirty();
     void Draw(int refresh);   // a QCustomPlot::RefreshPriority
+    void RepaintLive(int withinMs);
+    void ScheduleDraw(int withinMs);
+    void DrawLive();
+    QRect LiveChangedRect() const;   // chart pixels that the live series' changes touch
+    void ArrangeLayers();     // series onto the main or the live layer, in series order
     void MouseEvent(const TMouseHandler& handler, const TChartMouse& mouse);
 
     QCustomPlot* FPlot;
@@ -243,7 +277,10 @@ private:
     std::unique_ptr<TChartAxis> FBottom, FRight;
     TChartCanvas FCanvas;
     QTimer* FFrameTimer;
+    QCPLayer* FLiveLayer;
+    bool FLayered = true;
     bool FDirty = false;
+    bool FLiveDirty = false;        // only the live layer needs drawing
     bool FZoomed = false;
     QRect FDrawnRect;
     bool FPressed = false;          // a button went down on the chart

@@ -59,6 +59,38 @@ QCPRange TChartLinePlottable::getValueRange(bool& foundRange, QCP::SignDomain, c
     return QCPRange(*low, *high);
 }
 
+void TChartLinePlottable::DrawClipped(QCPPainter* painter)
+{
+    painter->save();
+    painter->setClipRect(clipRect().translated(0, -1));
+    applyDefaultAntialiasingHint(painter);
+    draw(painter);
+    painter->restore();
+}
+
+std::pair<int, int> TChartLinePlottable::InView() const
+{
+    // The points in view and one neighbour on each side, so that the line
+    // runs on to the edges of the plotting rectangle.
+    const std::vector<double>& x = FSeries.FX;
+    const TChartAxis& bottom = FSeries.Chart().BottomAxis();
+    const int n = int(x.size());
+    const int lo = std::max(0, int(std::lower_bound(x.begin(), x.end(), bottom.Minimum()) - x.begin()) - 1);
+    const int hi = std::min(n, int(std::upper_bound(x.begin(), x.end(), bottom.Maximum()) - x.begin()) + 1);
+    return {lo, hi};
+}
+
+bool TChartLinePlottable::Reduces(int lo, int hi) const
+{
+    return hi - lo > 4 * std::max(1, FSeries.Chart().ChartRect().width());
+}
+
+bool TChartLinePlottable::ReducesPoints() const
+{
+    const auto [lo, hi] = InView();
+    return Reduces(lo, hi);
+}
+
 void TChartLinePlottable::draw(QCPPainter* painter)
 {
     const std::vector<double>& x = FSeries.FX;
@@ -68,11 +100,8 @@ void TChartLinePlottable::draw(QCPPainter* painter)
     const TChartAxis& bottom = chart.BottomAxis();
     const TChartAxis& right = chart.RightAxis();
 
-    // The points in view and one neighbour on each side, so that the line
-    // runs on to the edges of the plotting rectangle.
-    const int n = int(x.size());
-    const int lo = std::max(0, int(std::lower_bound(x.begin(), x.end(), bottom.Minimum()) - x.begin()) - 1);
-    const int hi = std::min(n, int(std::upper_bound(x.begin(), x.end(), bottom.Maximum()) - x.begin()) + 1);
+    const auto [lo, hi] = InView();
+    FReduced = Reduces(lo, hi);
     if (hi - lo < 2)
         return;
 
@@ -83,7 +112,7 @@ void TChartLinePlottable::draw(QCPPainter* painter)
     const TPicksKey key{FSeries.FVersion, lo, hi, ax, bx};
     if (!(key == FPicksKey)) {
         FPicksKey = key;
-        if (hi - lo > 4 * std::max(1, chart.ChartRect().width())) {
+        if (FReduced) {
             ColumnExtremes(xSpan, ySpan, ax, bx, FPicks);
         } else {
             FPicks.resize(size_t(hi - lo));

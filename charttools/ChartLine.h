@@ -8,6 +8,7 @@
 #include <qcustomplot.h>
 
 #include <span>
+#include <utility>
 #include <vector>
 
 class TChartSeries;
@@ -27,13 +28,23 @@ public:
     double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
     QCPRange getKeyRange(bool& foundRange, QCP::SignDomain) const override;
     QCPRange getValueRange(bool& foundRange, QCP::SignDomain, const QCPRange&) const override;
+    // Draws as the plot draws a layer's content: clipped to the axis rectangle.
+    void DrawClipped(QCPPainter* painter);
+    // Whether a draw now would reduce the points to column extremes, and
+    // whether the last draw did: the whole line looks different when they differ.
+    bool ReducesPoints() const;
+    bool ReducedPoints() const { return FReduced; }
 
 protected:
     void draw(QCPPainter* painter) override;
     void drawLegendIcon(QCPPainter*, const QRectF&) const override {}
 
 private:
+    std::pair<int, int> InView() const;   // indexes lo .. hi - 1 to draw
+    bool Reduces(int lo, int hi) const;
+
     const TChartSeries& FSeries;
+    bool FReduced = false;
     // The points to connect, kept while the series and its pixel mapping
     // stay the same (passes that are not being measured).
     struct TPicksKey {

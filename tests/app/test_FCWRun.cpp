@@ -311,6 +311,10 @@ private slots:
         QCOMPARE(h.FCW().Series[1]->ValueColor(0), PassColor(0));
         for (const TChartSeries* s : h.FCW().Series)
             QVERIFY(s->Visible());
+        // Only the pass being measured and the average grow: they alone are redrawn as points come.
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(h.FCW().Series[size_t(i)]->Live(), i == 1);
+        QVERIFY(h.FCW().SeriesAcc->Live());
         h.FCW().CurrDiagramCBox->setCurrentIndex(5);   // "off"
         h.FCW().CurrDiagramCBoxChange();
         for (const TChartSeries* s : h.FCW().Series)

@@ -8,6 +8,7 @@
 #include "UpDown.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QToolButton>
 #include <QTest>
 
@@ -20,6 +21,17 @@ class TestFCWScreens : public QObject {
         for (int y = area.top(); y <= area.bottom(); y += 2)
             for (int x = area.left(); x <= area.right(); x += 2)
                 n += qGray(image.pixel(x, y)) > 200;
+        return n;
+    }
+
+    static int YellowPixels(const QImage& image, const QRect& area)
+    {
+        int n = 0;
+        for (int y = area.top(); y < area.bottom(); ++y)
+            for (int x = area.left(); x < area.right(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                n += p.red() > 200 && p.green() > 200 && p.blue() < 80;
+            }
         return n;
     }
 
@@ -52,17 +64,19 @@ private slots:
                                      20000));
         h.Link().SetSpeed(1);
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment in progress - please wait"));
+        // The window as the screen shows it while the pass grows, drawn point by point.
+        const QRect chart(h.FCW().Fid->mapTo(&h.FCW(), QPoint(0, 0)), h.FCW().Fid->size());
+        const int draws = h.FCW().Fid->DrawCount();
+        QTRY_VERIFY(h.FCW().Fid->DrawCount() > draws);
+        QCoreApplication::processEvents();
+        const QImage shown = h.FCW().screen()->grabWindow(h.FCW().winId()).toImage();
+        shown.save(QStringLiteral("screenshots/FCW-running-shown.png"));
+        QVERIFY(YellowPixels(shown, chart) > 300);
+
         h.FCW().Fid->RepaintNow();
         const QImage midRun = SaveScreenshot(h.FCW(), QStringLiteral("FCW-running"));
         // The yellow pass being measured and the earlier pass are drawn on the chart.
-        const QRect chart(h.FCW().Fid->mapTo(&h.FCW(), QPoint(0, 0)), h.FCW().Fid->size());
-        int yellow = 0;
-        for (int y = chart.top(); y < chart.bottom(); ++y)
-            for (int x = chart.left(); x < chart.right(); ++x) {
-                const QColor p = midRun.pixelColor(x, y);
-                yellow += p.red() > 200 && p.green() > 200 && p.blue() < 80;
-            }
-        QVERIFY(yellow > 300);
+        QVERIFY(YellowPixels(midRun, chart) > 300);
 
         h.Link().SetSpeed(0);
         QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }, 20000));

@@ -1,6 +1,7 @@
 #include "Chart.h"
 #include "Errors.h"
 
+#include <QScreen>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -54,6 +55,8 @@ private slots:
     void seriesAfterDrawRunsWhenShown();
     void axisTicksStartAtMinimumWithFormattedLabels();
     void badIndexThrows();
+    void liveSeriesRedrawAloneAndLookAsDrawnWhole();
+    void liveSeriesAreDrawnAboveTheOthers();
 
 private:
     QStringList FErrors;
@@ -392,6 +395,103 @@ void TestChart::badIndexThrows()
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, s.CalcXPos(-1));
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, s.SetYValue(7, 1));
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, t.Chart.Series(1));
+}
+
+namespace {
+// Five finished passes and an average of n points; the pass being measured
+// (series 0, live) gets its points later; the average (series 5) is live.
+void FillAcquisition(TChart& chart, int n)
+{
+    const QColor colours[] = {Yellow, Red, Green, Blue, Cyan, Qt::white};
+    for (int k = 0; k < 6; ++k) {
+        TChartSeries& s = chart.AddSeries();
+        if (k == 0)
+            continue;
+        for (int i = 0; i < n; ++i)
+            s.AddXY(-50 + 100.0 * i / (n - 1), 300 * std::sin(i * 0.01 * k) + (i % 5) * 20, colours[k]);
+    }
+    chart.Series(0).SetLive(true);
+    chart.Series(5).SetLive(true);
+}
+
+// The window's picture as the screen has it (pending repaints done).
+QImage OnScreen(QWidget& window)
+{
+    QCoreApplication::processEvents();
+    return window.screen()->grabWindow(window.winId()).toImage();
+}
+
+void AddLivePoints(TChart& chart, int from, int to, int n)
+{
+    for (int i = from; i < to; ++i)
+        chart.Series(0).AddXY(-50 + 100.0 * i / (n - 1), 450 * std::cos(i * 0.003), i % 40 < 20 ? Yellow : Orange);
+}
+} // namespace
+
+void TestChart::liveSeriesRedrawAloneAndLookAsDrawnWhole()
+{
+    const int n = 20000;
+    TShownChart layered, whole;
+    FillAcquisition(layered.Chart, n);
+    FillAcquisition(whole.Chart, n);
+    whole.Chart.SetLayeredDrawing(false);
+    layered.Chart.RepaintNow();
+
+    // Points of the live series arrive in bursts, each drawn before the next.
+    QSignalSpy wholeDraws(layered.Chart.Plot(), &QCustomPlot::afterReplot);
+    for (int burst = 0; burst < 8; ++burst) {
+        const int before = layered.Chart.DrawCount();
+        AddLivePoints(layered.Chart, burst * 1500, (burst + 1) * 1500, n);
+        QTRY_VERIFY(layered.Chart.DrawCount() > before);
+    }
+    // Holding: the last point follows the signal.
+    layered.Chart.Series(0).SetYValue(layered.Chart.Series(0).Count() - 1, -450);
+    const int before = layered.Chart.DrawCount();
+    QTRY_VERIFY(layered.Chart.DrawCount() > before);
+    QCOMPARE(wholeDraws.count(), 0);   // nothing but the live layer was drawn
+
+    AddLivePoints(whole.Chart, 0, 8 * 1500, n);
+    whole.Chart.Series(0).SetYValue(whole.Chart.Series(0).Count() - 1, -450);
+    whole.Chart.RepaintNow();
+    // What each window shows, then the chart as grab() draws it anew from its buffers.
+    const QImage shownLayered = OnScreen(layered.Chart), shownWhole = OnScreen(whole.Chart);
+    QCOMPARE(shownLayered.size(), shownWhole.size());
+    QVERIFY(shownLayered == shownWhole);
+    const QImage drawnLayered = layered.Chart.grab().toImage();
+    const QImage drawnWhole = whole.Chart.grab().toImage();
+    QCOMPARE(drawnLayered.size(), drawnWhole.size());
+    QVERIFY(drawnLayered == drawnWhole);
+    QCOMPARE(layered.Pixel(-50 + 100.0 * 6000 / (n - 1), 450 * std::cos(6000 * 0.003)), Yellow);
+
+    // Anything else redraws the whole chart: an axis, a repaint for a tool.
+    layered.Chart.RightAxis().SetMinMax(-600, 600);
+    QTRY_COMPARE(wholeDraws.count(), 1);
+    layered.Chart.Repaint();
+    QTRY_COMPARE(wholeDraws.count(), 2);
+
+    // Drawn the old way, every new point redraws the whole chart.
+    QSignalSpy oldDraws(whole.Chart.Plot(), &QCustomPlot::afterReplot);
+    AddLivePoints(whole.Chart, 8 * 1500, 8 * 1500 + 10, n);
+    QTRY_VERIFY(oldDraws.count() > 0);
+}
+
+void TestChart::liveSeriesAreDrawnAboveTheOthers()
+{
+    TShownChart t;
+    TChartSeries& first = t.Chart.AddSeries();
+    TChartSeries& second = t.Chart.AddSeries();
+    AddLine(first, -50, 101, 100, Yellow);
+    AddLine(second, -50, 101, 100, Red);
+    QCOMPARE(t.Pixel(-10, 100), Red);   // series order
+    first.SetLive(true);
+    QCOMPARE(t.Pixel(-10, 100), Yellow);
+    first.SetAllColors(Green);   // drawn on its own layer
+    QCOMPARE(t.Pixel(-10, 100), Green);
+    first.Hide();
+    QCOMPARE(t.Pixel(-10, 100), Red);
+    first.Show();
+    first.SetLive(false);
+    QCOMPARE(t.Pixel(-10, 100), Red);
 }
 
 QTEST_MAIN(TestChart)
