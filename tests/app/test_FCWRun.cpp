@@ -213,6 +213,31 @@ private slots:
         QCOMPARE(h.FCW().AccBuffer[399], 0);   // entries the pass did not deliver are zero
     }
 
+    // The receive handler on a run whose bytes arrive in three reads, the
+    // middle one a single byte, at every place: a part line waits for its end,
+    // a read may be the CR alone of a line begun before, an empty line is
+    // nothing. Each event reads every byte that has come.
+    void runCutAtEveryByte()
+    {
+        // 20250 / 13500 = 1.5 and -20250 / 13500 = -1.5 truncate to 1 and -1.
+        const QByteArray run = "A0003\rB\r\rV 00004F1A\rV!0000D2F0\rV FFFFB0E6\rC\rD\r";
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        for (int cut = 0; cut < run.size(); ++cut) {
+            h.FCW().StartToolB->click();
+            for (const QByteArray& read : {run.left(cut), run.mid(cut, 1), run.mid(cut + 1)}) {
+                h.Feed(read);
+                if (read.contains('\r'))
+                    QCOMPARE(h.Script().InputCount(), 0);
+            }
+            QCOMPARE(h.FCW().ExpState, int(esFinished));
+            QCOMPARE(h.FCW().AccBuffer, (std::vector<int32_t>{1, 4, -1}));
+            QCOMPARE(h.FCW().OutOfRangeLab->text(), QStringLiteral(" Out of range: 1 "));
+            QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
+        }
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
     void damagedLinesAreDroppedAndNamed()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);

@@ -248,7 +248,8 @@ private slots:
         OpenOn(port, pty);
         const QByteArray noise = QByteArray(TComPort::InputQueueSize + 2000, 'x') + '\r';
         QVERIFY(pty.Send(noise + "D\r"));
-        QTRY_COMPARE(reader.Lines, (QList<QByteArray>{noise, "D\r"}));
+        // The line assembler keeps the start of a line that never ended.
+        QTRY_COMPARE(reader.Lines, (QList<QByteArray>{QByteArray(TLineAssembler::MaxLineLength, 'x') + '\r', "D\r"}));
     }
 
     void writesLeaveCompleteAndInOrder()
