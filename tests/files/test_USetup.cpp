@@ -213,6 +213,26 @@ private slots:
         QVERIFY((s.Sounds[2] == TSoundEvent{{}, 1, 1, 1}));
     }
 
+    void ByteOrderMarkIsNoPartOfLineOne()
+    {
+        WriteAll(Path("MERIL.INI"), "\xEF\xBB\xBF\r\n/acq\r\n");
+        TSettings s;
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", s));
+        QCOMPARE(s.SetupDir, QStringLiteral("/prog/"));
+        QCOMPARE(s.AcqDir, QStringLiteral("/acq"));
+        WriteAll(Path("MERIL.INI"), "\xEF\xBB\xBF/cfg\r\n");
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", s));
+        QCOMPARE(s.SetupDir, QStringLiteral("/cfg"));
+        // A directory that begins with the mark's own bytes is written so that it comes back.
+        for (const QString dir : {QStringLiteral("\uFEFF/d"), QStringLiteral("\u00EF\u00BB\u00BF/d")}) {
+            s.SetupDir = dir;
+            QVERIFY(WriteSettings(Path("MERIL.INI"), s));
+            TSettings back;
+            QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", back));
+            QCOMPARE(back.SetupDir, dir);
+        }
+    }
+
     void SettingsAreWrittenAsTenCrLfLines()
     {
         TSettings s;
