@@ -146,8 +146,10 @@ QByteArray SettingsToBytes(const TSettings& s)
     line(ToCp1252OrUtf8(s.PortName));
     for (const TSoundEvent& sound : s.Sounds) {
         line(ToCp1252OrUtf8(sound.FileName));
-        line(QByteArray::number(sound.Off) + ',' + QByteArray::number(sound.Single) + ',' +
-             QByteArray::number(sound.SingleEnabled));
+        // One digit each: a flag read from any other character than 0 is set.
+        const auto digit = [](uint8_t flag) { return flag ? '1' : '0'; };
+        const char flags[] = {digit(sound.Off), ',', digit(sound.Single), ',', digit(sound.SingleEnabled)};
+        line(QByteArray(flags, sizeof flags));
     }
     return bytes;
 }

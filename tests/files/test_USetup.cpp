@@ -233,6 +233,21 @@ private slots:
         }
     }
 
+    void FlagsAreWrittenAsSingleDigits()
+    {
+        // Any character but 0 sets a flag; it is written back as 1, so the
+        // file reads the same at every start.
+        WriteAll(Path("MERIL.INI"), "a\r\nb\r\nc\r\nCOM1\r\n\r\nx,y,z\r\n\r\n0,9,0\r\n\r\n/,0,1\r\n");
+        TSettings s;
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", s));
+        QVERIFY(WriteSettings(Path("MERIL.INI"), s));
+        QVERIFY(ReadAll(Path("MERIL.INI")).endsWith("\r\n1,1,1\r\n\r\n0,1,0\r\n\r\n1,0,1\r\n"));
+        TSettings again;
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", again));
+        QVERIFY(WriteSettings(Path("MERIL.INI"), again));
+        QVERIFY(ReadAll(Path("MERIL.INI")).endsWith("\r\n1,1,1\r\n\r\n0,1,0\r\n\r\n1,0,1\r\n"));
+    }
+
     void SettingsAreWrittenAsTenCrLfLines()
     {
         TSettings s;
