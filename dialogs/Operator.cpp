@@ -118,7 +118,9 @@ QString QtFilter(const QString& pipeFilter)
 
 QString WithDefaultExt(const QString& name, const QString& ext)
 {
-    if (ext.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+    // Any dot in the file's own name starts an extension, a trailing one too:
+    // "run1." is the operator's choice of no extension, not "run1..dcw".
+    if (ext.isEmpty() || QFileInfo(name).fileName().contains(QLatin1Char('.')))
         return name;
     return name + QLatin1Char('.') + ext;
 }

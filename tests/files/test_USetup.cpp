@@ -309,6 +309,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::newRow("default extension") << "/data" << "run1" << "/data/run1.dcw";
         QTest::newRow("own extension") << "/data" << "run1.txt" << "/data/run1.txt";
+        QTest::newRow("trailing dot") << "/data" << "run1." << "/data/run1.";
         QTest::newRow("sub-folder") << "/data" << "sub/run1" << "/data/sub/run1.dcw";
         QTest::newRow("dot in folder") << "/da.ta" << "run1" << "/da.ta/run1.dcw";
         QTest::newRow("program dir") << "/prog/" << "run1" << "/prog//run1.dcw";
