@@ -1,5 +1,6 @@
 #include "UService.h"
 
+#include "Cp1252.h"
 #include "Errors.h"
 #include "NumFormat.h"
 #include "SerialLink.h"
@@ -161,7 +162,7 @@ void TFService::AppendLine(const QByteArray& line)
     QByteArray text = line;
     if (text.endsWith('\r'))
         text.chop(1);
-    MsgMemo->appendPlainText(QString::fromLatin1(text));
+    MsgMemo->appendPlainText(FromCp1252(text));
 }
 
 bool TFService::NotAnalysing() const
@@ -223,7 +224,7 @@ void TFService::FreqRngCBClick()
 
 void TFService::SendButtonClick()
 {
-    FLink.WriteString(MsgEdit->text().toLatin1() + '\r');
+    FLink.WriteString(ToCp1252(MsgEdit->text()) + '\r');
 }
 
 void TFService::MsgMemoDblClick()
