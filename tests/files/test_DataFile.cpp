@@ -264,6 +264,7 @@ private slots:
         QTest::newRow("acc negative") << QByteArray("-2") << 3 << "accumulations \"-2\"";
         QTest::newRow("acc not a number") << QByteArray("1a") << 3 << "accumulations \"1a\"";
         QTest::newRow("acc empty") << QByteArray() << 3 << "accumulations \"\"";
+        QTest::newRow("acc with a NUL byte") << QByteArray("1\0x", 3) << 3 << "accumulations \"1<00>x\" in the spectrum file";
         QTest::newRow("one point") << QByteArray("1") << 1 << "holds 1 data point";
         QTest::newRow("no point") << QByteArray("1") << 0 << "holds 0 data point";
     }
