@@ -287,10 +287,15 @@ private slots:
         noNumber.Text(fB0, "Gs").Sums({1, 2});
         QCOMPARE(ErrorOf<EConvertError>([&] { ParseSpectrum(noNumber.Bytes); }),
                  QStringLiteral("'' is not a valid floating point value"));
-        for (const float range : {0.0f, -10.0f, std::nanf(""), INFINITY}) {
+        for (const float range : {0.0f, -10.0f, std::nanf(""), INFINITY, 1.4e-45f, 0.00099f, 100001.0f, 3.4e38f}) {
             THandFile f(11);
             f.Range(range).Sums({1, 2});
             QVERIFY(ErrorOf<EFileError>([&] { ParseSpectrum(f.Bytes); }).contains("sweep range"));
+        }
+        for (const float range : {0.001f, 100000.0f}) {
+            THandFile f(11);
+            f.Range(range).Sums({1, 2});
+            QCOMPARE(ParseSpectrum(f.Bytes).XStep, double(range));
         }
     }
 
