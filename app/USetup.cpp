@@ -81,9 +81,9 @@ QString SetupTooShortText(const QString& path)
         .arg(SetupRecord::Size);
 }
 
-bool SaveSetupFile(const QString& path, const SetupRecord& r)
+bool SaveSetupFile(const QString& path, const SetupRecord& r, QString* error)
 {
-    return WriteWholeFile(path, SetupRecordToBytes(r));
+    return WriteWholeFile(path, SetupRecordToBytes(r), error);
 }
 
 bool IsStandardSetup(const QString& path)
