@@ -1,7 +1,8 @@
 #include "Operator.h"
 
+#include "DirectoryDialog.h"
+
 #include <QDialog>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -54,22 +55,10 @@ public:
 
     std::optional<QString> SelectDirectory(const QString& initial, QWidget* parent) override
     {
-        QFileDialog dialog(parent, QStringLiteral("Select Directory"), initial);
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly);
+        TDirectoryDialog dialog(parent, initial);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        QString dir = dialog.selectedFiles().first();
-        if (!QFileInfo(dir).exists()) {
-            if (MessageDlg(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(dir),
-                           TMsgType::Confirmation, mbYes | mbNo) != mbYes)
-                return std::nullopt;
-            if (!QDir().mkpath(dir)) {
-                MessageDlg(QStringLiteral("Cannot create directory \"%1\".").arg(dir), TMsgType::Error, mbOK);
-                return std::nullopt;
-            }
-        }
-        return dir;
+        return dialog.selectedFiles().first();
     }
 
     int ExecModal(QDialog& dialog) override { return dialog.exec(); }

@@ -1,10 +1,14 @@
 #include "DirDlgB.h"
+#include "DirectoryDialog.h"
 #include "ScriptedOperator.h"
 #include "Screenshot.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestDirDlgB : public QObject {
@@ -19,18 +23,28 @@ private:
         FDialog.AcqDirEdit->setText("/acq");
         FDialog.DOutDirEdit->setText("/out");
     }
+    // The field gets the focus as from a click. Where the window system lets
+    // the window be active (not on a bare X server without a window manager)
+    // the focus really moves; the field is told either way.
     void Focus(QWidget* w)
     {
-        w->setFocus();
-        QTRY_VERIFY(w->hasFocus());
+        w->setFocus(Qt::MouseFocusReason);
+        if (!w->hasFocus()) {
+            QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+            QApplication::sendEvent(w, &in);
+        }
+    }
+    void Show(QWidget& w)
+    {
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
     }
 
 private slots:
     void init()
     {
-        FDialog.show();
-        QApplication::setActiveWindow(&FDialog);
-        QVERIFY(QTest::qWaitForWindowActive(&FDialog));
+        Show(FDialog);
         Fill();
     }
     void cleanup()
@@ -77,9 +91,7 @@ private slots:
         Focus(FDialog.DOutDirEdit);
         Focus(FDialog.CancelBtn);
         FDialog.hide();
-        FDialog.show();
-        QApplication::setActiveWindow(&FDialog);
-        QVERIFY(QTest::qWaitForWindowActive(&FDialog));
+        Show(FDialog);
         QCOMPARE(FDialog.FocusedDirEdit, 3);
         SaveScreenshot(FDialog, "TMDirectories");
     }
@@ -92,6 +104,36 @@ private slots:
         fresh.BrowseBtnClick();
         QCOMPARE(FOperator.DirectoryStarts, QStringList{QString()});
         QCOMPARE(fresh.SetupDirEdit->text(), QStringLiteral("/cfg"));
+    }
+
+    // The directory dialog the program shows takes a directory that does not
+    // exist and creates it once the operator agrees.
+    void SelectionCreatesANewDirectoryAfterAsking()
+    {
+        QTemporaryDir root;
+        TDirectoryDialog directories(nullptr, root.path());
+        QDialog& dialog = directories;   // accept() as the Choose button and Enter call it
+        dialog.open();
+        auto* name = directories.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(QStringLiteral("new/sub"));
+        const QString wanted = root.filePath(QStringLiteral("new/sub"));
+        FOperator.ExpectMessage(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(wanted), mbNo);
+        dialog.accept();
+        QVERIFY(dialog.isVisible());   // not created: the operator may choose again
+        QVERIFY(!QFileInfo::exists(wanted));
+        FOperator.ExpectMessage(QStringLiteral("does not exist. Create it?"), mbYes);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(QFileInfo(wanted).isDir());
+        QCOMPARE(directories.selectedFiles(), QStringList{wanted});
+        // An existing directory is taken without a question.
+        TDirectoryDialog again(nullptr, root.path());
+        again.open();
+        again.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("new"));
+        static_cast<QDialog&>(again).accept();
+        QCOMPARE(again.result(), int(QDialog::Accepted));
+        QCOMPARE(again.selectedFiles(), QStringList{root.filePath(QStringLiteral("new"))});
     }
 
     void OkAndCancelCloseWithTheirResults()
