@@ -111,27 +111,28 @@ private slots:
     void SelectionCreatesANewDirectoryAfterAsking()
     {
         QTemporaryDir root;
-        TDirectoryDialog directories(nullptr, root.path());
-        QDialog& dialog = directories;   // accept() as the Choose button and Enter call it
+        TDirectoryDialog dialog(nullptr, root.path());
         dialog.open();
-        auto* name = directories.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(QStringLiteral("new/sub"));
+        QVERIFY(dialog.NameEdit() && dialog.ChooseButton());
+        QTest::keyClicks(dialog.NameEdit(), QStringLiteral("new/sub"));
+        SaveScreenshot(dialog, "TDirectoryDialog");
+        QTRY_VERIFY(dialog.ChooseButton()->isEnabled());
         const QString wanted = root.filePath(QStringLiteral("new/sub"));
         FOperator.ExpectMessage(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(wanted), mbNo);
-        dialog.accept();
+        dialog.ChooseButton()->click();
         QVERIFY(dialog.isVisible());   // not created: the operator may choose again
         QVERIFY(!QFileInfo::exists(wanted));
         FOperator.ExpectMessage(QStringLiteral("does not exist. Create it?"), mbYes);
-        dialog.accept();
+        QTest::keyClick(dialog.NameEdit(), Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(QFileInfo(wanted).isDir());
-        QCOMPARE(directories.selectedFiles(), QStringList{wanted});
+        QCOMPARE(dialog.selectedFiles(), QStringList{wanted});
         // An existing directory is taken without a question.
         TDirectoryDialog again(nullptr, root.path());
         again.open();
-        again.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("new"));
-        static_cast<QDialog&>(again).accept();
+        QTest::keyClicks(again.NameEdit(), QStringLiteral("new"));
+        QTRY_VERIFY(again.ChooseButton()->isEnabled());
+        again.ChooseButton()->click();
         QCOMPARE(again.result(), int(QDialog::Accepted));
         QCOMPARE(again.selectedFiles(), QStringList{root.filePath(QStringLiteral("new"))});
     }
