@@ -203,8 +203,10 @@ private slots:
         OpenOn(port, pty);
         QVERIFY(pty.Send("V+0000"));
         QTRY_COMPARE(port.InputCount(), 6);
+        QVERIFY(pty.Send("0012"));
+        QTRY_COMPARE(port.InputCount(), 10);
         QCOMPARE(reader.Events, 0);  // no CR yet
-        QVERIFY(pty.Send("0012\r"));
+        QVERIFY(pty.Send("\r"));    // the CR alone ends the line
         QTRY_COMPARE(reader.Lines.size(), 1);
         QCOMPARE(reader.Lines.first(), QByteArray("V+00000012\r"));
         QCOMPARE(reader.Events, 1);
