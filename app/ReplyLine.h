@@ -51,6 +51,22 @@ public:
     bool EndsLine() const { return !FLine.isEmpty() && FLine.back() == '\r'; }
     // True when bytes of the current line were dropped.
     bool Overflowed() const { return FOverflow; }
+    // Drains what a serial link has received: onLine(line, overflowed) for
+    // each line completed; a part line waits for the bytes of a later call.
+    template <class TLink, class TOnLine>
+    void ReadFrom(TLink& link, TOnLine&& onLine)
+    {
+        while (link.InputCount() >= 1) {
+            while (!Add(link.ReadChar()) && link.InputCount() > 0) {
+            }
+            if (!EndsLine())
+                return;
+            const QByteArray line = FLine;
+            const bool overflowed = FOverflow;
+            Clear();
+            onLine(line, overflowed);
+        }
+    }
     void Clear()
     {
         FLine.clear();

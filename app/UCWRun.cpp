@@ -85,30 +85,23 @@ void TFCW::SetHoldState(bool flag)
 
 void TFCW::ComPort1RxFlag()
 {
-    while (ComPort1.InputCount() >= 1) {
-        while (!RxLine.Add(ComPort1.ReadChar()) && ComPort1.InputCount() > 0) {
-        }
-        if (!RxLine.EndsLine())
-            return;  // the rest of the line comes with a later event
-        const QByteArray line = RxLine.Line();
-        const bool overflowed = RxLine.Overflowed();
-        RxLine.Clear();
+    RxLine.ReadFrom(ComPort1, [this](const QByteArray& line, bool overflowed) {
         if (Partners.Service && Partners.Service->isVisible())
             Partners.Service->AppendLine(line);
         if (overflowed) {
             ReportBadLine(line, QStringLiteral("line too long; its end was dropped"));
-            continue;
+            return;
         }
         if (Partners.Service && Partners.Service->NotAnalysing())
-            continue;
+            return;
         if (!DeviceConnected && !line.startsWith('X') && !line.startsWith('Z'))
-            continue;
+            return;
         const TParsedReply parsed = ParseReply(line);
         if (const auto* bad = std::get_if<TMalformedReply>(&parsed))
             ReportBadLine(line, bad->Reason);
         else if (const auto* reply = std::get_if<TReply>(&parsed))
             HandleReply(*reply);
-    }
+    });
 }
 
 // A line that cannot be read is dropped and named in the status line; a modal

@@ -129,9 +129,7 @@ void TFCW::LoadSetup(const QString& path, bool operatorChose)
 {
     const TSetupLoadResult result = LoadSetupFile(path, Setup);
     if (result == TSetupLoadResult::TooShort && operatorChose)
-        MessageDlg(QStringLiteral("\"%1\" is not a setup file: it is shorter than a setup record.")
-                       .arg(QFileInfo(path).fileName()),
-                   TMsgType::Error, mbOK);
+        MessageDlg(SetupTooShortText(path), TMsgType::Error, mbOK);
     if (result == TSetupLoadResult::Loaded)
         SetCurrentSetup(path);
 }
@@ -154,9 +152,12 @@ void TFCW::SaveSetup(const QString& path)
     r.Frequency = FrequencyPos;
     r.DFrq = DFrqUpDown->Position();
     r.Mode = uint8_t(ModeIndex);
-    if (!SaveSetupFile(path, r)) {
+    QString error;
+    if (!SaveSetupFile(path, r, &error)) {
         // The setup in use keeps its name when the new file could not be written.
-        MessageDlg(QStringLiteral("The setup could not be written to \"%1\".").arg(path), TMsgType::Error, mbOK);
+        MessageDlg(QStringLiteral("The setup could not be written to \"%1\": %2")
+                       .arg(QDir::toNativeSeparators(path), error),
+                   TMsgType::Error, mbOK);
         return;
     }
     SetCurrentSetup(path);

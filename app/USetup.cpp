@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
+
 // Calls f on every field of the record in file order (arrays element by
 // element); reading and writing share this one list.
 template <class Record, class F>
@@ -79,9 +81,9 @@ QString SetupTooShortText(const QString& path)
         .arg(SetupRecord::Size);
 }
 
-bool SaveSetupFile(const QString& path, const SetupRecord& r)
+bool SaveSetupFile(const QString& path, const SetupRecord& r, QString* error)
 {
-    return WriteWholeFile(path, SetupRecordToBytes(r));
+    return WriteWholeFile(path, SetupRecordToBytes(r), error);
 }
 
 bool IsStandardSetup(const QString& path)
@@ -91,6 +93,10 @@ bool IsStandardSetup(const QString& path)
 
 void ParseSettings(QByteArrayView content, const QString& programDir, TSettings& s)
 {
+    // An editor may have put a UTF-8 byte-order mark before line 1; it is no
+    // part of the line (an empty line 1 must still mean the program's directory).
+    if (content.startsWith(Utf8Bom))
+        content = content.sliced(Utf8Bom.size());
     std::array<QByteArrayView, 10> lines{};
     for (QByteArrayView& line : lines) {
         if (content.isEmpty())
@@ -133,11 +139,17 @@ QByteArray SettingsToBytes(const TSettings& s)
     const auto line = [&](const QByteArray& text) { bytes += text + "\r\n"; };
     for (const QString* dir : {&s.SetupDir, &s.AcqDir, &s.DataOutDir})
         line(ToCp1252OrUtf8(*dir));
+    // A setup directory whose bytes begin like a byte-order mark keeps them
+    // behind one that reading takes away.
+    if (bytes.startsWith(Utf8Bom))
+        bytes.prepend(Utf8Bom);
     line(ToCp1252OrUtf8(s.PortName));
     for (const TSoundEvent& sound : s.Sounds) {
         line(ToCp1252OrUtf8(sound.FileName));
-        line(QByteArray::number(sound.Off) + ',' + QByteArray::number(sound.Single) + ',' +
-             QByteArray::number(sound.SingleEnabled));
+        // One digit each: a flag read from any other character than 0 is set.
+        const auto digit = [](uint8_t flag) { return flag ? '1' : '0'; };
+        const char flags[] = {digit(sound.Off), ',', digit(sound.Single), ',', digit(sound.SingleEnabled)};
+        line(QByteArray(flags, sizeof flags));
     }
     return bytes;
 }

@@ -52,8 +52,9 @@ enum class TSetupLoadResult {
 TSetupLoadResult LoadSetupFile(const QString& path, SetupRecord& r);
 // The operator's message for a file that LoadSetupFile found too short.
 QString SetupTooShortText(const QString& path);
-// Writes the record; an existing file is replaced only once the new one is complete.
-bool SaveSetupFile(const QString& path, const SetupRecord& r);
+// Writes the record; an existing file is replaced only once the new one is
+// complete. On failure error (when given) receives the reason.
+bool SaveSetupFile(const QString& path, const SetupRecord& r, QString* error = nullptr);
 // The file name part of path is STANDARD.CFG, in any case.
 bool IsStandardSetup(const QString& path);
 

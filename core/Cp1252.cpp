@@ -68,7 +68,8 @@ std::optional<QString> AsUtf8(QByteArrayView bytes)
                                    [](char b) { return static_cast<unsigned char>(b) < 0x80; });
     if (ascii)
         return std::nullopt;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark at the start is a character of the text, kept as U+FEFF.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString decoded = utf8.decode(bytes);
     if (utf8.hasError())
         return std::nullopt;

@@ -10,6 +10,19 @@ TErrorReporter& Reporter()
 }
 } // namespace
 
+QString WithVisibleControls(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t'))
+            shown += QStringLiteral("<%1>").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 QString ErrorText(const std::exception& e)
 {
     return QString::fromStdString(e.what());

@@ -6,10 +6,15 @@
 #include <functional>
 #include <stdexcept>
 
-// Base of the program's own errors; the text is what the operator sees.
+// A text for the operator with its control characters (a NUL byte from a
+// damaged file among them) shown as <00> etc.; line breaks and tabs are kept.
+QString WithVisibleControls(const QString& text);
+
+// Base of the program's own errors; the text is what the operator sees. It is
+// kept as a C string, so a NUL in it would end it: control characters are shown escaped.
 class EMerilError : public std::runtime_error {
 public:
-    explicit EMerilError(const QString& text) : std::runtime_error(text.toStdString()) {}
+    explicit EMerilError(const QString& text) : std::runtime_error(WithVisibleControls(text).toStdString()) {}
     QString Text() const { return QString::fromStdString(what()); }
 };
 

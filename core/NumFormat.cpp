@@ -383,8 +383,9 @@ long double StrToFloat(const QString& text)
 
 int StrToInt(const QString& text)
 {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
+    // Qt's conversion stops at a NUL character and takes what came before it.
+    bool ok = !text.contains(QChar(u'\0'));
+    const int value = ok ? text.trimmed().toInt(&ok, 10) : 0;
     if (!ok)
         throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return value;

@@ -1,5 +1,6 @@
 #include "UService.h"
 
+#include "Cp1252.h"
 #include "Errors.h"
 #include "NumFormat.h"
 #include "Operator.h"
@@ -163,7 +164,7 @@ void TFService::AppendLine(const QByteArray& line)
     QByteArray text = line;
     if (text.endsWith('\r'))
         text.chop(1);
-    MsgMemo->appendPlainText(QString::fromLatin1(text));
+    MsgMemo->appendPlainText(FromCp1252(text));
 }
 
 bool TFService::NotAnalysing() const
@@ -230,7 +231,7 @@ void TFService::SendButtonClick()
         MessageDlg(LinkLostText(FLink.DeviceName()), TMsgType::Error, mbOK);
         return;
     }
-    FLink.WriteString(MsgEdit->text().toLatin1() + '\r');
+    FLink.WriteString(ToCp1252(MsgEdit->text()) + '\r');
 }
 
 void TFService::MsgMemoDblClick()

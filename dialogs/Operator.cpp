@@ -1,7 +1,8 @@
 #include "Operator.h"
 
+#include "DirectoryDialog.h"
+
 #include <QDialog>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -75,23 +76,11 @@ public:
 
     std::optional<QString> SelectDirectory(const QString& initial, QWidget* parent) override
     {
-        QFileDialog dialog(parent, QStringLiteral("Select Directory"), initial);
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly);
+        TDirectoryDialog dialog(parent, initial);
         SizeFileDialog(dialog);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        QString dir = dialog.selectedFiles().first();
-        if (!QFileInfo(dir).exists()) {
-            if (::MessageDlg(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(dir),
-                             TMsgType::Confirmation, mbYes | mbNo) != mbYes)
-                return std::nullopt;
-            if (!QDir().mkpath(dir)) {
-                ::MessageDlg(QStringLiteral("Cannot create directory \"%1\".").arg(dir), TMsgType::Error, mbOK);
-                return std::nullopt;
-            }
-        }
-        return dir;
+        return dialog.selectedFiles().first();
     }
 
     int ExecModal(QDialog& dialog) override { return dialog.exec(); }
@@ -140,7 +129,9 @@ QString QtFilter(const QString& pipeFilter)
 
 QString WithDefaultExt(const QString& name, const QString& ext)
 {
-    if (ext.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+    // Any dot in the file's own name starts an extension, a trailing one too:
+    // "run1." is the operator's choice of no extension, not "run1..dcw".
+    if (ext.isEmpty() || QFileInfo(name).fileName().contains(QLatin1Char('.')))
         return name;
     return name + QLatin1Char('.') + ext;
 }

@@ -59,5 +59,5 @@ inline int MessageDlg(const QString& text, TMsgType type, int buttons, const QSt
 
 // The filter in the form Qt's dialogs take ("Meril data file (*.dcw)").
 QString QtFilter(const QString& pipeFilter);
-// Adds ".ext" when name has no extension and ext is not empty.
+// Adds ".ext" when name has no extension (no dot in its file name) and ext is not empty.
 QString WithDefaultExt(const QString& name, const QString& ext);

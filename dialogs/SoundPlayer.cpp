@@ -7,6 +7,7 @@
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -74,6 +75,13 @@ public:
         for (auto& e : FEffects)
             e->stop();
         FEffects.clear();
+    }
+
+    bool Playing() const override
+    {
+        return std::any_of(FEffects.begin(), FEffects.end(), [](const std::unique_ptr<QSoundEffect>& e) {
+            return e->isPlaying() || e->status() == QSoundEffect::Loading;
+        });
     }
 
 private:

@@ -15,6 +15,8 @@ public:
     // A missing or unplayable file plays nothing and reports nothing.
     virtual void Play(const QString& fileName, TSoundMode mode) = 0;
     virtual void StopAll() = 0;
+    // True while a sound plays or is about to (an asynchronous or looping one).
+    virtual bool Playing() const = 0;
 };
 
 // The player in use; the real one unless a test installed another.

@@ -1,8 +1,10 @@
 #include "SimLink.h"
 
 #include <QLoggingCategory>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcSimLink, "meril.sim", QtInfoMsg)
 
@@ -66,6 +68,18 @@ void TSimLink::DropLink()
     RaiseLinkLost(QString::fromLocal8Bit(std::strerror(EIO)));
 }
 
+void TSimLink::HoldAfterLines(int lines)
+{
+    FLinesBeforeHold = std::max(lines, 0);
+    Schedule();
+}
+
+void TSimLink::ReleaseHold()
+{
+    FLinesBeforeHold = -1;
+    Schedule();
+}
+
 void TSimLink::Open()
 {
     if (FActive)
@@ -85,6 +99,7 @@ void TSimLink::Close()
         return;
     FActive = false;
     FTimer.stop();
+    FHeld.clear();
     FInput.clear();
     FReadPos = 0;
     DropPendingEvents();
@@ -145,7 +160,21 @@ void TSimLink::Pump()
         return;
     if (FPacer.Unpaced() && InputCount() >= UnpacedChunk)
         return; // resumed by ReadChar
-    QByteArray bytes = FPacer.Take(Now(), UnpacedChunk);
+    if (Holding())
+        return;
+    QByteArray bytes = FHeld.isEmpty() ? FPacer.Take(Now(), UnpacedChunk) : std::exchange(FHeld, {});
+    if (FLinesBeforeHold > 0) {
+        // Up to the last line before the hold; the rest waits for the release.
+        qsizetype end = 0;
+        while (FLinesBeforeHold > 0 && (end = bytes.indexOf('\r', end)) >= 0) {
+            ++end;
+            --FLinesBeforeHold;
+        }
+        if (Holding()) {
+            FHeld = bytes.mid(end);
+            bytes.truncate(end);
+        }
+    }
     if (!bytes.isEmpty()) {
         const qsizetype room = InputQueueSize - InputCount();
         if (bytes.size() > room) {
@@ -165,8 +194,12 @@ void TSimLink::Pump()
 
 void TSimLink::Schedule()
 {
-    if (!Listening() || (FPacer.Unpaced() && InputCount() >= UnpacedChunk)) {
+    if (!Listening() || Holding() || (FPacer.Unpaced() && InputCount() >= UnpacedChunk)) {
         FTimer.stop();
+        return;
+    }
+    if (!FHeld.isEmpty()) {
+        FTimer.start(0);   // what a released hold kept back comes first
         return;
     }
     const auto wait = FPacer.UntilNext(Now());

@@ -36,6 +36,12 @@ public:
     void SetOpenError(const QString& text) { FOpenError = text; }
     // The device vanishes: the link closes and raises OnLinkLost once.
     void DropLink();
+    // Delivers `lines` more reply lines, then holds the output back until
+    // ReleaseHold, so that a window test sees a run at an exact point instead
+    // of racing the clock. Unpaced, the instrument waits too; paced, its clock
+    // runs on and what it sent meanwhile comes at the release.
+    void HoldAfterLines(int lines);
+    void ReleaseHold();
 
     bool Active() const override { return FActive; }
     void Open() override;
@@ -49,6 +55,7 @@ public:
 
 private:
     bool Listening() const { return FActive && FPowered && FPresent; }
+    bool Holding() const { return FLinesBeforeHold == 0; }
     void Pump();
     void Schedule();
 
@@ -62,4 +69,6 @@ private:
     qsizetype FReadPos = 0;
     QByteArray FSent;
     QString FOpenError;
+    int FLinesBeforeHold = -1;   // -1: no hold set
+    QByteArray FHeld;            // output taken beyond the hold, delivered on release
 };

@@ -149,7 +149,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "meril-sim: %s\n", qPrintable(parser.errorText()));
         return 2;
     }
-    if (parser.isSet("help")) {
+    if (parser.isSet("help") || parser.isSet("help-all")) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }

@@ -119,9 +119,11 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
     s.B0 = RoundToReal48(ParseLabelNumber(h.B0));
 
     const long double range = h.SweepR;
-    if (!std::isfinite(range) || range <= 0)
-        throw EFileError(QStringLiteral("The sweep range %1 in the spectrum file is not a positive number.")
-                             .arg(double(h.SweepR)));
+    if (!std::isfinite(range) || range < MinSweepRange || range > MaxSweepRange)
+        throw EFileError(QStringLiteral("The sweep range %1 in the spectrum file is not between %2 and %3.")
+                             .arg(double(h.SweepR))
+                             .arg(MinSweepRange)
+                             .arg(QStringLiteral("100 000")));
     const QByteArrayView data = bytes.sliced(1 + headerSize);
     const qsizetype n = data.size() / 4;
     if (n < 2)

@@ -37,6 +37,9 @@ inline constexpr int HeaderSizeV10 = 400;
 inline constexpr int HeaderSizeV11 = 424;
 // Files of more points are refused rather than read into memory.
 inline constexpr qsizetype MaxSpectrumPoints = qsizetype(1) << 24;
+// Sweep ranges (Gs or kHz) an instrument can sweep; others mark a damaged file.
+inline constexpr double MinSweepRange = 0.001;
+inline constexpr double MaxSweepRange = 100000;
 
 // A spectrum as read: header, the numbers later operations need, and the
 // points centred on x = 0 with y the mean per pass clipped to +-500.
@@ -74,7 +77,7 @@ void WriteSpectrumFile(const QString& path, const TDataHeader& header, std::span
 
 // Decodes the bytes of a spectrum file. Throws EFileFormatError for an unknown
 // version; EFileError for a file that ends inside its header, an Acc that is
-// not a whole number from 1, a sweep range that is not a positive number,
+// not a whole number from 1, a sweep range outside MinSweepRange..MaxSweepRange,
 // fewer than two points or more than MaxSpectrumPoints; EConvertError (or the
 // Real48 range error) when ModAmp, Frequency or B0 hold no usable number.
 TSpectrum ParseSpectrum(QByteArrayView bytes);

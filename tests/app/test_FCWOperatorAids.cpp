@@ -241,7 +241,8 @@ private slots:
             w.CurrDiagramCBox->setCurrentIndex(3);
             w.CurrDiagramCBoxChange();
             w.AccDToolB->click();
-            w.HorizMTB->click();
+            // V and H stay disabled until a run has finished; the choice is kept all the same.
+            w.HorizMTB->setChecked(true);
             procSize = first->FDataProc->minimumSizeHint().expandedTo(QSize(500, 400)) + QSize(37, 23);
             first->FDataProc->resize(procSize);
             op.ExpectFileDialog(setups + QStringLiteral("/mine.cfg"));

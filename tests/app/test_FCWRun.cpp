@@ -134,16 +134,29 @@ private slots:
         QVERIFY(!h.FCW().FNameEdit->isEnabled());
         h.TakeSent();
         h.FCW().StartToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.TakeSent().count(QStringLiteral("F0|")) >= 0 &&
-                                                  h.FCW().CurrPass >= 4; }));
+        // Each pass ends with the start of the next one.
+        QString sent;
+        QVERIFY(TFCWHarness::WaitFor([&] { sent += h.TakeSent(); return sent.count(QStringLiteral("F1|")) >= 4; }));
+        QCOMPARE(sent, QStringLiteral("F1|").repeated(sent.count(QStringLiteral("F1|"))));
         QCOMPARE(h.FCW().AccUpDown->Tag, 1);   // every pass is a first pass
-        // The average is the last pass, not a sum.
         h.FCW().AbortToolB->click();
         QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esAborted; }));
-        const TChartSeries& last = *h.FCW().Series[size_t(h.FCW().CurrPass)];
-        if (last.Count() == int(h.FCW().AccBuffer.size()))
-            for (int i = 0; i < last.Count(); ++i)
-                QCOMPARE(double(h.FCW().AccBuffer[size_t(i)]), last.YValue(i));
+        QVERIFY(h.FCW().StartToolB->isEnabled());
+    }
+
+    void loopAverageIsTheLastPass()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        h.FCW().LoopRB->click();
+        h.FCW().StartToolB->click();
+        h.Feed("A0002\rB\rV 00006978\rV 0000D2F0\rC\rD\r");   // 2 and 4
+        QCOMPARE(h.Script().Sent(), QByteArray("F1\rF1\r"));   // the next pass started at once
+        QCOMPARE(YValues(*h.FCW().SeriesAcc), (std::vector<double>{2, 4}));
+        h.Feed("A0002\rB\rV 00013C68\rV 0000D2F0\rC\rD\r");   // 6 and 4
+        QCOMPARE(YValues(*h.FCW().SeriesAcc), (std::vector<double>{6, 4}));   // not a sum, not a mean
+        QCOMPARE(h.FCW().AccBuffer, (std::vector<int32_t>{6, 4}));
+        QCOMPARE(h.FCW().AccUpDown->Tag, 1);
     }
 
     void startWhileDisconnected()
@@ -202,6 +215,31 @@ private slots:
         QCOMPARE(h.FCW().AccBuffer[399], 0);   // entries the pass did not deliver are zero
     }
 
+    // The receive handler on a run whose bytes arrive in three reads, the
+    // middle one a single byte, at every place: a part line waits for its end,
+    // a read may be the CR alone of a line begun before, an empty line is
+    // nothing. Each event reads every byte that has come.
+    void runCutAtEveryByte()
+    {
+        // 20250 / 13500 = 1.5 and -20250 / 13500 = -1.5 truncate to 1 and -1.
+        const QByteArray run = "A0003\rB\r\rV 00004F1A\rV!0000D2F0\rV FFFFB0E6\rC\rD\r";
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        for (int cut = 0; cut < run.size(); ++cut) {
+            h.FCW().StartToolB->click();
+            for (const QByteArray& read : {run.left(cut), run.mid(cut, 1), run.mid(cut + 1)}) {
+                h.Feed(read);
+                if (read.contains('\r'))
+                    QCOMPARE(h.Script().InputCount(), 0);
+            }
+            QCOMPARE(h.FCW().ExpState, int(esFinished));
+            QCOMPARE(h.FCW().AccBuffer, (std::vector<int32_t>{1, 4, -1}));
+            QCOMPARE(h.FCW().OutOfRangeLab->text(), QStringLiteral(" Out of range: 1 "));
+            QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
+        }
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
     void damagedLinesAreDroppedAndNamed()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
@@ -239,7 +277,13 @@ private slots:
     void valuesBeforeIdentificationUseTheDefaultDivisor()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
-        QCOMPARE(h.FCW().DataDivisor, 13500);
+        h.ConnectScripted();   // no Z line: the control program is not known
+        h.FCW().StartToolB->click();
+        h.Feed("A0002\rB\rV 00128E00\r");   // 1 216 000 = 90 x 13 500 = 16 x 76 000
+        QCOMPARE(h.FCW().AccBuffer[0], 90);
+        // Control program 2.0 divides by 76 000.
+        h.Feed("Z12342.0\rV 00128E00\r");
+        QCOMPARE(h.FCW().AccBuffer[1], 16);
     }
 
     void dbReadout()
@@ -288,7 +332,7 @@ private slots:
             h.Feed(line + '\r');
             TFCW& w = h.FCW();
             QVERIFY(size_t(w.PointCount) <= w.AccBuffer.size());
-            QVERIFY(size_t(w.Series[size_t(w.CurrPass)]->Count()) <= std::max<size_t>(w.AccBuffer.size(), 0));
+            QCOMPARE(w.Series[size_t(w.CurrPass)]->Count(), w.PointCount);
             QVERIFY(QList<int>({0, 1, 2, 3, 4, 5, 10}).contains(w.ExpState));
         }
         QCOMPARE(h.Operator.Problems(), QString());

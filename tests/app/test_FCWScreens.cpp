@@ -57,12 +57,13 @@ private slots:
         h.FCW().AccUpDown->Click(TUpDown::btNext);
         SaveScreenshot(h.FCW(), QStringLiteral("FCW-connected"));
 
-        h.Link().SetSpeed(200);
+        // The photographed moment: the second pass, 700 of its 1024 points in.
+        // The link holds the instrument there: pass 1 is A, B, 1024 V, C, D.
+        h.Link().HoldAfterLines(1028 + 2 + 700);
         h.FCW().StartToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().AccUpDown->Tag == 2 && h.FCW().ExpState == esRunning &&
-                                                             h.FCW().PointCount > 600; },
-                                     20000));
-        h.Link().SetSpeed(1);
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().AccUpDown->Tag == 2 && h.FCW().PointCount == 700; }, 20000));
+        QCOMPARE(h.FCW().AccUpDown->Tag, 2);
+        QCOMPARE(h.FCW().ExpState, int(esRunning));
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment in progress - please wait"));
         // The window as the screen shows it while the pass grows, drawn point by point.
         const QRect chart(h.FCW().Fid->mapTo(&h.FCW(), QPoint(0, 0)), h.FCW().Fid->size());
@@ -78,7 +79,7 @@ private slots:
         // The yellow pass being measured and the earlier pass are drawn on the chart.
         QVERIFY(YellowPixels(midRun, chart) > 300);
 
-        h.Link().SetSpeed(0);
+        h.Link().ReleaseHold();
         QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }, 20000));
         h.FCW().AccDToolB->click();
         h.FCW().Fid->RepaintNow();

@@ -43,6 +43,13 @@ private slots:
             srv.MsgEdit->clear();
             srv.SendButton->click();
             QCOMPARE(h.TakeSent(), QStringLiteral("G03||"));
+            // Texts are Windows-1252 both ways, as in the files.
+            srv.MsgEdit->setText(QStringLiteral("\u20AC\u00B0"));
+            srv.SendButton->click();
+            QCOMPARE(h.Script().Sent(), QByteArray("\x80\xB0\r"));
+            h.TakeSent();
+            h.Feed("\x80\x95\x9F\xB0\r");
+            QVERIFY(srv.MsgMemo->toPlainText().endsWith(QStringLiteral("\n\u20AC\u2022\u0178\u00B0")));
             QTest::mouseDClick(srv.MsgMemo->viewport(), Qt::LeftButton);
             QVERIFY(srv.MsgMemo->toPlainText().isEmpty());
             // B0 moved here is taken over by the main window on closing.

@@ -251,11 +251,19 @@ private slots:
         f.write(QByteArray(50, '\1'));
         f.close();
         h.Operator.ExpectFileDialog(shortFile);
-        h.Operator.ExpectMessage(QStringLiteral("short.cfg"));
+        h.Operator.ExpectMessage(QStringLiteral("\"short.cfg\" is not a setup file: it is shorter than 104 bytes."));
         w.MOpensetup->trigger();
         QCOMPARE(w.GainScrollBar->value(), 140);
         QVERIFY(w.windowTitle().endsWith(QStringLiteral("Setup: STANDARD.CFG")));
+        // A setup that cannot be written says why; the setup in use keeps its name.
+        const QString nowhere = dir.filePath(QStringLiteral("missing/new.cfg"));
+        h.Operator.ExpectFileDialog(nowhere);
+        h.Operator.ExpectMessage(QStringLiteral("The setup could not be written to \"%1\": ").arg(nowhere));
+        w.MSavesetupas->trigger();
+        QVERIFY(w.windowTitle().endsWith(QStringLiteral("Setup: STANDARD.CFG")));
         QCOMPARE(h.Operator.Problems(), QString());
+        const QString why = h.Operator.Messages.last().section(QStringLiteral("\": "), 1);
+        QVERIFY2(why.size() > 3, qPrintable(h.Operator.Messages.last()));
     }
 
     void fileLocationMovesTheFiveDialogs()

@@ -37,6 +37,17 @@ struct TRig {
         QTest::mouseClick(Chart.Plot(), Qt::LeftButton, {}, QPoint(x, y));
         Chart.RepaintNow();
     }
+    // Widens the chart until its plotting width is a multiple of 200 pixels,
+    // so that the drag threshold (0.5 % of it) is a whole number of pixels.
+    bool ThresholdInWholePixels()
+    {
+        for (int i = 0; i < 5 && Chart.ChartWidth() % 200 != 0; ++i) {
+            Chart.resize(Chart.width() + 200 - Chart.ChartWidth() % 200, Chart.height());
+            QCoreApplication::processEvents();
+            Chart.RepaintNow();
+        }
+        return Chart.ChartWidth() % 200 == 0;
+    }
     int MarkerX() const { return Series.CalcXPos(Marker.GetIndex()); }
     int Tolerance() const { return int(Chart.ChartWidth() * 0.01 * 0.5); }
     QColor Pixel(int x, int y) { return Chart.grab().toImage().pixelColor(x, y); }
@@ -51,6 +62,9 @@ private slots:
     void initMeasuresScaleAndWritesReadout();
     void readoutGroupsThousandsAndSubtractsBaseline();
     void clickBesideStepsOnePointClickOnDrags();
+    void dragThresholdIsHalfAPercentEitherSide();
+    void dragRoundsToTheNearestPoint();
+    void recentredOnlyWhenOutsideTheDrawnPoints();
     void repeatedClicksStopAtDrawnEnds();
     void dragBeyondRangeIsClampedAtNextPaint();
     void zoomKeepsNearestEndUnlessScaleIsReset();
@@ -144,6 +158,82 @@ void TestUMMarker::clickBesideStepsOnePointClickOnDrags()
     QCOMPARE(rig.Marker.Index, 50);
     QTest::mouseClick(rig.Chart.Plot(), Qt::RightButton, {}, QPoint(rig.Chart.ChartRect().left(), y));
     QCOMPARE(rig.Marker.Index, 50);
+}
+
+void TestUMMarker::dragThresholdIsHalfAPercentEitherSide()
+{
+    TRig rig;
+    QVERIFY(rig.ThresholdInWholePixels());
+    rig.Init();
+    rig.Marker.Centre();
+    rig.Chart.RepaintNow();
+    const int threshold = rig.Chart.ChartWidth() / 200;
+    const int y = rig.Chart.ChartYCenter();
+    QWidget* plot = rig.Chart.Plot();
+    for (const int side : {-1, 1}) {
+        // Exactly at the threshold the button takes the marker ...
+        const int x = rig.MarkerX() + side * threshold;
+        QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(x, y));
+        QVERIFY(rig.Marker.Dragging);
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(x, y));
+        QCOMPARE(rig.Marker.Index, 50);
+        // ... one pixel beyond it steps one point that way.
+        rig.Click(rig.MarkerX() + side * (threshold + 1), y);
+        QVERIFY(!rig.Marker.Dragging);
+        QCOMPARE(rig.Marker.Index, 50 + side);
+        rig.Marker.Centre();
+        rig.Chart.RepaintNow();
+    }
+}
+
+void TestUMMarker::dragRoundsToTheNearestPoint()
+{
+    TRig rig;
+    rig.Chart.BottomAxis().SetMinMax(-20.5, 20.5);   // points 30 .. 70 drawn
+    rig.Init();
+    rig.Marker.Centre();
+    rig.Chart.RepaintNow();
+    const double perPoint = double(rig.Marker.PixelsPerPoint);
+    QVERIFY(perPoint > 8);   // room for pixels on both sides of a half point
+    const int y = rig.Chart.ChartYCenter();
+    QWidget* plot = rig.Chart.Plot();
+    QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(rig.MarkerX(), y));
+    QVERIFY(rig.Marker.Dragging);
+    // The mouse's distance from the first drawn point, in points, rounded.
+    const int first = rig.Series.CalcXPos(30);
+    const int belowHalf = int(std::ceil(10.5 * perPoint)) - 1;   // 10.4.. points
+    const int aboveHalf = int(std::floor(10.5 * perPoint)) + 1;  // 10.5.. points
+    QTest::mouseMove(plot, QPoint(first + belowHalf, y));
+    QCOMPARE(rig.Marker.Index, 40);
+    QTest::mouseMove(plot, QPoint(first + aboveHalf, y));
+    QCOMPARE(rig.Marker.Index, 41);
+    QTest::mouseMove(plot, QPoint(first + int(std::floor(0.4 * perPoint)), y));
+    QCOMPARE(rig.Marker.Index, 30);
+    QTest::mouseMove(plot, QPoint(first - int(std::ceil(0.6 * perPoint)), y));   // left of it: before point 30
+    QCOMPARE(rig.Marker.Index, 29);
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(first, y));
+}
+
+void TestUMMarker::recentredOnlyWhenOutsideTheDrawnPoints()
+{
+    TRig rig;
+    rig.Init();
+    const QRect plot = rig.Chart.ChartRect();
+    const TChartAxis& bottom = rig.Chart.BottomAxis();
+    rig.Chart.ZoomRect(QRect(QPoint(bottom.CalcPosValue(-10.2), plot.top()),
+                             QPoint(bottom.CalcPosValue(11.2), plot.bottom())));   // points 40 .. 61
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Series.FirstValueIndex(), 40);
+    QCOMPARE(rig.Series.LastValueIndex(), 61);
+    // On the first paint after a reset of the scale: an index at either end
+    // stays; one beyond them goes to the middle of the drawn points.
+    const std::pair<int, int> cases[] = {{40, 40}, {61, 61}, {39, 50}, {62, 50}, {15, 50}};
+    for (const auto& [index, shown] : cases) {
+        rig.Marker.SetIndex(index);
+        rig.Marker.PixelsPerPoint = 0;
+        rig.Chart.RepaintNow();
+        QCOMPARE(rig.Marker.Index, shown);
+    }
 }
 
 void TestUMMarker::repeatedClicksStopAtDrawnEnds()

@@ -223,6 +223,13 @@ void TestNumFormat::strToInt()
             QCOMPARE(e.Text(), QStringLiteral("'%1' is not a valid integer value").arg(text));
         }
     }
+    // A NUL character ends nothing: the text is refused, and the message shows it.
+    try {
+        StrToInt(QString::fromLatin1("1\0x", 3));
+        QFAIL("accepted 1<00>x");
+    } catch (const EConvertError& e) {
+        QCOMPARE(e.Text(), QStringLiteral("'1<00>x' is not a valid integer value"));
+    }
 }
 
 void TestNumFormat::rounding()

@@ -1,7 +1,7 @@
 #include "AudioDlgB.h"
 #include "ScriptedOperator.h"
 #include "Screenshot.h"
-#include "SoundPlayer.h"
+#include "RecordingSoundPlayer.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -11,15 +11,6 @@
 #include <QToolButton>
 
 namespace {
-
-class TRecordingPlayer final : public TSoundPlayer {
-public:
-    TRecordingPlayer() { SetSoundPlayer(this); }
-    ~TRecordingPlayer() override { SetSoundPlayer(nullptr); }
-    void Play(const QString& fileName, TSoundMode mode) override { Played.push_back({fileName, mode}); }
-    void StopAll() override {}
-    std::vector<std::pair<QString, TSoundMode>> Played;
-};
 
 TSoundEvents Sounds()
 {
@@ -132,14 +123,14 @@ private slots:
 
     void TestButtonPlaysTheNamedFileAsynchronously()
     {
-        TRecordingPlayer player;
+        TRecordingSoundPlayer player;
         Show([](TMAudioDlgBox& d) {
             d.SoundNameEdit->setText("/s/typed.wav");
             d.BitBtn1->click();
         });
         QCOMPARE(player.Played.size(), std::size_t(1));
-        QCOMPARE(player.Played[0].first, QStringLiteral("/s/typed.wav"));
-        QVERIFY(player.Played[0].second == TSoundMode::Async);
+        QCOMPARE(player.Played[0].File, QStringLiteral("/s/typed.wav"));
+        QVERIFY(player.Played[0].Mode == TSoundMode::Async);
     }
 };
 

@@ -1,10 +1,14 @@
 #include "DirDlgB.h"
+#include "DirectoryDialog.h"
 #include "ScriptedOperator.h"
 #include "Screenshot.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestDirDlgB : public QObject {
@@ -19,18 +23,28 @@ private:
         FDialog.AcqDirEdit->setText("/acq");
         FDialog.DOutDirEdit->setText("/out");
     }
+    // The field gets the focus as from a click. Where the window system lets
+    // the window be active (not on a bare X server without a window manager)
+    // the focus really moves; the field is told either way.
     void Focus(QWidget* w)
     {
-        w->setFocus();
-        QTRY_VERIFY(w->hasFocus());
+        w->setFocus(Qt::MouseFocusReason);
+        if (!w->hasFocus()) {
+            QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+            QApplication::sendEvent(w, &in);
+        }
+    }
+    void Show(QWidget& w)
+    {
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
     }
 
 private slots:
     void init()
     {
-        FDialog.show();
-        QApplication::setActiveWindow(&FDialog);
-        QVERIFY(QTest::qWaitForWindowActive(&FDialog));
+        Show(FDialog);
         Fill();
     }
     void cleanup()
@@ -77,9 +91,7 @@ private slots:
         Focus(FDialog.DOutDirEdit);
         Focus(FDialog.CancelBtn);
         FDialog.hide();
-        FDialog.show();
-        QApplication::setActiveWindow(&FDialog);
-        QVERIFY(QTest::qWaitForWindowActive(&FDialog));
+        Show(FDialog);
         QCOMPARE(FDialog.FocusedDirEdit, 3);
         SaveScreenshot(FDialog, "TMDirectories");
     }
@@ -92,6 +104,37 @@ private slots:
         fresh.BrowseBtnClick();
         QCOMPARE(FOperator.DirectoryStarts, QStringList{QString()});
         QCOMPARE(fresh.SetupDirEdit->text(), QStringLiteral("/cfg"));
+    }
+
+    // The directory dialog the program shows takes a directory that does not
+    // exist and creates it once the operator agrees.
+    void SelectionCreatesANewDirectoryAfterAsking()
+    {
+        QTemporaryDir root;
+        TDirectoryDialog dialog(nullptr, root.path());
+        dialog.open();
+        QVERIFY(dialog.NameEdit() && dialog.ChooseButton());
+        QTest::keyClicks(dialog.NameEdit(), QStringLiteral("new/sub"));
+        SaveScreenshot(dialog, "TDirectoryDialog");
+        QTRY_VERIFY(dialog.ChooseButton()->isEnabled());
+        const QString wanted = root.filePath(QStringLiteral("new/sub"));
+        FOperator.ExpectMessage(QStringLiteral("The directory \"%1\" does not exist. Create it?").arg(wanted), mbNo);
+        dialog.ChooseButton()->click();
+        QVERIFY(dialog.isVisible());   // not created: the operator may choose again
+        QVERIFY(!QFileInfo::exists(wanted));
+        FOperator.ExpectMessage(QStringLiteral("does not exist. Create it?"), mbYes);
+        QTest::keyClick(dialog.NameEdit(), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(QFileInfo(wanted).isDir());
+        QCOMPARE(dialog.selectedFiles(), QStringList{wanted});
+        // An existing directory is taken without a question.
+        TDirectoryDialog again(nullptr, root.path());
+        again.open();
+        QTest::keyClicks(again.NameEdit(), QStringLiteral("new"));
+        QTRY_VERIFY(again.ChooseButton()->isEnabled());
+        again.ChooseButton()->click();
+        QCOMPARE(again.result(), int(QDialog::Accepted));
+        QCOMPARE(again.selectedFiles(), QStringList{root.filePath(QStringLiteral("new"))});
     }
 
     void OkAndCancelCloseWithTheirResults()

@@ -7,6 +7,8 @@
 #include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,10 +65,17 @@ private slots:
         QTemporaryDir dir;
         const QString tone = WriteTone(dir, 100);
         SoundPlayer().Play(tone, TSoundMode::Loop);
-        SoundPlayer().Play(tone, TSoundMode::Async);
-        QTest::qWait(50);
+        if (QMediaDevices::audioOutputs().isEmpty()) {
+            QVERIFY(!SoundPlayer().Playing());   // nothing to play it on: nothing left running
+            QSKIP("no sound output on this machine");
+        }
+        QTRY_VERIFY(SoundPlayer().Playing());
         SoundPlayer().StopAll();
-        SoundPlayer().StopAll();   // nothing left to stop
+        QVERIFY(!SoundPlayer().Playing());
+        // A sound played once ends by itself.
+        SoundPlayer().Play(tone, TSoundMode::Async);
+        QTRY_VERIFY(SoundPlayer().Playing());
+        QTRY_VERIFY(!SoundPlayer().Playing());
     }
 };
 

@@ -264,6 +264,7 @@ private slots:
         QTest::newRow("acc negative") << QByteArray("-2") << 3 << "accumulations \"-2\"";
         QTest::newRow("acc not a number") << QByteArray("1a") << 3 << "accumulations \"1a\"";
         QTest::newRow("acc empty") << QByteArray() << 3 << "accumulations \"\"";
+        QTest::newRow("acc with a NUL byte") << QByteArray("1\0x", 3) << 3 << "accumulations \"1<00>x\" in the spectrum file";
         QTest::newRow("one point") << QByteArray("1") << 1 << "holds 1 data point";
         QTest::newRow("no point") << QByteArray("1") << 0 << "holds 0 data point";
     }
@@ -286,10 +287,15 @@ private slots:
         noNumber.Text(fB0, "Gs").Sums({1, 2});
         QCOMPARE(ErrorOf<EConvertError>([&] { ParseSpectrum(noNumber.Bytes); }),
                  QStringLiteral("'' is not a valid floating point value"));
-        for (const float range : {0.0f, -10.0f, std::nanf(""), INFINITY}) {
+        for (const float range : {0.0f, -10.0f, std::nanf(""), INFINITY, 1.4e-45f, 0.00099f, 100001.0f, 3.4e38f}) {
             THandFile f(11);
             f.Range(range).Sums({1, 2});
             QVERIFY(ErrorOf<EFileError>([&] { ParseSpectrum(f.Bytes); }).contains("sweep range"));
+        }
+        for (const float range : {0.001f, 100000.0f}) {
+            THandFile f(11);
+            f.Range(range).Sums({1, 2});
+            QCOMPARE(ParseSpectrum(f.Bytes).XStep, double(range));
         }
     }
 

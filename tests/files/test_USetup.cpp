@@ -213,6 +213,41 @@ private slots:
         QVERIFY((s.Sounds[2] == TSoundEvent{{}, 1, 1, 1}));
     }
 
+    void ByteOrderMarkIsNoPartOfLineOne()
+    {
+        WriteAll(Path("MERIL.INI"), "\xEF\xBB\xBF\r\n/acq\r\n");
+        TSettings s;
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", s));
+        QCOMPARE(s.SetupDir, QStringLiteral("/prog/"));
+        QCOMPARE(s.AcqDir, QStringLiteral("/acq"));
+        WriteAll(Path("MERIL.INI"), "\xEF\xBB\xBF/cfg\r\n");
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", s));
+        QCOMPARE(s.SetupDir, QStringLiteral("/cfg"));
+        // A directory that begins with the mark's own bytes is written so that it comes back.
+        for (const QString dir : {QStringLiteral("\uFEFF/d"), QStringLiteral("\u00EF\u00BB\u00BF/d")}) {
+            s.SetupDir = dir;
+            QVERIFY(WriteSettings(Path("MERIL.INI"), s));
+            TSettings back;
+            QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", back));
+            QCOMPARE(back.SetupDir, dir);
+        }
+    }
+
+    void FlagsAreWrittenAsSingleDigits()
+    {
+        // Any character but 0 sets a flag; it is written back as 1, so the
+        // file reads the same at every start.
+        WriteAll(Path("MERIL.INI"), "a\r\nb\r\nc\r\nCOM1\r\n\r\nx,y,z\r\n\r\n0,9,0\r\n\r\n/,0,1\r\n");
+        TSettings s;
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", s));
+        QVERIFY(WriteSettings(Path("MERIL.INI"), s));
+        QVERIFY(ReadAll(Path("MERIL.INI")).endsWith("\r\n1,1,1\r\n\r\n0,1,0\r\n\r\n1,0,1\r\n"));
+        TSettings again;
+        QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", again));
+        QVERIFY(WriteSettings(Path("MERIL.INI"), again));
+        QVERIFY(ReadAll(Path("MERIL.INI")).endsWith("\r\n1,1,1\r\n\r\n0,1,0\r\n\r\n1,0,1\r\n"));
+    }
+
     void SettingsAreWrittenAsTenCrLfLines()
     {
         TSettings s;
@@ -274,6 +309,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::newRow("default extension") << "/data" << "run1" << "/data/run1.dcw";
         QTest::newRow("own extension") << "/data" << "run1.txt" << "/data/run1.txt";
+        QTest::newRow("trailing dot") << "/data" << "run1." << "/data/run1.";
         QTest::newRow("sub-folder") << "/data" << "sub/run1" << "/data/sub/run1.dcw";
         QTest::newRow("dot in folder") << "/da.ta" << "run1" << "/da.ta/run1.dcw";
         QTest::newRow("program dir") << "/prog/" << "run1" << "/prog//run1.dcw";

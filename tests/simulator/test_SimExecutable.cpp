@@ -78,16 +78,21 @@ private slots:
     void helpDocumentsTheOptionsAndBadOnesAreRefused()
     {
         QProcess process;
-        process.start(SimulatorPath(), {"--help"});
-        QVERIFY(process.waitForFinished(10000));
-        const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
-        for (const char* option : {"--link", "--sample", "--serial", "--prg-version", "--v2", "--z1", "--z2",
-                                   "--field-source", "--points", "--esr-g", "--noise", "--seed", "--speed",
-                                   "--split-rate", "--garbage-rate", "--nocr-rate", "--error-rate", "--error-code",
-                                   "--extra-v", "--drop-after", "--verbose", "--console", "crystal-h"})
-            QVERIFY2(help.contains(QLatin1String(option)), option);
-
         QTemporaryDir dir;
+        // Every form of the help option prints the help and starts no simulator.
+        for (const char* form : {"--help", "-h", "--help-all"}) {
+            process.start(SimulatorPath(), {QLatin1String(form), "--link", dir.filePath("sim")});
+            QVERIFY2(process.waitForFinished(10000), form);
+            QCOMPARE(process.exitCode(), 0);
+            const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
+            for (const char* option : {"--link", "--sample", "--serial", "--prg-version", "--v2", "--z1", "--z2",
+                                       "--field-source", "--points", "--esr-g", "--noise", "--seed", "--speed",
+                                       "--split-rate", "--garbage-rate", "--nocr-rate", "--error-rate", "--error-code",
+                                       "--extra-v", "--drop-after", "--verbose", "--console", "crystal-h"})
+                QVERIFY2(help.contains(QLatin1String(option)), option);
+            QVERIFY(!QFileInfo(dir.filePath("sim")).isSymLink());
+        }
+
         for (const QStringList& bad : {QStringList{"--points", "0"}, {"--sample", "water"}, {"--serial", "12345"}, {"--bogus"}}) {
             process.start(SimulatorPath(), bad + QStringList{"--link", dir.filePath("sim")});
             QVERIFY(process.waitForFinished(10000));

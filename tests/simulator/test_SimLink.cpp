@@ -106,6 +106,32 @@ private slots:
         QVERIFY(ticks > 20);           // other events ran meanwhile
     }
 
+    void holdStopsAfterItsLinesAndReleaseGoesOn()
+    {
+        TSimLink link;
+        TReceiver receiver(link);
+        TInstrumentConfig config;
+        config.Points = 3000;   // the pass comes in several chunks
+        link.Instrument().Configure(config);
+        link.SetSpeed(0);
+        link.Open();
+        link.HoldAfterLines(2 + 1500);   // A, B and half the points
+        link.WriteString("F0\r");
+        QTRY_COMPARE(receiver.Lines.size(), 1502);
+        // Held: nothing more comes, however long the loop runs.
+        QTimer idle;
+        int ticks = 0;
+        connect(&idle, &QTimer::timeout, [&] { ++ticks; });
+        idle.start(0);
+        QTRY_VERIFY(ticks > 50);
+        QCOMPARE(receiver.Lines.size(), 1502);
+        QVERIFY(receiver.Partial.isEmpty());   // the hold falls between two lines
+        link.ReleaseHold();
+        QTRY_COMPARE(receiver.Lines.size(), 3004);
+        QCOMPARE(receiver.Lines.last(), QByteArray("D"));
+        QCOMPARE(receiver.Lines.count("B"), 1);
+    }
+
     void pacedPassTakesItsSweepTime()
     {
         TSimLink link;

@@ -1,32 +1,23 @@
 #pragma once
-// The main window's way of receiving reply lines (drain with InputCount/ReadChar
-// into a line buffer until CR), for tests and benchmarks of a link.
+// Reply lines as the main window receives them: the program's own line
+// assembler drained at each receive event of a link, for tests and
+// benchmarks of a link without the window.
 
+#include "ReplyLine.h"
 #include "SerialLink.h"
 
 #include <QByteArray>
 #include <QList>
 
 struct TLineReader {
-    explicit TLineReader(TSerialLink& link) : Link(link)
+    explicit TLineReader(TSerialLink& link)
     {
-        link.OnRxFlag = [this] { OnRxFlag(); };
+        link.OnRxFlag = [this, &link] {
+            ++Events;
+            Assembler.ReadFrom(link, [this](const QByteArray& line, bool) { Lines << line; });
+        };
     }
-    void OnRxFlag()
-    {
-        ++Events;
-        while (Link.InputCount() >= 1) {
-            do
-                RxLine += Link.ReadChar();
-            while (!RxLine.endsWith('\r') && Link.InputCount() > 0);
-            if (RxLine.endsWith('\r')) {
-                Lines << RxLine;
-                RxLine.clear();
-            }
-        }
-    }
-    TSerialLink& Link;
-    QByteArray RxLine;
+    TLineAssembler Assembler;
     QList<QByteArray> Lines;
     int Events = 0;
 };

@@ -19,7 +19,17 @@ public:
     };
     std::vector<TPlayed> Played;
     int Stops = 0;
+    bool Looping = false;   // a loop was played and not stopped since
 
-    void Play(const QString& fileName, TSoundMode mode) override { Played.push_back({fileName, mode}); }
-    void StopAll() override { ++Stops; }
+    void Play(const QString& fileName, TSoundMode mode) override
+    {
+        Played.push_back({fileName, mode});
+        Looping |= mode == TSoundMode::Loop;
+    }
+    void StopAll() override
+    {
+        ++Stops;
+        Looping = false;
+    }
+    bool Playing() const override { return Looping; }
 };
