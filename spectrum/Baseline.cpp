@@ -39,7 +39,7 @@ void StepBaseline(TBaseline& baseline, TBaselineStep step)
 
 std::vector<double> BaselineValues(const TBaseline& baseline, int count)
 {
-    std::vector<double> values(size_t(std::max(count, 0)));
+    std::vector<double> values(static_cast<size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i)
         values[size_t(i)] = baseline.At(i);
     return values;

@@ -1,0 +1,112 @@
+#include "SpectrumReport.h"
+
+#include "Errors.h"
+#include "MomentUncertainty.h"
+#include "UTextTbl.h"
+#include "Views.h"
+#include "Widths.h"
+#include "GFactor.h"
+#include "Integral.h"
+
+TSpectrumArrays::TSpectrumArrays(const TSpectrum& spectrum)
+{
+    X.reserve(spectrum.Points.size());
+    Y.reserve(spectrum.Points.size());
+    for (const QPointF& p : spectrum.Points) {
+        X.push_back(p.x());
+        Y.push_back(p.y());
+    }
+}
+
+bool IsEsrSpectrum(const TDataHeader& header)
+{
+    return header.Resonance == QLatin1String("ESR");
+}
+
+QString AxisUnitText(const TDataHeader& header)
+{
+    return UnitNames(header.SweepTp == 0 ? 0 : 1);
+}
+
+namespace {
+
+void CheckCursors(const TCursorIndexes& c, int count)
+{
+    for (const int i : {c.Left, c.Centre, c.Right})
+        if (i < 0 || i >= count)
+            throw EMerilError(QStringLiteral("The cursor index %1 lies outside the spectrum's points 0 to %2.")
+                                  .arg(i)
+                                  .arg(count - 1));
+}
+
+TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::span<const double> baseline, TViewKind kind, int factor, long double modAmp,
+                        double noise, const TReportOptions& options)
+{
+    TViewReport r;
+    if (options.Cursors) {
+        r.Cursors = *options.Cursors;
+    } else {
+        TCursorState state;
+        PlaceM2Cursors(state, view, spectrum, baseline);
+        r.Cursors = MeasuredCursors(state, state.Index);
+    }
+    const TCursorIndexes& c = r.Cursors;
+    r.Moments = MeasureMoments(view, kind, c.Left, c.Centre, c.Right, modAmp);
+    const TMomentUncertainty u = MomentUncertainty(spectrum, view.Y, kind, factor, c.Left, c.Centre, c.Right, noise);
+    r.M2_u = u.M2;
+    r.M4_u = u.M4;
+    return r;
+}
+
+} // namespace
+
+TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions& options)
+{
+    CheckProcessable((long long)spectrum.Points.size());
+    const TSpectrumArrays arrays(spectrum);
+    const TLineView line = arrays.View();
+    const int count = line.Count();
+    if (options.Cursors)
+        CheckCursors(*options.Cursors, count);
+
+    TSpectrumReport r;
+    r.Points = count;
+    r.Baseline = ComputeBaseline(arrays.Y);
+    const std::vector<double> baseline = BaselineValues(r.Baseline, count);
+    r.Noise = BaselineNoise(arrays.Y, baseline);
+    r.Centre = FindLineCentre(line, baseline);
+
+    const std::vector<double> derivative = DerivativeView(line, baseline);
+    const TLineView derivativeView(arrays.X, derivative);
+    r.Derivative = MeasureView(line, derivativeView, baseline, TViewKind::Derivative, 1, spectrum.ModAmp,
+                               r.Noise, options);
+    TCursorState sdb;
+    PlaceSDBCursors(sdb, line);
+    r.SDB = MeasureWidth(derivativeView, sdb.Positions[1], sdb.Positions[2], AxisUnitText(spectrum.Header)).Width;
+
+    const TIntegrator absorption = AbsorptionView(line, baseline);
+    r.Factor = absorption.Factor;
+    const TLineView absorptionView(absorption.DestX, absorption.DestY);
+    r.Absorption = MeasureView(line, absorptionView, baseline, TViewKind::Absorption, r.Factor,
+                               spectrum.ModAmp, r.Noise, options);
+
+    const THalfHeight half = FindHalfHeight(absorptionView);
+    if (half.Found)
+        r.HDB = MeasureWidth(absorptionView, half.Left, half.Right, AxisUnitText(spectrum.Header)).Width;
+    else
+        r.HDBError = half.Error;
+
+    TCursorState integral;
+    PlaceIntegralCursors(integral, count);
+    TIntegrator area = AreaIntegrator(absorptionView, -500, 500);
+    r.IntegralLeft = integral.Positions[1];
+    r.IntegralRight = integral.Positions[2];
+    const TIntegral measured = MeasureIntegral(area, r.IntegralLeft, r.IntegralRight, AxisUnitText(spectrum.Header));
+    r.AI = measured.Sum;
+    r.IntegralLC = measured.LeftX;
+    r.IntegralRC = measured.RightX;
+
+    if (IsEsrSpectrum(spectrum.Header))
+        r.G = MeasureGFactor(spectrum.Frequency, spectrum.B0, derivativeView.XValue(r.Centre)).G;
+    return r;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// Every measurement of a stored spectrum at once, as the processing window
+// would give them with its automatic cursors: baseline, both views with
+// their moments, the widths, the integral, the g-factor of an ESR spectrum,
+// the noise and the uncertainties of the moments. Used by meril-proc.
+
+#include "Baseline.h"
+#include "Cursors.h"
+#include "DataFile.h"
+#include "Moments.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+// The spectrum's points as arrays.
+struct TSpectrumArrays {
+    std::vector<double> X, Y;
+    explicit TSpectrumArrays(const TSpectrum& spectrum);
+    TLineView View() const { return TLineView(X, Y); }
+};
+
+// The window measures the g-factor instead of the moments when the mode text
+// is exactly "ESR".
+bool IsEsrSpectrum(const TDataHeader& header);
+// "kHz" for a frequency sweep (SweepTp 0), "Gs" otherwise.
+QString AxisUnitText(const TDataHeader& header);
+
+struct TViewReport {
+    TCursorIndexes Cursors;
+    TMoments Moments;
+    double M2_u = 0, M4_u = 0;
+};
+
+struct TSpectrumReport {
+    int Points = 0;
+    TBaseline Baseline;
+    int Factor = 0;   // of the absorption integrator
+    int Centre = 0;   // FindLineCentre
+    TViewReport Derivative, Absorption;
+    double SDB = 0;                 // x units
+    std::optional<double> HDB;      // none when no half height is found
+    QString HDBError;               // then the operator's message
+    int IntegralLeft = 0, IntegralRight = 0;
+    double IntegralLC = 0, IntegralRC = 0;  // x of the integral cursors
+    long double AI = 0;                     // the area integrator's Sum
+    std::optional<double> G;                // ESR spectra only, at the line centre
+    double Noise = 0;
+};
+
+struct TReportOptions {
+    // LC, MC, RC for the moments of both views instead of the automatic ones.
+    std::optional<TCursorIndexes> Cursors;
+};
+
+// Throws EMerilError when the spectrum cannot be processed (fewer than 2 or
+// more than 65535 points, cursors outside the spectrum).
+TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions& options = {});

@@ -1,0 +1,89 @@
+#include "ProcReport.h"
+
+#include <QJsonValue>
+#include <cmath>
+
+namespace {
+
+// A number, or null where there is none (JSON has no infinity).
+QJsonValue Number(long double v)
+{
+    return std::isfinite(v) ? QJsonValue(double(v)) : QJsonValue();
+}
+
+QJsonObject ViewJson(const TViewReport& v)
+{
+    return {{"LC", v.Cursors.Left},        {"MC", v.Cursors.Centre},     {"RC", v.Cursors.Right},
+            {"M2L", Number(v.Moments.M2L)}, {"M2R", Number(v.Moments.M2R)}, {"M2", Number(v.Moments.M2)},
+            {"M4", Number(v.Moments.M4)},   {"M2_u", Number(v.M2_u)},       {"M4_u", Number(v.M4_u)}};
+}
+
+const char* const ViewKeys[] = {"LC", "MC", "RC", "M2L", "M2R", "M2", "M4", "M2_u", "M4_u"};
+
+// A CSV field: quoted when it holds a separator, a quote or a line break.
+QString CsvField(const QJsonValue& v)
+{
+    QString text;
+    if (v.isString())
+        text = v.toString();
+    else if (v.isDouble())
+        text = QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n')) ||
+        text.contains(QLatin1Char('\r')))
+        text = QLatin1Char('"') + QString(text).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
+    return text;
+}
+
+} // namespace
+
+QJsonObject ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& r)
+{
+    QJsonObject o{{"file", file},
+                  {"version", spectrum.Version},
+                  {"resonance", spectrum.Header.Resonance},
+                  {"unit", AxisUnitText(spectrum.Header)},
+                  {"points", r.Points},
+                  {"acc", spectrum.Acc},
+                  {"baseline", QJsonObject{{"offset", Number(r.Baseline.Offset)}, {"slope", Number(r.Baseline.Slope)}}},
+                  {"factor", r.Factor},
+                  {"centre", r.Centre},
+                  {"derivative", ViewJson(r.Derivative)},
+                  {"absorption", ViewJson(r.Absorption)},
+                  {"SDB", Number(r.SDB)},
+                  {"HDB", r.HDB ? Number(*r.HDB) : QJsonValue()},
+                  {"integral", QJsonObject{{"LC", Number(r.IntegralLC)}, {"RC", Number(r.IntegralRC)}, {"AI", Number(r.AI)}}},
+                  {"noise", Number(r.Noise)}};
+    if (!r.HDB)
+        o.insert("HDB_error", r.HDBError);
+    if (r.G)
+        o.insert("g", Number(*r.G));
+    return o;
+}
+
+QStringList CsvColumns()
+{
+    QStringList columns{"file", "version", "resonance", "unit", "points", "acc", "baseline.offset", "baseline.slope",
+                        "factor", "centre"};
+    for (const char* view : {"derivative", "absorption"})
+        for (const char* key : ViewKeys)
+            columns << QLatin1String(view) + QLatin1Char('.') + QLatin1String(key);
+    columns << "SDB" << "HDB" << "HDB_error" << "integral.LC" << "integral.RC" << "integral.AI" << "g" << "noise";
+    return columns;
+}
+
+QString CsvHeader()
+{
+    return CsvColumns().join(QLatin1Char(','));
+}
+
+QString CsvRow(const QJsonObject& report)
+{
+    QStringList fields;
+    for (const QString& column : CsvColumns()) {
+        const qsizetype dot = column.indexOf(QLatin1Char('.'));
+        const QJsonValue v = dot < 0 ? report.value(column)
+                                     : report.value(column.left(dot)).toObject().value(column.mid(dot + 1));
+        fields << CsvField(v);
+    }
+    return fields.join(QLatin1Char(','));
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The output of meril-proc: one spectrum file's measurements as a JSON
+// object (one line of JSON Lines), or as a row of the CSV table.
+
+#include "SpectrumReport.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+QJsonObject ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& report);
+
+// The CSV columns: the JSON keys, nested ones as "view.key".
+QStringList CsvColumns();
+// One CSV row of a report object, in the order of CsvColumns.
+QString CsvRow(const QJsonObject& report);
+QString CsvHeader();

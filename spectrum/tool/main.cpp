@@ -1,0 +1,116 @@
+// meril-proc: measures stored spectra without a display, as the processing
+// window would with its automatic cursors. One JSON object per file on
+// stdout (or a CSV table), one line per failed file on stderr.
+// Exit status: 0 every file processed, 1 some file failed, 2 usage error.
+
+#include "Errors.h"
+#include "ProcReport.h"
+#include "SpectrumReport.h"
+#include "TextTable.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+const char* const Example =
+    "Measures stored spectrum files (.dcw) as the processing window does with its\n"
+    "automatic cursors: baseline, derivative and absorption moments, widths,\n"
+    "integral, g-factor (ESR), noise and moment uncertainties.\n"
+    "One JSON object per file and line on stdout; failures on stderr.\n"
+    "Exit status: 0 all files processed, 1 some file failed, 2 usage error.\n\n"
+    "Example:\n"
+    "  meril-proc --csv --export-txt out/ data/sample.dcw data/run2.dcw > results.csv";
+
+void PrintLine(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int UsageError(const QString& message)
+{
+    PrintLine(stderr, QStringLiteral("meril-proc: %1\nTry 'meril-proc --help'.").arg(message));
+    return 2;
+}
+
+// "LC,MC,RC" as three point indexes.
+std::optional<TCursorIndexes> ParseCursors(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 3)
+        return std::nullopt;
+    int values[3];
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        values[i] = parts[i].trimmed().toInt(&ok);
+        if (!ok || values[i] < 0)
+            return std::nullopt;
+    }
+    return TCursorIndexes{values[0], values[2], values[1]};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("meril-proc"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(Example));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write one CSV table (a header row and a row per file) instead of JSON Lines."));
+    const QCommandLineOption exportOption(QStringLiteral("export-txt"),
+                                          QStringLiteral("Also write each file's text table into <dir> (sample.dcw gives sample.txt)."),
+                                          QStringLiteral("dir"));
+    const QCommandLineOption cursorsOption(QStringLiteral("cursors"),
+                                           QStringLiteral("Point indexes of the left, centre and right cursor for the moments of both views, instead of the automatic ones."),
+                                           QStringLiteral("LC,MC,RC"));
+    parser.addOptions({csvOption, exportOption, cursorsOption});
+    parser.addPositionalArgument(QStringLiteral("FILE.dcw"), QStringLiteral("Spectrum files to measure."), QStringLiteral("FILE.dcw..."));
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return UsageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        PrintLine(stdout, parser.helpText().trimmed());
+        return 0;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
+        return UsageError(QStringLiteral("no spectrum file given."));
+    TReportOptions options;
+    if (parser.isSet(cursorsOption)) {
+        options.Cursors = ParseCursors(parser.value(cursorsOption));
+        if (!options.Cursors)
+            return UsageError(QStringLiteral("--cursors takes three point indexes LC,MC,RC, as in --cursors 100,512,900."));
+    }
+    const QString exportDir = parser.value(exportOption);
+    if (parser.isSet(exportOption) && !QFileInfo(exportDir).isDir())
+        return UsageError(QStringLiteral("the export folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(exportDir)));
+
+    const bool csv = parser.isSet(csvOption);
+    if (csv)
+        PrintLine(stdout, CsvHeader());
+    bool allProcessed = true;
+    for (const QString& file : files) {
+        try {
+            const TSpectrum spectrum = ReadSpectrumFile(file);
+            const QJsonObject json = ReportJson(file, spectrum, MeasureSpectrum(spectrum, options));
+            PrintLine(stdout, csv ? CsvRow(json) : QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
+            if (!exportDir.isEmpty()) {
+                const TSpectrumArrays arrays(spectrum);
+                WriteTextTable(ExportPath(exportDir, file), arrays.X, arrays.Y);
+            }
+        } catch (const std::exception& e) {
+            PrintLine(stderr, QStringLiteral("meril-proc: %1: %2").arg(QDir::toNativeSeparators(file), ErrorText(e)));
+            allProcessed = false;
+        }
+    }
+    return allProcessed ? 0 : 1;
+}

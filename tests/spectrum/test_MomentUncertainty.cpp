@@ -1,0 +1,104 @@
+// The propagated uncertainties of M2 and M4 against the spread of the
+// moments over many noise draws of a synthetic line, in both views, with the
+// baseline laid anew for every draw as at load.
+#include "Baseline.h"
+#include "MomentUncertainty.h"
+#include "SyntheticLines.h"
+#include "Views.h"
+
+#include <QtTest>
+#include <random>
+
+namespace {
+struct TSpread {
+    double Mean = 0, Deviation = 0;
+    void Of(const std::vector<double>& values)
+    {
+        double sum = 0, squares = 0;
+        for (const double v : values)
+            sum += v;
+        Mean = sum / double(values.size());
+        for (const double v : values)
+            squares += (v - Mean) * (v - Mean);
+        Deviation = std::sqrt(squares / double(values.size() - 1));
+    }
+};
+
+struct TViewOf {
+    std::vector<double> Y;
+    int Factor = 1;
+};
+
+TViewOf ViewOf(const TSyntheticLine& line, TViewKind kind)
+{
+    const std::vector<double> base = BaselineValues(ComputeBaseline(line.Y), int(line.Y.size()));
+    if (kind == TViewKind::Derivative)
+        return {DerivativeView(line.View(), base), 1};
+    const TIntegrator absorption = AbsorptionView(line.View(), base);
+    return {absorption.DestY, absorption.Factor};
+}
+} // namespace
+
+class TestMomentUncertainty : public QObject {
+    Q_OBJECT
+private slots:
+    void agreesWithTheSpreadOverNoiseDraws_data();
+    void agreesWithTheSpreadOverNoiseDraws();
+    void noNoiseNoUncertainty();
+};
+
+void TestMomentUncertainty::agreesWithTheSpreadOverNoiseDraws_data()
+{
+    QTest::addColumn<TViewKind>("kind");
+    QTest::newRow("derivative") << TViewKind::Derivative;
+    QTest::newRow("absorption") << TViewKind::Absorption;
+}
+
+void TestMomentUncertainty::agreesWithTheSpreadOverNoiseDraws()
+{
+    QFETCH(TViewKind, kind);
+    const int count = 1024, draws = 400;
+    const double sigma = 3, noise = 4;
+    const TSyntheticLine clean = SampleLine(count, 60, GaussianDerivative(sigma, 300));
+    const int left = 307, centre = 512, right = 716;  // about -4 sigma, 0, +4 sigma
+
+    const TViewOf cleanView = ViewOf(clean, kind);
+    const TMomentUncertainty predicted = MomentUncertainty(clean.View(), cleanView.Y, kind, cleanView.Factor, left,
+                                                           centre, right, noise);
+    std::mt19937 random(20261208);
+    std::normal_distribution<double> normal(0, noise);
+    std::vector<double> m2, m4, noiseEstimates;
+    for (int d = 0; d < draws; ++d) {
+        TSyntheticLine noisy = clean;
+        for (double& y : noisy.Y)
+            y += normal(random);
+        const TViewOf view = ViewOf(noisy, kind);
+        const TMoments m = MeasureMoments(TLineView(noisy.X, view.Y), kind, left, centre, right, 0.0L);
+        m2.push_back(m.M2);
+        m4.push_back(m.M4);
+        noiseEstimates.push_back(BaselineNoise(noisy.Y, BaselineValues(ComputeBaseline(noisy.Y), count)));
+    }
+    TSpread s2, s4, sn;
+    s2.Of(m2);
+    s4.Of(m4);
+    sn.Of(noiseEstimates);
+    const QString report = QStringLiteral("M2 spread %1 predicted %2; M4 spread %3 predicted %4")
+                               .arg(s2.Deviation).arg(predicted.M2).arg(s4.Deviation).arg(predicted.M4);
+    qInfo("%s", qPrintable(report));
+    QVERIFY2(qAbs(predicted.M2 / s2.Deviation - 1) < 0.2, qPrintable(report));
+    QVERIFY2(qAbs(predicted.M4 / s4.Deviation - 1) < 0.2, qPrintable(report));
+    // The noise estimate from the ends finds the noise put in.
+    QVERIFY2(qAbs(sn.Mean / noise - 1) < 0.05, qPrintable(QString::number(sn.Mean)));
+}
+
+void TestMomentUncertainty::noNoiseNoUncertainty()
+{
+    const TSyntheticLine clean = SampleLine(64, 20, GaussianDerivative(2, 300));
+    const TViewOf view = ViewOf(clean, TViewKind::Derivative);
+    const TMomentUncertainty u = MomentUncertainty(clean.View(), view.Y, TViewKind::Derivative, 1, 10, 32, 54, 0);
+    QCOMPARE(u.M2, 0.0);
+    QCOMPARE(u.M4, 0.0);
+}
+
+QTEST_GUILESS_MAIN(TestMomentUncertainty)
+#include "test_MomentUncertainty.moc"

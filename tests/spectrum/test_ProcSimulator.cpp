@@ -1,0 +1,96 @@
+// End to end: an unpaced pass of the simulator's solid 1H sample (a Gaussian
+// of M2 = 10 Gs²), taken in as the main window takes the V lines, stored by
+// the spectrum file writer with the header the main window fills, and
+// measured by meril-proc.
+#include "Instrument.h"
+#include "Pacer.h"
+#include "ProcTestUtil.h"
+#include "ReplyLine.h"
+#include "UTextTbl.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+namespace {
+constexpr int Points = 1024;
+constexpr int DataDivisor = 13500;  // of control program version 1.3
+
+// The values of one pass as the main window adds them into its buffer.
+std::vector<int32_t> SolidHPass(quint32 seed)
+{
+    TInstrumentConfig config;
+    config.Sample = TSample::SolidH;
+    config.Points = Points;
+    config.Seed = seed;
+    TInstrument instrument(config);
+    // 50 Gs field sweep, 1 Gs modulation, 14 MHz, B0 at the zero calibration: the line in the middle.
+    instrument.Receive("H005\rR064\rJ00D59F80\rB10802\r");
+    TPacer pacer(instrument, TPacer::Clock::now());
+    pacer.SetSpeed(0, TPacer::Clock::now());
+    instrument.Receive("F0\r");
+    QByteArray bytes;
+    for (QByteArray chunk; !(chunk = pacer.Take(TPacer::Clock::now(), 4096)).isEmpty();)
+        bytes += chunk;
+    std::vector<int32_t> values;
+    for (const QByteArray& line : bytes.split('\r')) {
+        const TParsedReply parsed = ParseReply(line);
+        if (const TReply* r = std::get_if<TReply>(&parsed); r && r->Letter == 'V')
+            values.push_back(r->Raw / DataDivisor);
+    }
+    return values;
+}
+
+TDataHeader MainWindowHeader()
+{
+    TDataHeader h;
+    h.Comment = QStringLiteral("solid-h, simulator");
+    h.Frequency = FormatFrequency(0, 0);
+    h.B0 = FormatB0(0, true, 0);
+    h.ModAmp = FormatModAmp(9);  // 1 Gs
+    h.SweepTime = FormatSweepTime(1);
+    h.Gain = FormatInteger(128);
+    h.Phase = FormatPhase(0);
+    h.Acc = QStringLiteral("1");
+    h.Resonance = QStringLiteral("NMR 1H");
+    h.SweepTp = 1;
+    h.SweepR = FieldSweepRangeValue(0, 6);  // 50 Gs
+    return h;
+}
+} // namespace
+
+class TestProcSimulator : public QObject {
+    Q_OBJECT
+private slots:
+    void solidHydrogenSecondMoment();
+};
+
+void TestProcSimulator::solidHydrogenSecondMoment()
+{
+    const std::vector<int32_t> pass = SolidHPass(11);
+    QCOMPARE(int(pass.size()), Points);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("solid-h.dcw");
+    WriteSpectrumFile(path, MainWindowHeader(), pass);
+
+    // Automatic cursors (where the view reaches 20 counts, about 3 sigma out).
+    const TProcRun run = RunMerilProc({path});
+    QCOMPARE(run.ExitCode, 0);
+    const QJsonObject o = QJsonDocument::fromJson(run.Out).object();
+    QCOMPARE(o["points"].toInt(), Points);
+    QVERIFY(!o.contains("g"));
+    const double m2 = 10;
+    for (const char* view : {"derivative", "absorption"}) {
+        const QJsonObject v = o[view].toObject();
+        qInfo("%s: M2 %.3f +- %.3f Gs2, cursors %d %d %d", view, v["M2"].toDouble(), v["M2_u"].toDouble(),
+              v["LC"].toInt(), v["MC"].toInt(), v["RC"].toInt());
+        QVERIFY2(qAbs(v["M2"].toDouble() - m2) < 0.1 * m2,
+                 qPrintable(QStringLiteral("%1: M2 %2 Gs2").arg(view).arg(v["M2"].toDouble())));
+        QVERIFY(v["M2_u"].toDouble() > 0 && v["M2_u"].toDouble() < 0.1 * m2);
+    }
+    // The simulator's noise (2 counts rms at gain 128) shows at the ends.
+    QVERIFY2(o["noise"].toDouble() > 1 && o["noise"].toDouble() < 3, qPrintable(QString::number(o["noise"].toDouble())));
+}
+
+QTEST_GUILESS_MAIN(TestProcSimulator)
+#include "test_ProcSimulator.moc"
