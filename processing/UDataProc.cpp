@@ -7,6 +7,7 @@
 #include "Errors.h"
 #include "LabelNumber.h"
 #include "NumFormat.h"
+#include "SpectrumReport.h"
 #include "StatusBar.h"
 #include "UDataProcState.h"
 #include "UOutMess.h"
@@ -51,7 +52,7 @@ void TFDataProc::SetDirectories(const QString& acquisitionDir, const QString& da
 
 QString TFDataProc::AxisUnitText() const
 {
-    return FSpectrum.Header.SweepTp == 0 ? QStringLiteral("kHz") : QStringLiteral("Gs");
+    return ::AxisUnitText(FSpectrum.Header);
 }
 
 QChar TFDataProc::AxisLetter() const
@@ -237,7 +238,7 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     ComputeBaseline();
     Marker2.SetBaseline(SeriesLine0);
     SwitchViewsOff();
-    const QString caption = h.Resonance == QLatin1String("ESR") ? QStringLiteral("G") : QStringLiteral("M2");
+    const QString caption = IsEsrSpectrum(h) ? QStringLiteral("G") : QStringLiteral("M2");
     for (QToolButton* b : {M2DerivativeTB, M2AbsorptionTB}) {
         b->setText(caption);
         b->setAccessibleName(caption);

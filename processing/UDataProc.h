@@ -13,6 +13,7 @@
 //   UDataProcExport.cpp   text export, picture, dropped files
 
 #include "Baseline.h"
+#include "Cursors.h"
 #include "DataFile.h"
 #include "LineView.h"
 #include "Moments.h"
@@ -167,6 +168,7 @@ private:
     void SetIndexOnLineCentre();
     void RefreshMeasurements();
     void ShowMoments(TViewKind kind);
+    void ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& at);
     void ShowGFactor();
     void ShowWidth();
     void FindHalfHeight();

@@ -7,10 +7,13 @@
 
 #include "UDataProc.h"
 
+#include "Baseline.h"
 #include "Chart.h"
 #include "GFactor.h"
 #include "Integral.h"
+#include "MomentUncertainty.h"
 #include "Moments.h"
+#include "NumFormat.h"
 #include "UDataProcState.h"
 #include "Views.h"
 #include "Widths.h"
@@ -209,6 +212,32 @@ void TFDataProc::ShowMoments(TViewKind kind)
     M2Val->setText(m.M2Text);
     M4Val->setText(m.M4Text);
     M4Val4->show();
+    ShowMomentUncertainties(kind, at);
+}
+
+// Beside the values, as their tooltips: the standard uncertainties from the
+// noise of the stored spectrum. They cost more than the moments, so they are
+// worked out once for fixed cursors and a view, and left out while a cursor
+// is being moved.
+void TFDataProc::ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& at)
+{
+    auto& shown = F->UncertaintiesShown;
+    if (F->Cursors.EditedSlot != 0) {
+        M2Val->setToolTip(QString());
+        M4Val->setToolTip(QString());
+        shown = {};
+        return;
+    }
+    const TState::TUncertaintyKey key{at.Left, at.Centre, at.Right, F->ViewVersion, kind};
+    if (shown == key)
+        return;
+    shown = key;
+    const int factor = kind == TViewKind::Absorption ? F->Absorption.Factor : 1;
+    const TMomentUncertainty u =
+        MomentUncertainty(SpectrumLine(), Series2->YValues(), kind, factor, at.Left, at.Centre, at.Right,
+                          BaselineNoise(Series1->YValues(), SeriesLine0->YValues()));
+    M2Val->setToolTip(Format(QStringLiteral("\u00b1 %.2n Gs\u00b2"), {u.M2}));
+    M4Val->setToolTip(Format(QStringLiteral("\u00b1 %.2n Gs\u2074"), {u.M4}));
 }
 
 void TFDataProc::ShowGFactor()

@@ -4,6 +4,7 @@
 
 #include "Baseline.h"
 #include "Cursors.h"
+#include "Moments.h"
 #include "UDataProc.h"
 #include "UIntegration.h"
 
@@ -18,6 +19,13 @@ struct TFDataProc::TState {
     TIntegrator Absorption;           // spectrum minus baseline -> Series2
     TIntegrator Area;                 // Series2 between the cursors -> SeriesI
     TCursorState Cursors;
+    // The cursors and view whose moment uncertainties the tooltips show.
+    struct TUncertaintyKey {
+        int Left = -1, Centre = -1, Right = -1;
+        uint64_t ViewVersion = 0;
+        TViewKind Kind = TViewKind::Derivative;
+        bool operator==(const TUncertaintyKey&) const = default;
+    } UncertaintiesShown;
     // The half-height search that failed last and was told to the operator:
     // the same failure on the same view is not told again.
     struct {

@@ -90,6 +90,9 @@ void TFDataProc::EmptyResultLabels(QToolButton* widthButton)
 {
     for (QLabel* l : {M2Val, M2LVal, M2RVal, M4Val, DBVal, GVal})
         l->clear();
+    M2Val->setToolTip(QString());
+    M4Val->setToolTip(QString());
+    F->UncertaintiesShown = {};
     M4Val4->hide();
     DHLabel->setText(widthButton->text() + QStringLiteral(" ="));
 }

@@ -3,11 +3,14 @@
 // be, digit for digit, those the processing library gives for the same
 // cursors.
 
+#include "Baseline.h"
 #include "Cursors.h"
 #include "DataProcRig.h"
 #include "GFactor.h"
 #include "Integral.h"
+#include "MomentUncertainty.h"
 #include "Moments.h"
+#include "NumFormat.h"
 #include "SeriesExtremes.h"
 #include "Views.h"
 #include "Widths.h"
@@ -112,6 +115,7 @@ void TestDataProcMeasure::rightCursorHeldChangesM2RAndM4Only()
     shown();
     QVERIFY(w.M2Val->text().endsWith(QStringLiteral(" Gs \u00b2")));
     QVERIFY(w.M4Val4->isVisible());
+    QVERIFY(!w.M2Val->toolTip().isEmpty());
 
     rig.Click(w.M2RCTB);
     const QString m2l = w.M2LVal->text(), m2r = w.M2RVal->text(), m4 = w.M4Val->text();
@@ -124,17 +128,22 @@ void TestDataProcMeasure::rightCursorHeldChangesM2RAndM4Only()
                                          w.DstMarker.Positions[3], right - 150, 0.025L);
     QCOMPARE(w.M2RVal->text(), live.M2RText);
     QCOMPARE(w.M4Val->text(), live.M4Text);
+    QVERIFY(w.M2Val->toolTip().isEmpty());   // not worked out while a cursor moves
     // Released: the cursor stays where it was dragged and the texts stay the library's.
     rig.Click(w.M2RCTB);
     QCOMPARE(int(w.DstMarker.Positions[2]), right - 150);
     shown();
+    QVERIFY(!w.M2Val->toolTip().isEmpty());
 }
 
 void TestDataProcMeasure::absorptionMomentsEqualLibrary()
 {
     TDataProcRig rig;
     TFDataProc& w = rig.W;
-    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), LorentzDerivative(2048, 60, 300, 12)));
+    std::vector<int32_t> sums = LorentzDerivative(2048, 60, 300, 12);
+    for (size_t i = 0; i < sums.size(); ++i)
+        sums[i] += int32_t(i * 7919 % 7) - 3;   // noise for the uncertainties
+    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), sums));
     rig.Click(w.AbsorptionTB);
     rig.Click(w.M2AbsorptionTB);
     TCursorState expected;
@@ -146,6 +155,18 @@ void TestDataProcMeasure::absorptionMomentsEqualLibrary()
     QCOMPARE(w.M2Val->text(), m.M2Text);
     QCOMPARE(w.M4Val->text(), m.M4Text);
     QVERIFY(!w.M2Val->text().trimmed().isEmpty());
+    // The uncertainties from the noise at the ends of the spectrum, as tooltips.
+    const int factor = AbsorptionFactor(Line(*w.Series1));
+    const TMomentUncertainty u = MomentUncertainty(
+        Line(*w.Series1), w.Series2->YValues(), TViewKind::Absorption, factor, expected.Positions[1],
+        expected.Positions[3], expected.Positions[2], BaselineNoise(w.Series1->YValues(), w.SeriesLine0->YValues()));
+    QVERIFY(u.M2 > 0);
+    QCOMPARE(w.M2Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u00b2"), {u.M2}));
+    QCOMPARE(w.M4Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u2074"), {u.M4}));
+    QVERIFY(w.M2Val->toolTip().startsWith(QStringLiteral("\u00b1 ")));
+    // A new view starts without them.
+    rig.Click(w.FDerivativeTB);
+    QVERIFY(w.M2Val->toolTip().isEmpty());
 }
 
 void TestDataProcMeasure::gFactorAtLineCentreFollowsMarker()
