@@ -123,6 +123,7 @@ void TFDataProc::FormShow()
 {
     EmptySetupLabels();
     XYST->clear();
+    XYST->hide();   // an empty readout box is not left standing on the chart
     SetStatusText(*StatusBar, 0, QString());
     for (QToolButton* b : {ExportATB, FDerivativeTB, AbsorptionTB, Line0DnTB, Line0UpTB, Line0LeftTB, Line0RightTB})
         b->setEnabled(false);
@@ -226,6 +227,7 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     Marker2.Init(DSrc, Series1->Count(), 0, 1, int32_t(Trunc(FScreenScale * 84)), int32_t(Trunc(FScreenScale * 80)),
                  XYST, 0, AxisUnitText(), AxisLetter());
     Marker2.Centre();
+    XYST->show();
 
     for (QToolButton* b : {ExportATB, FDerivativeTB, AbsorptionTB, Line0DnTB, Line0UpTB, Line0LeftTB, Line0RightTB})
         b->setEnabled(true);

@@ -268,6 +268,7 @@ void TFDataProc::CreateCharts()
         l->setStyleSheet(QStringLiteral("background: rgba(0,0,0,160); color: white; padding: 1px 4px;"));
         l->setFixedSize(l->fontMetrics().horizontalAdvance(QStringLiteral(" B: -88 888.88 kHz \u2022 A: -8888 a.u. ")) + 10,
                         l->fontMetrics().height() + 4);
+        l->hide();   // shown while a marker writes into it
     }
     DSrc->OnLayout = [this] { PlaceReadouts(); };
     DDst->OnLayout = [this] { PlaceReadouts(); };

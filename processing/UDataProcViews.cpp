@@ -84,6 +84,7 @@ void TFDataProc::SetViewToolsVisible(QToolBar* measurementBar, bool on)
     for (QToolButton* b : {ZoomTB, UnZoomTB, VerticalExpTB})
         b->setEnabled(on);
     Series2->SetVisible(on);
+    DstXYST->setVisible(on);
 }
 
 void TFDataProc::EmptyResultLabels(QToolButton* widthButton)

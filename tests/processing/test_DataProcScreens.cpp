@@ -39,6 +39,7 @@ int YellowPixels(const QImage& image)
 class TestDataProcScreens : public QObject {
     Q_OBJECT
 private slots:
+    void emptyWindow();
     void nmrViews();
     void esrViews();
 
@@ -55,6 +56,18 @@ void TestDataProcScreens::Shot(TDataProcRig& rig, const QString& name, std::init
     QVERIFY2(!rig.W.DstXYST->text().isEmpty(), qPrintable(name));
     for (QLabel* l : filled)
         QVERIFY2(!l->text().trimmed().isEmpty(), qPrintable(name + QLatin1Char(' ') + l->accessibleName()));
+}
+
+// Shown before any load: only the first row's open and setup buttons act.
+void TestDataProcScreens::emptyWindow()
+{
+    TDataProcRig rig;
+    const QImage image = SaveScreenshot(rig.W, QStringLiteral("proc_empty"));
+    QVERIFY(!image.isNull());
+    QVERIFY(rig.W.FOpenTB->isEnabled());
+    QVERIFY(rig.W.SetupTB->isEnabled());
+    QVERIFY(!rig.W.FDerivativeTB->isEnabled());
+    QCOMPARE(YellowPixels(rig.W.DSrc->Plot()->grab().toImage()), 0);
 }
 
 void TestDataProcScreens::nmrViews()
@@ -75,6 +88,11 @@ void TestDataProcScreens::nmrViews()
     Shot(rig, QStringLiteral("nmr_absorption_hdb"), {w.DBVal});
     rig.Click(w.IntegralTB);
     Shot(rig, QStringLiteral("nmr_absorption_integral"), {w.AIVal, w.ILBVal, w.ILEVal});
+    // Zoomed on the line's middle half.
+    const QRect plot = w.DDst->ChartRect();
+    w.DDst->ZoomRect(QRect(QPoint(plot.left() + plot.width() * 3 / 8, plot.top()),
+                           QPoint(plot.left() + plot.width() * 5 / 8, plot.bottom())));
+    Shot(rig, QStringLiteral("nmr_absorption_integral_zoomed"), {w.AIVal, w.ILBVal, w.ILEVal});
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
