@@ -28,6 +28,8 @@ TFDataProc::TFDataProc(long double screenScale, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("CW NMR/ESR Spectrometer - PROCESSING"));
     setAcceptDrops(true);
+    // The program ends when the main window closes, even with this one open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
     ConnectHandlers();
     Marker2.Done();
