@@ -5,7 +5,6 @@
 
 #include "Chart.h"
 #include "Errors.h"
-#include "LabelNumber.h"
 #include "NumFormat.h"
 #include "SpectrumReport.h"
 #include "StatusBar.h"
@@ -16,7 +15,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QShowEvent>
