@@ -3,6 +3,8 @@
 #include "Errors.h"
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -20,22 +22,43 @@ int ExponentByte(int frexpExponent)
 
 long double RoundToReal48(long double v)
 {
+    static_assert(std::numeric_limits<long double>::digits == 64, "x87 extended format expected");
     if (std::isnan(v))
         throw EMerilError(QStringLiteral("Invalid floating point operation"));
     if (std::isinf(v))
         throw EMerilError(QStringLiteral("Floating point overflow"));
-    if (v == 0)
-        return 0;
-    int e = 0;
-    const long double m = std::frexp(v, &e);
-    // rint rounds halves to even in the default rounding mode.
-    const long double rounded = std::ldexp(std::rint(std::ldexp(m, SignificandBits)), e - SignificandBits);
-    std::frexp(rounded, &e);
-    const int exponent = ExponentByte(e);
-    if (exponent > 255)
+    // Works on the bits of the extended number (64-bit significand with its
+    // leading 1 explicit, 15-bit exponent biased by 16383): this runs for
+    // every step of an integration, and frexp/ldexp cost several times more.
+    uint64_t significand = 0;
+    uint16_t signAndExponent = 0;
+    std::memcpy(&significand, &v, sizeof significand);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&v) + sizeof significand, sizeof signAndExponent);
+    const int biased = signAndExponent & 0x7FFF;
+    if (biased == 0)
+        return 0;  // zero or far below the smallest 6-byte real
+    int exponent = biased - 16383;  // v = 1.f x 2^exponent
+    // Round to the top 40 bits, halves to even.
+    constexpr int Dropped = 64 - SignificandBits;
+    const uint64_t rest = significand & ((uint64_t(1) << Dropped) - 1);
+    const uint64_t half = uint64_t(1) << (Dropped - 1);
+    significand >>= Dropped;
+    if (rest > half || (rest == half && (significand & 1)))
+        ++significand;
+    if (significand >> SignificandBits) {  // carried into a new leading bit
+        significand >>= 1;
+        ++exponent;
+    }
+    const int exponentByte = exponent + ExponentBias;
+    if (exponentByte > 255)
         throw EMerilError(QStringLiteral("Floating point overflow"));
-    if (exponent < 1)
+    if (exponentByte < 1)
         return 0;
+    significand <<= Dropped;
+    signAndExponent = uint16_t((signAndExponent & 0x8000) | (exponent + 16383));
+    long double rounded = 0;
+    std::memcpy(&rounded, &significand, sizeof significand);
+    std::memcpy(reinterpret_cast<char*>(&rounded) + sizeof significand, &signAndExponent, sizeof signAndExponent);
     return rounded;
 }
 

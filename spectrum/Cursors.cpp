@@ -72,7 +72,12 @@ int FindLineCentre(const TLineView& spectrum, std::span<const double> baseline)
 void PlaceM2Cursors(TCursorState& state, const TLineView& view, const TLineView& spectrum,
                     std::span<const double> baseline)
 {
-    const int first = view.First, last = view.Last;
+    // A zoom that leaves no point drawn (-1, -1) falls back to every point.
+    int first = std::max(view.First, 0), last = std::min(view.Last, view.Count() - 1);
+    if (last < first) {
+        first = 0;
+        last = view.Count() - 1;
+    }
     int i = first;
     while (std::fabs(view.YValue(i)) < 20 && i < last)
         ++i;

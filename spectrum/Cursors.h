@@ -57,7 +57,8 @@ int FindLineCentre(const TLineView& spectrum, std::span<const double> baseline);
 // Automatic cursors of the moments on the view (over its drawn range): LC on
 // the first point whose |y| reaches 20 (the first drawn point if none before
 // the last does), RC likewise from the right, MC the line centre; K = 3, all
-// three drawn, the marker halfway between centre and left cursor.
+// three drawn, the marker halfway between centre and left cursor. With no
+// point drawn, over every point.
 void PlaceM2Cursors(TCursorState& state, const TLineView& view, const TLineView& spectrum,
                     std::span<const double> baseline);
 

@@ -1,6 +1,7 @@
 #include "MomentUncertainty.h"
 
 #include "Baseline.h"
+#include "UM2.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -17,15 +18,15 @@ void AddHalfGradient(std::vector<long double>& gradient, std::span<const double>
     const int n = std::abs(end - start) + 1;
     long double numerator = 0, denominator = 0;
     for (int k = 1, i = start; k <= n; ++k, i += step) {
-        numerator += std::pow((long double)k, numeratorPower) * v[size_t(i)];
-        denominator += std::pow((long double)k, denominatorPower) * v[size_t(i)];
+        numerator += MomentWeight(k, numeratorPower) * v[size_t(i)];
+        denominator += MomentWeight(k, denominatorPower) * v[size_t(i)];
     }
     if (denominator == 0)
         return;
     const long double scale = share * factor / (denominator * denominator);
     for (int k = 1, i = start; k <= n; ++k, i += step)
-        gradient[size_t(i)] += scale * (std::pow((long double)k, numeratorPower) * denominator -
-                                        numerator * std::pow((long double)k, denominatorPower));
+        gradient[size_t(i)] += scale * (MomentWeight(k, numeratorPower) * denominator -
+                                        numerator * MomentWeight(k, denominatorPower));
 }
 
 // Carries a gradient over the view back to the stored spectrum points and

@@ -39,8 +39,9 @@ void CheckCursors(const TCursorIndexes& c, int count)
                                   .arg(count - 1));
 }
 
-TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::span<const double> baseline, TViewKind kind, int factor, long double modAmp,
-                        double noise, const TReportOptions& options)
+// The moments of one view with the automatic (or the chosen) cursors.
+TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::span<const double> baseline,
+                        TViewKind kind, int factor, Real48 modAmp, double noise, const TReportOptions& options)
 {
     TViewReport r;
     if (options.Cursors) {
@@ -52,9 +53,11 @@ TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::s
     }
     const TCursorIndexes& c = r.Cursors;
     r.Moments = MeasureMoments(view, kind, c.Left, c.Centre, c.Right, modAmp);
-    const TMomentUncertainty u = MomentUncertainty(spectrum, view.Y, kind, factor, c.Left, c.Centre, c.Right, noise);
-    r.M2_u = u.M2;
-    r.M4_u = u.M4;
+    if (options.Uncertainties) {
+        const TMomentUncertainty u = MomentUncertainty(spectrum, view.Y, kind, factor, c.Left, c.Centre, c.Right, noise);
+        r.M2_u = u.M2;
+        r.M4_u = u.M4;
+    }
     return r;
 }
 
@@ -69,6 +72,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     if (options.Cursors)
         CheckCursors(*options.Cursors, count);
 
+    const QString unit = AxisUnitText(spectrum.Header);
     TSpectrumReport r;
     r.Points = count;
     r.Baseline = ComputeBaseline(arrays.Y);
@@ -82,7 +86,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
                                r.Noise, options);
     TCursorState sdb;
     PlaceSDBCursors(sdb, line);
-    r.SDB = MeasureWidth(derivativeView, sdb.Positions[1], sdb.Positions[2], AxisUnitText(spectrum.Header)).Width;
+    r.SDB = MeasureWidth(derivativeView, sdb.Positions[1], sdb.Positions[2], unit).Width;
 
     const TIntegrator absorption = AbsorptionView(line, baseline);
     r.Factor = absorption.Factor;
@@ -92,7 +96,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
 
     const THalfHeight half = FindHalfHeight(absorptionView);
     if (half.Found)
-        r.HDB = MeasureWidth(absorptionView, half.Left, half.Right, AxisUnitText(spectrum.Header)).Width;
+        r.HDB = MeasureWidth(absorptionView, half.Left, half.Right, unit).Width;
     else
         r.HDBError = half.Error;
 
@@ -101,7 +105,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     TIntegrator area = AreaIntegrator(absorptionView, -500, 500);
     r.IntegralLeft = integral.Positions[1];
     r.IntegralRight = integral.Positions[2];
-    const TIntegral measured = MeasureIntegral(area, r.IntegralLeft, r.IntegralRight, AxisUnitText(spectrum.Header));
+    const TIntegral measured = MeasureIntegral(area, r.IntegralLeft, r.IntegralRight, unit);
     r.AI = measured.Sum;
     r.IntegralLC = measured.LeftX;
     r.IntegralRC = measured.RightX;

@@ -51,6 +51,8 @@ struct TSpectrumReport {
 struct TReportOptions {
     // LC, MC, RC for the moments of both views instead of the automatic ones.
     std::optional<TCursorIndexes> Cursors;
+    // M2_u and M4_u of both views (the window shows none).
+    bool Uncertainties = true;
 };
 
 // Throws EMerilError when the spectrum cannot be processed (fewer than 2 or

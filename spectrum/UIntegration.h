@@ -25,7 +25,10 @@ struct TIntegrator {
     // Multiplies every trapezoid. Init leaves it; the owner sets it after Init.
     int32_t Factor = 0;
 
-    // The line integrated and its drawn range (Run is clamped to it).
+    // The line integrated and its drawn range (Run is clamped to it). The
+    // arrays stay the owner's and must outlive the runs. The owner may set a
+    // new Source (another drawn range after a zoom) between runs without
+    // Init, which keeps Scale.
     TLineView Source;
     // Subtracted from Source by index; empty for none. At least as long as Source.
     std::span<const double> Baseline;

@@ -2,16 +2,15 @@
 
 #include <cstdlib>
 
-namespace {
-
-// k^power as an extended number, formed exactly before the one conversion.
-long double Weight(long long k, int power)
+long double MomentWeight(long long k, int power)
 {
     __int128 w = 1;
     for (int e = 0; e < power; ++e)
         w *= k;
     return (long double)w;
 }
+
+namespace {
 
 // Walks Start, Start +- 1, ..., End; k counts from 1 at Start.
 template <class Visit>
@@ -37,8 +36,8 @@ double M2Sums(const TLineView& line, int start, int end, int numeratorPower, int
     double numerator = 0, denominator = 0;
     Walk(start, end, [&](long long k, int i) {
         const double y = line.YValue(i);
-        numerator += double(Weight(k, numeratorPower)) * y;
-        denominator += double(Weight(k, denominatorPower)) * y;
+        numerator += double(MomentWeight(k, numeratorPower)) * y;
+        denominator += double(MomentWeight(k, denominatorPower)) * y;
     });
     return double(Ratio(numerator, denominator, double(factor), ModulationCorrection(p)));
 }
@@ -49,8 +48,8 @@ double M4Sums(const TLineView& line, int start, int end, int numeratorPower, int
     long double numerator = 0, denominator = 0;
     Walk(start, end, [&](long long k, int i) {
         const long double y = line.YValue(i);
-        numerator += Weight(k, numeratorPower) * y;
-        denominator += Weight(k, denominatorPower) * y;
+        numerator += MomentWeight(k, numeratorPower) * y;
+        denominator += MomentWeight(k, denominatorPower) * y;
     });
     return double(Ratio(numerator, denominator, double(factor), 0));
 }

@@ -26,3 +26,6 @@ double M4FromDerivative(const TLineView& line, int start, int end);
 double M4FromAbsorption(const TLineView& line, int start, int end);
 // The broadening by a modulation of amplitude P: P * P * 0.25, as a 6-byte real.
 Real48 ModulationCorrection(Real48 p);
+// The weight k^power of the k-th point (power 0 to 5), formed exactly as an
+// integer and converted once.
+long double MomentWeight(long long k, int power);

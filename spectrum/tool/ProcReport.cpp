@@ -1,5 +1,7 @@
 #include "ProcReport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonValue>
 #include <cmath>
 
@@ -36,9 +38,29 @@ QString CsvField(const QJsonValue& v)
 
 } // namespace
 
-QJsonObject ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& r)
+QJsonObject TReportFields::Object() const
 {
-    QJsonObject o{{"file", file},
+    QJsonObject o;
+    for (const auto& [key, value] : Fields)
+        o.insert(key, value);
+    return o;
+}
+
+QString TReportFields::JsonLine() const
+{
+    QStringList parts;
+    for (const auto& [key, value] : Fields) {
+        // Qt writes the value (escapes, shortest exact numbers) inside an array;
+        // the keys are plain names.
+        const QByteArray json = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+        parts << QLatin1Char('"') + key + QStringLiteral("\":") + QString::fromUtf8(json.mid(1, json.size() - 2));
+    }
+    return QLatin1Char('{') + parts.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
+TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& r)
+{
+    TReportFields o{{{"file", file},
                   {"version", spectrum.Version},
                   {"resonance", spectrum.Header.Resonance},
                   {"unit", AxisUnitText(spectrum.Header)},
@@ -52,11 +74,11 @@ QJsonObject ReportJson(const QString& file, const TSpectrum& spectrum, const TSp
                   {"SDB", Number(r.SDB)},
                   {"HDB", r.HDB ? Number(*r.HDB) : QJsonValue()},
                   {"integral", QJsonObject{{"LC", Number(r.IntegralLC)}, {"RC", Number(r.IntegralRC)}, {"AI", Number(r.AI)}}},
-                  {"noise", Number(r.Noise)}};
+                  {"noise", Number(r.Noise)}}};
     if (!r.HDB)
-        o.insert("HDB_error", r.HDBError);
+        o.Fields.insert(o.Fields.begin() + 13, {"HDB_error", r.HDBError});
     if (r.G)
-        o.insert("g", Number(*r.G));
+        o.Fields.insert(o.Fields.end() - 1, {"g", Number(*r.G)});
     return o;
 }
 

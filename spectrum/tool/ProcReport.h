@@ -7,8 +7,18 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
-QJsonObject ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& report);
+// The report's top-level keys in the order they are written ("file" first).
+struct TReportFields {
+    std::vector<std::pair<QString, QJsonValue>> Fields;
+    QJsonObject Object() const;
+    // The compact JSON object on one line, keys in order.
+    QString JsonLine() const;
+};
+
+TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& report);
 
 // The CSV columns: the JSON keys, nested ones as "view.key".
 QStringList CsvColumns();

@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <cstdio>
 #include <optional>
 
@@ -101,8 +100,8 @@ int main(int argc, char* argv[])
     for (const QString& file : files) {
         try {
             const TSpectrum spectrum = ReadSpectrumFile(file);
-            const QJsonObject json = ReportJson(file, spectrum, MeasureSpectrum(spectrum, options));
-            PrintLine(stdout, csv ? CsvRow(json) : QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
+            const TReportFields report = ReportJson(file, spectrum, MeasureSpectrum(spectrum, options));
+            PrintLine(stdout, csv ? CsvRow(report.Object()) : report.JsonLine());
             if (!exportDir.isEmpty()) {
                 const TSpectrumArrays arrays(spectrum);
                 WriteTextTable(ExportPath(exportDir, file), arrays.X, arrays.Y);

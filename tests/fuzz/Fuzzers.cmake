@@ -21,7 +21,7 @@ ExternalProject_Add(meril_fuzzers
 # taking more than 10 s) or a sanitizer report fails the test and leaves the
 # input in the fuzz folder as crash-* / timeout-*.
 set(MERIL_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs in the test suite")
-foreach(_name DataFile Setup Settings ReplyLine)
+foreach(_name DataFile Setup Settings ReplyLine Processing)
   add_test(NAME fuzz_${_name}
     COMMAND ${_fuzz_dir}/fuzz_${_name} -max_total_time=${MERIL_FUZZ_SECONDS} -timeout=10
             -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1

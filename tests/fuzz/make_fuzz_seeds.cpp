@@ -1,11 +1,12 @@
 // Writes starting inputs for the fuzzers with the program's own writers:
-// <dir>/DataFile, <dir>/Setup, <dir>/Settings, and instrument lines in
-// <dir>/ReplyLine.
+// <dir>/DataFile, <dir>/Setup, <dir>/Settings, instrument lines in
+// <dir>/ReplyLine, and spectra with a line in <dir>/Processing.
 #include "DataFile.h"
 #include "USetup.h"
 
 #include <QDir>
 #include <QFile>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QDir root(QString::fromLocal8Bit(argv[1]));
-    for (const char* sub : {"DataFile", "Setup", "Settings", "ReplyLine"})
+    for (const char* sub : {"DataFile", "Setup", "Settings", "ReplyLine", "Processing"})
         root.mkpath(QString::fromLatin1(sub));
 
     TDataHeader h;
@@ -45,6 +46,16 @@ int main(int argc, char** argv)
     v10[0] = 10;
     v10.remove(1 + HeaderSizeV10, HeaderSizeV11 - HeaderSizeV10);
 
+    // A derivative line of 200 points, as NMR and as ESR.
+    std::vector<int32_t> line;
+    for (int i = 0; i < 200; ++i) {
+        const double x = (i - 100) / 15.0;
+        line.push_back(int32_t(std::lround(-3 * 300 * x * std::exp(0.5 - x * x / 2))));
+    }
+    TDataHeader esr = h;
+    esr.Resonance = QStringLiteral("ESR");
+    esr.Frequency = QStringLiteral("9 500 000.0 kHz");
+
     SetupRecord r;
     r.Mode = 3;
     r.TuningB0 = {1, -2, 3, 70000};
@@ -54,6 +65,8 @@ int main(int argc, char** argv)
     s.Sounds[2].FileName = QStringLiteral("/snd/end.wav");
 
     const bool ok = Save(root.filePath("DataFile/v11.dcw"), v11) && Save(root.filePath("DataFile/v10.dcw"), v10) &&
+                    Save(root.filePath("Processing/nmr.dcw"), SpectrumFileBytes(h, line)) &&
+                    Save(root.filePath("Processing/esr.dcw"), SpectrumFileBytes(esr, line)) &&
                     Save(root.filePath("Setup/a.cfg"), SetupRecordToBytes(r)) &&
                     Save(root.filePath("Settings/MERIL.INI"), SettingsToBytes(s)) &&
                     Save(root.filePath("ReplyLine/pass.txt"),

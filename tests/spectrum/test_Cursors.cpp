@@ -129,6 +129,10 @@ void TestCursors::m2CursorsAtTheThresholdOrTheDrawnEnds()
     PlaceM2Cursors(s, TLineView(x, small, 0, 4), TLineView(x, small), base);
     QCOMPARE(s.Positions[1], uint16_t(0));
     QCOMPARE(s.Positions[2], uint16_t(4));
+    // A zoom between two points draws none: every point counts.
+    PlaceM2Cursors(s, TLineView(x, y, -1, -1), TLineView(x, y), base);
+    QCOMPARE(s.Positions[1], uint16_t(2));
+    QCOMPARE(s.Positions[2], uint16_t(7));
     // Two points.
     const std::vector<double> x2{0, 1}, y2{1, -1}, base2{0, 0};
     PlaceM2Cursors(s, TLineView(x2, y2), TLineView(x2, y2), base2);

@@ -2,6 +2,7 @@
 // view: moments of a Gaussian, widths of a Lorentzian, the area of an
 // absorption line, and the texts of the results.
 #include "Baseline.h"
+#include "Cp1252.h"
 #include "Cursors.h"
 #include "Integral.h"
 #include "Moments.h"
@@ -160,6 +161,7 @@ void TestKnownLines::resultTexts()
     QCOMPARE(m.M2, 0.5);
     QCOMPARE(m.M2Text, QStringLiteral("    0.500 Gs \u00B2"));
     QCOMPARE(m.M2LText, m.M2Text);
+    QCOMPARE(ToCp1252(m.M2Text), QByteArray("    0.500 Gs \xB2"));  // the file form
     QCOMPARE(m.M4Text, QStringLiteral("    0.375 Gs"));
 
     // Integral readouts: AI grouped without decimals; LC with a blank before

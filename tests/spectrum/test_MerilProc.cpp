@@ -33,6 +33,7 @@ private slots:
     void initTestCase();
     void measuresAStoredNmrSpectrum();
     void esrSpectrumGetsTheGFactor();
+    void halfHeightNotFound();
     void badFileAmongGoodOnes();
     void csvTable();
     void exportsTheTextTables();
@@ -104,6 +105,18 @@ void TestMerilProc::esrSpectrumGetsTheGFactor()
     QVERIFY2(qAbs(o["g"].toDouble() - 2.00222) < 1e-4, qPrintable(QString::number(o["g"].toDouble())));
     // A Lorentzian derivative: SDB is the peak-to-peak width 2 / sqrt(3).
     QVERIFY(qAbs(o["SDB"].toDouble() - 2 / std::sqrt(3.0)) <= 20.0 / 1023);
+}
+
+void TestMerilProc::halfHeightNotFound()
+{
+    const QString two = FDir.filePath("two.dcw");
+    WriteSpectrumFile(two, FieldSweepHeader("NMR 1H", 10, "1"), std::vector<int32_t>{100, -100});
+    const TProcRun run = RunMerilProc({two});
+    QCOMPARE(run.ExitCode, 0);
+    const QJsonObject o = ParseLine(run.OutLines().value(0));
+    QVERIFY(o["HDB"].isNull());
+    QCOMPARE(o["HDB_error"].toString(), QStringLiteral("Lack of ending value"));
+    QCOMPARE(o["points"].toInt(), 2);
 }
 
 void TestMerilProc::badFileAmongGoodOnes()

@@ -1,0 +1,100 @@
+// Spectrum processing: any bytes that the reader accepts go through every
+// measurement, over the whole spectrum and over a drawn part chosen by the
+// input, and give defined results or a refusal; never a read outside the
+// arrays (the sanitizers watch for that).
+#include "Baseline.h"
+#include "Cursors.h"
+#include "DataFile.h"
+#include "GFactor.h"
+#include "Integral.h"
+#include "Moments.h"
+#include "SpectrumReport.h"
+#include "TextTable.h"
+#include "Views.h"
+#include "Widths.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+bool Inside(int i, int count)
+{
+    return i >= 0 && i < count;
+}
+
+// The window's operations on a zoomed lower chart: drawn range first..last.
+void MeasureDrawnPart(const TSpectrum& spectrum, int first, int last)
+{
+    const TSpectrumArrays arrays(spectrum);
+    const int count = int(arrays.Y.size());
+    const std::vector<double> baseline = BaselineValues(ComputeBaseline(arrays.Y), count);
+    const std::vector<double> derivative = DerivativeView(arrays.View(), baseline);
+    const TLineView derivativeView(arrays.X, derivative, first, last);
+    TCursorState cursors;
+    PlaceM2Cursors(cursors, derivativeView, arrays.View(), baseline);
+    for (int slot = 1; slot <= 3; ++slot)
+        Require(Inside(cursors.Positions[size_t(slot)], count));
+    MeasureMoments(derivativeView, TViewKind::Derivative, cursors.Positions[1], cursors.Positions[3],
+                   cursors.Positions[2], spectrum.ModAmp);
+
+    const TIntegrator absorption = AbsorptionView(arrays.View(), baseline);
+    const TLineView absorptionView(absorption.DestX, absorption.DestY, first, last);
+    const THalfHeight half = FindHalfHeight(absorptionView);
+    if (half.Found)
+        Require(Inside(half.Left, count) && Inside(half.Right, count) && half.Left <= half.Right);
+    else
+        Require(!half.Error.isEmpty());
+    PlaceIntegralCursors(cursors, count);
+    TIntegrator area = AreaIntegrator(absorptionView, -500, 500);
+    const TIntegral integral = MeasureIntegral(area, cursors.Positions[1], cursors.Positions[2], "Gs");
+    Require(!area.DestX.empty() && area.DestX.size() == area.DestY.size());
+    Require(!integral.AIText.isEmpty());
+    VerticalExpansion(derivative);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    TSpectrum s;
+    try {
+        s = ParseSpectrum(QByteArrayView(data, qsizetype(size)));
+    } catch (const EMerilError&) {
+        return 0;
+    }
+    const int count = int(s.Points.size());
+    TSpectrumReport r;
+    try {
+        r = MeasureSpectrum(s);
+    } catch (const EMerilError& e) {
+        // Refused with a reason: too many points, or sums beyond the 6-byte
+        // real (a sweep range near the float limit).
+        Require(!e.Text().isEmpty());
+        return 0;
+    }
+    Require(r.Points == count);
+    for (const TViewReport* v : {&r.Derivative, &r.Absorption})
+        Require(Inside(v->Cursors.Left, count) && Inside(v->Cursors.Centre, count) && Inside(v->Cursors.Right, count));
+    Require(Inside(r.Centre, count) && Inside(r.IntegralLeft, count) && Inside(r.IntegralRight, count));
+    Require(r.HDB.has_value() != !r.HDBError.isEmpty());
+    Require(r.G.has_value() == IsEsrSpectrum(s.Header));
+    Require(std::isfinite(r.Noise) && r.Noise >= 0);
+    Require(TextTableBytes(TSpectrumArrays(s).X, TSpectrumArrays(s).Y).endsWith("\r\n\r\n"));
+
+    // A drawn part chosen by the last two bytes of the input.
+    const int first = size >= 2 ? data[size - 2] % count : 0;
+    const int last = size >= 2 ? first + data[size - 1] % (count - first) : count - 1;
+    try {
+        MeasureDrawnPart(s, first, last);
+    } catch (const EMerilError& e) {
+        Require(!e.Text().isEmpty());
+    }
+    MeasureGFactor(s.Frequency, s.B0, s.Points[size_t(first)].x());
+    return 0;
+}
