@@ -3,13 +3,58 @@
 #include "AudioDlgB.h"
 #include "DirDlgB.h"
 #include "DlgBox1.h"
+#include "Errors.h"
 #include "UDataProc.h"
 #include "UService.h"
 #include "UpDown.h"
 #include "UsersAssist.h"
 #include "Usr.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+
+namespace {
+
+// A spectrum file dropped on the main window opens in the processing window.
+class TSpectrumDrop : public QObject {
+public:
+    TSpectrumDrop(TMerilWindows& windows) : QObject(windows.FCW.get()), FWindows(windows) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::DragEnter) {
+            auto* e = static_cast<QDragEnterEvent*>(event);
+            if (!DroppedSpectrum(e->mimeData()).isEmpty())
+                e->acceptProposedAction();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* e = static_cast<QDropEvent*>(event);
+            const QString path = DroppedSpectrum(e->mimeData());
+            if (!path.isEmpty()) {
+                e->acceptProposedAction();
+                RunGuarded([&] { OpenInProcessing(FWindows, path); });
+            }
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TMerilWindows& FWindows;
+};
+
+} // namespace
+
 TMerilWindows::~TMerilWindows() = default;
+
+void OpenInProcessing(TMerilWindows& windows, const QString& spectrumPath)
+{
+    windows.FCW->MDataprocessingClick();
+    windows.FDataProc->LoadSpectrum(QFileInfo(spectrumPath).absoluteFilePath());
+}
 
 std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)
 {
@@ -17,12 +62,20 @@ std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)
     w->FCW = std::make_unique<TFCW>(std::move(options));
     w->MDialogBox = std::make_unique<TMDialogBox>();
     w->MDirectories = std::make_unique<TMDirectories>();
-    w->FDataProc = std::make_unique<TFDataProc>();
+    w->FDataProc = std::make_unique<TFDataProc>(ScreenScale);
+    w->FDataProc->OnSetupAcq = [fcw = w->FCW.get()] {
+        if (fcw->isMinimized())
+            fcw->showNormal();
+        fcw->raise();
+        fcw->activateWindow();
+    };
     w->FService = std::make_unique<TFService>(*w->FCW->Commands, w->FCW->ComPort1, w->FCW->FrequencyUpDown);
     w->MAudioDlgBox = std::make_unique<TMAudioDlgBox>();
     w->MUsersAssist = std::make_unique<TMUsersAssist>(w->FCW->DeviceConnected);
     w->FCW->AttachPartners({w->MDialogBox.get(), w->MDirectories.get(), w->FDataProc.get(), w->FService.get(),
                             w->MAudioDlgBox.get(), w->MUsersAssist.get()});
     w->FCW->FinishStartup();
+    w->FCW->setAcceptDrops(true);
+    w->FCW->installEventFilter(new TSpectrumDrop(*w));
     return w;
 }

@@ -26,3 +26,7 @@ struct TMerilWindows {
 };
 
 std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options);
+
+// Shows the processing window in front, maximized, with the spectrum file
+// loaded: for `meril FILE.dcw` and for a file dropped on the main window.
+void OpenInProcessing(TMerilWindows& windows, const QString& spectrumPath);

@@ -40,5 +40,11 @@ int main(int argc, char** argv)
     const auto windows = CreateWindows(std::move(options));
     CloseOnStopSignals(*windows->FCW, app);
     windows->FCW->show();
+    // meril FILE.dcw: the processing window in front with that spectrum.
+    for (const QString& arg : QCoreApplication::arguments().mid(1))
+        if (arg.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive)) {
+            OpenInProcessing(*windows, arg);
+            break;
+        }
     return QApplication::exec();
 }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 #include <qcustomplot.h>
 
 namespace {
@@ -208,6 +209,25 @@ void TChartSeries::Clear()
     FUniformColor = true;
     ChangedFrom(0);
     Changed(true);
+}
+
+void TChartSeries::SetPoints(std::span<const double> x, std::span<const double> y, const QColor& c)
+{
+    if (x.size() != y.size())
+        throw std::invalid_argument("x and y of a series differ in length");
+    FX.assign(x.begin(), x.end());
+    FY.assign(y.begin(), y.end());
+    FColor.assign(x.size(), c.rgba());
+    FUniformColor = true;
+    Changed();
+}
+
+void TChartSeries::SetYValues(std::span<const double> y)
+{
+    if (y.size() != FY.size())
+        throw std::invalid_argument("y values of a series of another length");
+    std::copy(y.begin(), y.end(), FY.begin());
+    Changed();
 }
 
 void TChartSeries::Reserve(int n)

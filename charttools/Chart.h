@@ -33,6 +33,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,13 @@ public:
     void AddXY(double x, double y, const QColor& c);
     void Clear();
     void Reserve(int n);
+    // All points at once, for routines that work on plain arrays.
+    std::span<const double> XValues() const { return FX; }
+    std::span<const double> YValues() const { return FY; }
+    // Replaces every point by (x[i], y[i]) in one colour; x and y of equal length.
+    void SetPoints(std::span<const double> x, std::span<const double> y, const QColor& c);
+    // Sets the y value of every point; y has the series' point count.
+    void SetYValues(std::span<const double> y);
 
     bool Visible() const { return FVisible; }
     void SetVisible(bool on);

@@ -1,19 +1,187 @@
 #pragma once
-// The processing window. It keeps the directories of its spectrum open
-// dialog (the acquisition directory) and of its output (the data output
-// directory), which the main window sets and stores in MERIL.INI.
+// The processing window TFDataProc: one stored spectrum at a time, shown with
+// the experiment settings it was taken with, its baseline, the derivative and
+// absorption views and their measurements, zoom and text export.
+//
+// The window is thin: the arithmetic (baseline, views, cursors, moments,
+// widths, integral, text table) lives in spectrum/; the window adapts its
+// chart series to it and shows the results. Its code is split by concern:
+//   UDataProcLayout.cpp   controls, menu, tool bars and their arrangement
+//   UDataProc.cpp         show, close, load, open, setup, exit
+//   UDataProcViews.cpp    baseline, derivative and absorption views, zoom tools
+//   UDataProcCursors.cpp  cursors and measurements
+//   UDataProcExport.cpp   text export, picture, dropped files
+
+#include "Baseline.h"
+#include "Cursors.h"
+#include "DataFile.h"
+#include "LineView.h"
+#include "Moments.h"
+#include "Operator.h"
+#include "UMMarker.h"
 
 #include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMimeData;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QToolBar;
+class QToolButton;
+class TChart;
+class TChartSeries;
+class TStatusBar;
 
 class TFDataProc : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TFDataProc(QWidget* parent = nullptr);
+    // screenScale sizes the marker crosses (the program's ScreenScale).
+    explicit TFDataProc(long double screenScale = 1.0L, QWidget* parent = nullptr);
+    ~TFDataProc() override;
 
+    // The folders of the open dialog (acquisition data) and of the output
+    // (text export), from the program settings.
     void SetDirectories(const QString& acquisitionDir, const QString& dataOutDir);
-    QString AcqDir() const { return FAcqDir; }
-    QString DataOutDir() const { return FDataOutDir; }
+    QString AcqDir() const { return DAcqOpenDialog.InitialDir; }
+    QString DataOutDir() const { return DOutSaveDialog.InitialDir; }
+
+    // Loads a spectrum file into the window; nothing happens for an empty
+    // name. A file that cannot be read or processed leaves the window as it
+    // was and tells the operator why.
+    void LoadSpectrum(const QString& fileName);
+
+    // "Setup & Acq": brings the main window to the front (set by the program).
+    std::function<void()> OnSetupAcq;
+
+    // "kHz" for a frequency sweep, "Gs" for a field sweep.
+    QString AxisUnitText() const;
+    // "F" for a frequency sweep, "B" for a field sweep: names x in the readouts.
+    QChar AxisLetter() const;
+    bool Loaded() const { return FLoaded; }
+
+    // ---- Controls (the window's form) ----
+    // Menu
+    QAction *MOpen, *MExportAscii, *MSaveSetupAs, *MPrint, *MSavePicture, *MExit;
+    // First row
+    QToolBar* DIFileToolBar;
+    QToolButton *FOpenTB, *ExportATB, *FDerivativeTB, *AbsorptionTB, *SetupTB;
+    QToolBar* L0ToolBar;
+    QToolButton *Line0DnTB, *Line0UpTB, *Line0LeftTB, *Line0RightTB;
+    // Second row
+    QToolBar* DOFileToolBar;
+    QToolButton *DOOpenTB, *DOSaveTB;
+    QWidget *SZOOMTB, *SAbsorptionTB, *SCursorsTB;   // place holders of the tool bars below
+    QToolBar* ZoomToolBar;
+    QToolButton *ZoomTB, *UnZoomTB, *VerticalExpTB;
+    QToolBar* FDerivativeToolBar;
+    QToolButton *M2DerivativeTB, *SDBTB;
+    QToolBar* AbsorptionToolBar;
+    QToolButton *M2AbsorptionTB, *HDBTB, *IntegralTB;
+    QToolBar* CursorsToolBar;
+    QToolButton *M2LCTB, *M2MCTB, *M2RCTB;
+    int CursorsTag = 0;   // K: the number of cursors of the measurement on
+    // Charts
+    TChart *DSrc, *DDst;
+    TChartSeries *Series1, *SeriesLine0, *Series2, *SeriesI;
+    QLabel *XYST, *DstXYST;
+    // Experiment setup
+    QGroupBox* GroupBox1;
+    QLabel *LResonance, *LSweepTp, *LSweepR, *LModAmp, *LSweepTime, *LGain, *LPhase, *LB0, *LFrequency, *LAcc;
+    QPlainTextEdit* LComment;
+    // Processing parameters
+    QGroupBox* GroupBox2;
+    QWidget *M2Panel, *GPanel, *DBPanel, *AbsorptionPanel;
+    QLabel *M2Val, *M2LVal, *M2RVal, *M4Val, *M4Val4, *GVal, *DHLabel, *DBVal, *AIVal, *ILBVal, *ILEVal;
+    TStatusBar* StatusBar;
+    TFileDialog DAcqOpenDialog, DOutSaveDialog, DPictureSaveDialog;
+
+    // The lower chart's marker, which also carries the cursors.
+    TMarker DstMarker;
+
+    // ---- Handlers ----
+    void FOpenTBClick();
+    void SetupTBClick();
+    void MExitClick();
+    void ExportATBClick();
+    void MSavePictureClick();
+    void FDerivativeTBClick();
+    void AbsorptionTBClick();
+    void Line0DnTBClick();
+    void Line0UpTBClick();
+    void Line0LeftTBClick();
+    void Line0RightTBClick();
+    void ZoomTBClick();
+    void UnZoomTBClick();
+    void VerticalExpTBClick();
+    void M2DerivativeTBClick();
+    void M2AbsorptionTBClick();
+    void SDBTBClick();
+    void HDBTBClick();
+    void IntegralTBClick();
+    void SelectCursor(QObject* sender);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    QString FAcqDir, FDataOutDir;
+    // Layout
+    void CreateControls();
+    void CreateMenu();
+    void CreateFirstRow(QWidget* parent);
+    void CreateSecondRow(QWidget* parent);
+    void CreateCharts();
+    QGroupBox* CreateSetupBox();
+    QGroupBox* CreateParametersBox();
+    void PlaceReadouts();
+    void ConnectHandlers();
+    // Show and load
+    void FormShow();
+    void EmptySetupLabels();
+    void SwitchViewsOff();
+    void ShowSpectrum(const QString& fileName, const TSpectrum& spectrum);
+    // Views
+    TLineView SpectrumLine() const;   // Series1 as the library reads it
+    TLineView ViewLine() const;       // Series2
+    void ComputeBaseline();
+    void StepLine0(TBaselineStep step);
+    void CopyAxes();
+    void InitDstMarker();
+    void SetViewToolsVisible(QToolBar* measurementBar, bool on);
+    void EmptyResultLabels(QToolButton* widthButton);
+    void EndZoomSelection();
+    void KeepViewInStep();
+    void DstZoomed();
+    void DstUndoZoomed();
+    // Cursors and measurements
+    bool IsG(const QToolButton* b) const;
+    void EnableCursorButtons(bool lc, bool mc, bool rc);
+    void MirrorCursors();
+    void HideCursorLines();
+    void ReleaseCursorsAndHide(QObject* sender);
+    void PlaceM2Cursors();
+    void SetIndexOnLineCentre();
+    void RefreshMeasurements();
+    void ShowMoments(TViewKind kind);
+    void ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& at);
+    void ShowGFactor();
+    void ShowWidth();
+    void FindHalfHeight();
+    void ShowIntegral();
+    // Export
+    void SaveChartsPicture(const QString& path) const;
+
+    long double FScreenScale;
+    bool FLoaded = false;
+    TSpectrum FSpectrum;            // the loaded file
+    struct TState;                  // baseline, integrators, cursors
+    std::unique_ptr<TState> F;
 };
+
+// The first local .dcw file among dropped URLs; empty when there is none.
+QString DroppedSpectrum(const QMimeData* data);

@@ -7,7 +7,7 @@ SUDO=""
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake pkg-config \
-    qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqcustomplot-dev \
+    qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-svg-dev libqcustomplot-dev \
     libbenchmark-dev \
     clang libclang-rt-14-dev \
     xvfb xauth fonts-dejavu-core \

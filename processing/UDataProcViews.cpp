@@ -1,0 +1,232 @@
+// The baseline under the spectrum, the derivative and absorption views of the
+// lower chart, and its zoom tools. The arithmetic is the processing
+// library's (Baseline.h, Views.h); here the chart series are handed to it and
+// its results drawn.
+
+#include "UDataProc.h"
+
+#include "Chart.h"
+#include "NumFormat.h"
+#include "UDataProcState.h"
+#include "UOutMess.h"
+#include "UZoom.h"
+#include "Views.h"
+
+#include <QLabel>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+const QColor Yellow(255, 255, 0);
+const QColor White(255, 255, 255);
+} // namespace
+
+TLineView TFDataProc::SpectrumLine() const
+{
+    return TLineView(Series1->XValues(), Series1->YValues(), Series1->FirstValueIndex(), Series1->LastValueIndex());
+}
+
+TLineView TFDataProc::ViewLine() const
+{
+    return TLineView(Series2->XValues(), Series2->YValues(), Series2->FirstValueIndex(), Series2->LastValueIndex());
+}
+
+void TFDataProc::ComputeBaseline()
+{
+    F->Baseline = ::ComputeBaseline(Series1->YValues());
+    SeriesLine0->SetPoints(Series1->XValues(), BaselineValues(F->Baseline, Series1->Count()), White);
+    ++F->BaselineVersion;
+}
+
+void TFDataProc::StepLine0(TBaselineStep step)
+{
+    StepBaseline(F->Baseline, step);
+    SeriesLine0->SetYValues(BaselineValues(F->Baseline, SeriesLine0->Count()));
+    ++F->BaselineVersion;
+}
+
+void TFDataProc::Line0DnTBClick() { StepLine0(TBaselineStep::Down); }
+void TFDataProc::Line0UpTBClick() { StepLine0(TBaselineStep::Up); }
+void TFDataProc::Line0LeftTBClick() { StepLine0(TBaselineStep::Left); }
+void TFDataProc::Line0RightTBClick() { StepLine0(TBaselineStep::Right); }
+
+void TFDataProc::CopyAxes()
+{
+    const TChartAxis& srcBottom = DSrc->BottomAxis();
+    TChartAxis& bottom = DDst->BottomAxis();
+    bottom.SetMinMax(srcBottom.Minimum(), srcBottom.Maximum());
+    bottom.SetIncrement((srcBottom.Maximum() - srcBottom.Minimum()) / 4);
+    bottom.SetValueFormat(srcBottom.ValueFormat());
+    const TChartAxis& srcRight = DSrc->RightAxis();
+    TChartAxis& right = DDst->RightAxis();
+    right.SetMinMax(srcRight.Minimum(), srcRight.Maximum());
+    right.SetIncrement((srcRight.Maximum() - srcRight.Minimum()) / 4);
+}
+
+void TFDataProc::InitDstMarker()
+{
+    DstMarker.Init(DDst, Series2->Count(), 0, 1, int32_t(Trunc(FScreenScale * 82)), 1, DstXYST, 1, AxisUnitText(),
+                   AxisLetter());
+    DstMarker.Centre();
+}
+
+// Shows or hides the tool bars and panels of a view; measurementBar is the
+// view's own row of measurement buttons.
+void TFDataProc::SetViewToolsVisible(QToolBar* measurementBar, bool on)
+{
+    measurementBar->setVisible(on);
+    if (measurementBar == AbsorptionToolBar)
+        AbsorptionPanel->setVisible(on);
+    const QToolButton* moments = measurementBar == AbsorptionToolBar ? M2AbsorptionTB : M2DerivativeTB;
+    (moments->text() == QLatin1String("M2") ? M2Panel : GPanel)->setVisible(on);
+    DBPanel->setVisible(on);
+    CursorsToolBar->setVisible(on);
+    for (QToolButton* b : {ZoomTB, UnZoomTB, VerticalExpTB})
+        b->setEnabled(on);
+    Series2->SetVisible(on);
+    DstXYST->setVisible(on);
+}
+
+void TFDataProc::EmptyResultLabels(QToolButton* widthButton)
+{
+    for (QLabel* l : {M2Val, M2LVal, M2RVal, M4Val, DBVal, GVal})
+        l->clear();
+    M2Val->setToolTip(QString());
+    M4Val->setToolTip(QString());
+    F->UncertaintiesShown = {};
+    M4Val4->hide();
+    DHLabel->setText(widthButton->text() + QStringLiteral(" ="));
+}
+
+// A view going away ends a zoom selection still armed on the lower chart.
+void TFDataProc::EndZoomSelection()
+{
+    if (ZoomTB->isChecked()) {
+        ZoomTB->setChecked(false);
+        ZoomTBClick();
+    }
+}
+
+void TFDataProc::FDerivativeTBClick()
+{
+    if (FDerivativeTB->isChecked()) {
+        AbsorptionTB->setChecked(false);
+        AbsorptionTBClick();
+        const TLineView spectrum = SpectrumLine();
+        const std::vector<double> y = DerivativeView(spectrum, SeriesLine0->YValues());
+        Series2->SetPoints(spectrum.X.subspan(size_t(spectrum.First), y.size()), y, Yellow);
+        F->ViewBaselineVersion = F->BaselineVersion;
+        ++F->ViewVersion;
+        CopyAxes();
+        InitDstMarker();
+        EmptyResultLabels(SDBTB);
+        SetViewToolsVisible(FDerivativeToolBar, true);
+    } else {
+        M2DerivativeTB->setChecked(false);
+        M2DerivativeTBClick();
+        SDBTB->setChecked(false);
+        SDBTBClick();
+        EndZoomSelection();
+        DstMarker.Done();
+        SetViewToolsVisible(FDerivativeToolBar, false);
+    }
+}
+
+void TFDataProc::AbsorptionTBClick()
+{
+    if (AbsorptionTB->isChecked()) {
+        FDerivativeTB->setChecked(false);
+        FDerivativeTBClick();
+        CopyAxes();
+        const TLineView spectrum = SpectrumLine();
+        F->Absorption = AbsorptionIntegrator(spectrum, SeriesLine0->YValues());
+        F->Absorption.Run(spectrum.First, spectrum.Last);
+        Series2->SetPoints(F->Absorption.DestX, F->Absorption.DestY, Yellow);
+        F->ViewBaselineVersion = F->BaselineVersion;
+        ++F->ViewVersion;
+        InitDstMarker();
+        F->Area = AreaIntegrator(ViewLine(), DDst->RightAxis().Minimum(), DDst->RightAxis().Maximum());
+        EmptyResultLabels(HDBTB);
+        for (QLabel* l : {AIVal, ILBVal, ILEVal})
+            l->clear();
+        SetViewToolsVisible(AbsorptionToolBar, true);
+    } else {
+        M2AbsorptionTB->setChecked(false);
+        M2AbsorptionTBClick();
+        HDBTB->setChecked(false);
+        HDBTBClick();
+        IntegralTB->setChecked(false);
+        IntegralTBClick();
+        EndZoomSelection();
+        DstMarker.Done();
+        SetViewToolsVisible(AbsorptionToolBar, false);
+    }
+}
+
+// After every drawing of the baseline: the view on follows it. A view already
+// computed from the current baseline is not computed again.
+void TFDataProc::KeepViewInStep()
+{
+    if (!Series2->Visible() || F->ViewBaselineVersion == F->BaselineVersion)
+        return;
+    const TLineView spectrum = SpectrumLine();
+    if (FDerivativeTB->isChecked()) {
+        const std::vector<double> y = DerivativeView(spectrum, SeriesLine0->YValues());
+        if (int(y.size()) != Series2->Count())
+            return;
+        Series2->SetYValues(y);
+    } else {
+        F->Absorption.Source = spectrum;
+        F->Absorption.Baseline = SeriesLine0->YValues();
+        F->Absorption.Run(spectrum.First, spectrum.Last);
+        if (int(F->Absorption.DestY.size()) != Series2->Count())
+            return;
+        Series2->SetYValues(F->Absorption.DestY);
+    }
+    F->ViewBaselineVersion = F->BaselineVersion;
+    ++F->ViewVersion;
+}
+
+void TFDataProc::ZoomTBClick()
+{
+    const bool down = ZoomTB->isChecked();
+    // The cursor marker rests while a band is chosen and measures its scale
+    // again at the next paint.
+    DstMarker.Active = !down;
+    DstMarker.PixelsPerPoint = 0;
+    if (down)
+        ZoomSelect.BeginSelect(DDst);
+    else if (ZoomSelect.Chart == DDst)
+        ZoomSelect.EndSelect();
+    Series2->Repaint();
+}
+
+// Every zoom needs a new press of "HZ".
+void TFDataProc::DstZoomed()
+{
+    TChartAxis& bottom = DDst->BottomAxis();
+    bottom.SetIncrement((bottom.Maximum() - bottom.Minimum()) / 4);
+    ZoomTB->setChecked(false);
+    ZoomTBClick();
+}
+
+void TFDataProc::UnZoomTBClick()
+{
+    DDst->UndoZoom();
+}
+
+void TFDataProc::DstUndoZoomed()
+{
+    TChartAxis& bottom = DDst->BottomAxis();
+    bottom.SetIncrement((bottom.Maximum() - bottom.Minimum()) / 4);
+    DDst->RightAxis().SetMinMax(-500, 500);
+    DDst->RightAxis().SetIncrement(250);
+    DstMarker.PixelsPerPoint = 0;
+}
+
+void TFDataProc::VerticalExpTBClick()
+{
+    const TAxisRange range = VerticalExpansion(Series2->YValues());
+    DDst->RightAxis().SetMinMax(range.Minimum, range.Maximum);
+    DDst->RightAxis().SetIncrement(range.Increment);
+}
