@@ -1,8 +1,8 @@
 // The remembered view: where the windows were and how big, whether they were
 // maximised, the pass display, the average switch, the marker kind and the
-// files last chosen in the file dialogs (a dialog opens in the folder of its
-// last choice; File Location forgets them). Kept in the user's settings file of
-// the platform; MERIL.INI stays as it is.
+// files last chosen in the file dialogs of both windows (a dialog opens in the
+// folder of its last choice; File Location forgets the main window's). Kept in
+// the user's settings file of the platform; MERIL.INI stays as it is.
 
 #include "UCW.h"
 
@@ -24,6 +24,22 @@ const QString PassDisplayKey = QStringLiteral("Display/PassDisplay");
 const QString AverageKey = QStringLiteral("Display/Average");
 const QString HorizontalMarkerKey = QStringLiteral("Display/HorizontalMarker");
 const QString LastFileKey = QStringLiteral("LastFile/");
+
+// A dialog opens where its remembered file was, if that folder is still there.
+void RestoreLastFiles(const QSettings& view, const std::vector<std::pair<QString, TFileDialog*>>& dialogs)
+{
+    for (const auto& [name, d] : dialogs) {
+        const QString last = view.value(LastFileKey + name).toString();
+        if (!last.isEmpty() && QFileInfo(last).absoluteDir().exists())
+            d->FileName = last;
+    }
+}
+
+void SaveLastFiles(QSettings& view, const std::vector<std::pair<QString, TFileDialog*>>& dialogs)
+{
+    for (const auto& [name, d] : dialogs)
+        view.setValue(LastFileKey + name, d->FileName);
+}
 
 } // namespace
 
@@ -55,11 +71,7 @@ void TFCW::RestoreView()
     if (view.value(AverageKey, false).toBool() != MAccDiagram->isChecked())
         AccDToolBClick();
     (view.value(HorizontalMarkerKey, false).toBool() ? HorizMTB : VertMTB)->setChecked(true);
-    for (const auto& [name, d] : FileDialogs()) {
-        const QString last = view.value(LastFileKey + name).toString();
-        if (!last.isEmpty() && QFileInfo(last).absoluteDir().exists())
-            d->FileName = last;
-    }
+    RestoreLastFiles(view, FileDialogs());
 }
 
 void TFCW::RestorePartnersView()
@@ -69,6 +81,7 @@ void TFCW::RestorePartnersView()
     const QSettings view(FViewSettingsPath, QSettings::IniFormat);
     if (view.contains(DataProcGeometryKey))
         Partners.DataProc->restoreGeometry(view.value(DataProcGeometryKey).toByteArray());
+    RestoreLastFiles(view, Partners.DataProc->FileDialogs());
 }
 
 void TFCW::SaveView()
@@ -77,11 +90,12 @@ void TFCW::SaveView()
         return;
     QSettings view(FViewSettingsPath, QSettings::IniFormat);
     view.setValue(MainGeometryKey, saveGeometry());
-    if (Partners.DataProc)
+    if (Partners.DataProc) {
         view.setValue(DataProcGeometryKey, Partners.DataProc->saveGeometry());
+        SaveLastFiles(view, Partners.DataProc->FileDialogs());
+    }
     view.setValue(PassDisplayKey, CurrDiagramCBox->currentIndex());
     view.setValue(AverageKey, MAccDiagram->isChecked());
     view.setValue(HorizontalMarkerKey, HorizMTB->isChecked());
-    for (const auto& [name, d] : FileDialogs())
-        view.setValue(LastFileKey + name, d->FileName);
+    SaveLastFiles(view, FileDialogs());
 }

@@ -50,6 +50,11 @@ void TFDataProc::SetDirectories(const QString& acquisitionDir, const QString& da
     DOutSaveDialog.InitialDir = dataOutDir;
 }
 
+std::vector<std::pair<QString, TFileDialog*>> TFDataProc::FileDialogs()
+{
+    return {{QStringLiteral("SpectrumOpen"), &DAcqOpenDialog}, {QStringLiteral("PictureSave"), &DPictureSaveDialog}};
+}
+
 QString TFDataProc::AxisUnitText() const
 {
     return ::AxisUnitText(FSpectrum.Header);

@@ -23,6 +23,8 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QMimeData;
@@ -47,6 +49,10 @@ public:
     void SetDirectories(const QString& acquisitionDir, const QString& dataOutDir);
     QString AcqDir() const { return DAcqOpenDialog.InitialDir; }
     QString DataOutDir() const { return DOutSaveDialog.InitialDir; }
+    // The file dialogs whose last choice the program remembers across
+    // sessions, by the names it keeps them under. The text export asks
+    // nothing: its folder is the data output folder of the settings.
+    std::vector<std::pair<QString, TFileDialog*>> FileDialogs();
 
     // Loads a spectrum file into the window; nothing happens for an empty
     // name. A file that cannot be read or processed leaves the window as it

@@ -3,6 +3,7 @@
 // one session to the next.
 
 #include "Chart.h"
+#include "DataFile.h"
 #include "FCWHarness.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
@@ -19,6 +20,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QToolButton>
+#include <vector>
 
 namespace {
 
@@ -221,6 +223,19 @@ private slots:
         const QString settings = dir.filePath(QStringLiteral("view.ini"));
         const QString setups = dir.filePath(QStringLiteral("setups"));
         QVERIFY(QDir().mkpath(setups));
+        const QString spectra = dir.filePath(QStringLiteral("spectra"));
+        const QString pictures = dir.filePath(QStringLiteral("pictures"));
+        QVERIFY(QDir().mkpath(spectra) && QDir().mkpath(pictures));
+        const QString spectrum = spectra + QStringLiteral("/water.dcw");
+        TDataHeader header;
+        header.SweepTp = 1;
+        header.SweepR = 100;
+        header.Frequency = QStringLiteral("14 000.0 kHz");
+        header.B0 = QStringLiteral("3 288.2 Gs");
+        header.ModAmp = QStringLiteral("0.025 Gs");
+        header.Acc = QStringLiteral("1");
+        header.Resonance = QStringLiteral("NMR 1H");
+        WriteSpectrumFile(spectrum, header, std::vector<int32_t>(256, 100));
         QSize procSize;
         const auto open = [&] {
             TFCWOptions options;
@@ -247,6 +262,18 @@ private slots:
             first->FDataProc->resize(procSize);
             op.ExpectFileDialog(setups + QStringLiteral("/mine.cfg"));
             w.MSavesetupas->trigger();
+            // The processing window's open dialog starts in the acquisition
+            // folder while it remembers nothing; a spectrum from elsewhere is opened.
+            TFDataProc& proc = *first->FDataProc;
+            op.ExpectFileDialog(spectrum);
+            proc.MOpen->trigger();
+            QVERIFY2(proc.Loaded(), qPrintable(op.Problems()));
+            QCOMPARE(op.FileDialogs.last().InitialDir, proc.AcqDir());
+            QCOMPARE(op.FileDialogs.last().FileName, QString());
+            op.ExpectFileDialog(pictures + QStringLiteral("/charts.png"));
+            proc.MSavePicture->trigger();
+            QVERIFY(QFileInfo::exists(pictures + QStringLiteral("/charts.png")));
+            QVERIFY2(op.Problems().isEmpty(), qPrintable(op.Problems()));
             QVERIFY(w.close());
         }
         QVERIFY(QFileInfo::exists(settings));
@@ -268,8 +295,21 @@ private slots:
         QVERIFY(!w.VertMTB->isChecked());
         // The setup dialog opens where the last setup was saved.
         QCOMPARE(w.SetupSaveDialog->FileName, setups + QStringLiteral("/mine.cfg"));
-        // The processing window keeps its size too.
-        QCOMPARE(second->FDataProc->size(), procSize);
+        // The processing window keeps its size too, and its dialogs open
+        // where their last files were.
+        TFDataProc& proc = *second->FDataProc;
+        QCOMPARE(proc.size(), procSize);
+        {
+            TScriptedOperator op;
+            op.ExpectFileDialog(std::nullopt);
+            proc.MOpen->trigger();
+            QCOMPARE(op.FileDialogs.last().FileName, spectrum);
+            QVERIFY(!proc.Loaded());
+            op.ExpectFileDialog(std::nullopt);
+            proc.MSavePicture->trigger();
+            QCOMPARE(op.FileDialogs.last().FileName, pictures + QStringLiteral("/charts.png"));
+            QVERIFY2(op.Problems().isEmpty(), qPrintable(op.Problems()));
+        }
         w.setWindowState(Qt::WindowMaximized);
         QVERIFY(w.close());
         const auto third = open();
