@@ -189,6 +189,10 @@ void TFDataProc::CreateFirstRow(QWidget* parent)
     auto* setupBar = ToolBar(rowWidget, QStringLiteral("SetupToolBar"));
     SetupTB = ToolButton(setupBar, QStringLiteral("Setup && Acq"), QStringLiteral("Setup & Acquisition"));
     row->addWidget(setupBar);
+    // On a narrow window only the baseline arrows give way to an overflow
+    // menu: the file and view commands and "Setup & Acq" stay on the row.
+    for (QToolBar* bar : {DIFileToolBar, setupBar})
+        bar->setMinimumWidth(bar->sizeHint().width());
 }
 
 void TFDataProc::CreateSecondRow(QWidget* parent)

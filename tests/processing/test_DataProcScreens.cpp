@@ -40,6 +40,7 @@ class TestDataProcScreens : public QObject {
     Q_OBJECT
 private slots:
     void emptyWindow();
+    void viewButtonsStayOnASmallScreen();
     void nmrViews();
     void esrViews();
 
@@ -68,6 +69,19 @@ void TestDataProcScreens::emptyWindow()
     QVERIFY(rig.W.SetupTB->isEnabled());
     QVERIFY(!rig.W.FDerivativeTB->isEnabled());
     QCOMPARE(YellowPixels(rig.W.DSrc->Plot()->grab().toImage()), 0);
+}
+
+// On an 800 x 600 screen the first row's commands stay on the row rather
+// than in an overflow menu; only the baseline arrows may give way.
+void TestDataProcScreens::viewButtonsStayOnASmallScreen()
+{
+    TDataProcRig rig;
+    rig.W.resize(800, 600);
+    QCoreApplication::processEvents();
+    SaveScreenshot(rig.W, QStringLiteral("proc_empty_800"));
+    QCOMPARE(rig.W.size(), QSize(800, 600));
+    for (QToolButton* b : {rig.W.ExportATB, rig.W.FDerivativeTB, rig.W.AbsorptionTB, rig.W.SetupTB})
+        QVERIFY2(b->isVisible(), qPrintable(b->text()));
 }
 
 void TestDataProcScreens::nmrViews()
