@@ -101,6 +101,13 @@ struct TDataProcRig {
         W.LoadSpectrum(path);
         Draw();
     }
+    // Loads `sums` stored as "line.dcw" under the NMR header and turns the
+    // given view on.
+    void LoadLine(const std::vector<int32_t>& sums, QToolButton* view)
+    {
+        Load(Write(QStringLiteral("line.dcw"), NmrHeader(), sums));
+        Click(view);
+    }
     // Draws both charts as the frame timer would: the upper chart first (the
     // view follows the baseline), then the lower one twice (measurements that
     // move cursors repaint once more).
