@@ -7,6 +7,7 @@
 
 #include "Chart.h"
 #include "DataFile.h"
+#include "RatioReporter.h"
 #include "SampleSpectra.h"
 #include "UDataProc.h"
 
@@ -15,7 +16,6 @@
 #include <QToolButton>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 
 namespace {
@@ -76,23 +76,6 @@ void BM_BaselineClick(benchmark::State& state)
     }
 }
 BENCHMARK(BM_BaselineClick)->Arg(1024)->Arg(65535)->Unit(benchmark::kMillisecond);
-
-// Collects the seconds per iteration of every benchmark for the ratios, as
-// wall-clock time and as processor time of this process (on a machine busy
-// with other work the wall clock also counts the waits for a core).
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                Seconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-                CpuSeconds[run.benchmark_name()] = run.cpu_accumulated_time / double(run.iterations);
-            }
-    }
-    std::map<std::string, double> Seconds, CpuSeconds;
-};
 
 } // namespace
 
