@@ -4,12 +4,12 @@
 // repaints. Prints ratios measured in this run; no pass/fail.
 
 #include "Chart.h"
+#include "RatioReporter.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
 
 namespace {
@@ -111,18 +111,6 @@ void BM_AddXY(benchmark::State& state)
 }
 BENCHMARK(BM_AddXY);
 
-// Collects the seconds per iteration of every benchmark for the ratios.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                Seconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-    }
-    std::map<std::string, double> Seconds;
-};
 } // namespace
 
 int main(int argc, char** argv)

@@ -9,6 +9,7 @@
 // "files_per_s" (wall clock), and the same work in process for comparison.
 
 #include "DataFile.h"
+#include "SampleSpectra.h"
 #include "SpectrumReport.h"
 
 #include <QCoreApplication>
@@ -28,14 +29,9 @@ constexpr double FrameSeconds = 0.016;
 // The file of a derivative line with some noise, `points` points.
 QByteArray SpectrumBytes(int points)
 {
-    TDataHeader h;
-    h.Frequency = QStringLiteral("14 000.0 kHz");
-    h.B0 = QStringLiteral("3 288.12 Gs");
-    h.ModAmp = QStringLiteral("1.00 Gs");
-    h.Acc = QStringLiteral("1");
-    h.Resonance = QStringLiteral("NMR 1H");
-    h.SweepTp = 1;
+    TDataHeader h = NmrHeader();
     h.SweepR = 50;
+    h.ModAmp = QStringLiteral("1.00 Gs");
     std::vector<int32_t> sums;
     for (int i = 0; i < points; ++i) {
         const double x = -25 + 50.0 * i / (points - 1), u = x / 3.16;

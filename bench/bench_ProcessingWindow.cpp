@@ -7,15 +7,15 @@
 
 #include "Chart.h"
 #include "DataFile.h"
+#include "RatioReporter.h"
+#include "SampleSpectra.h"
 #include "UDataProc.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <benchmark/benchmark.h>
-#include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
 
 namespace {
@@ -28,21 +28,8 @@ struct TLoadedWindow {
 
     TLoadedWindow(int n, QToolButton* TFDataProc::*measurement)
     {
-        TDataHeader h;
-        h.Frequency = QStringLiteral("14 000.0 kHz");
-        h.B0 = QStringLiteral("3 288.2 Gs");
-        h.ModAmp = QStringLiteral("0.025 Gs");
-        h.Acc = QStringLiteral("1");
-        h.SweepTp = 1;
-        h.SweepR = 100;
-        h.Resonance = QStringLiteral("NMR 1H");
-        std::vector<int32_t> sums(size_t(n), 0);
-        for (int i = 0; i < n; ++i) {
-            const double u = (i - n / 2) / (n * 0.03);
-            sums[size_t(i)] = int32_t(std::lround(20 - 600 * u / ((1 + u * u) * (1 + u * u))));
-        }
         const QString path = Dir.filePath(QStringLiteral("line.dcw"));
-        WriteSpectrumFile(path, h, sums);
+        WriteSpectrumFile(path, NmrHeader(), LorentzDerivative(n, n * 0.03, 390, 20));
         Window.resize(1280, 900);
         Window.show();
         QCoreApplication::processEvents();
@@ -89,23 +76,6 @@ void BM_BaselineClick(benchmark::State& state)
     }
 }
 BENCHMARK(BM_BaselineClick)->Arg(1024)->Arg(65535)->Unit(benchmark::kMillisecond);
-
-// Collects the seconds per iteration of every benchmark for the ratios, as
-// wall-clock time and as processor time of this process (on a machine busy
-// with other work the wall clock also counts the waits for a core).
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                Seconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
-                CpuSeconds[run.benchmark_name()] = run.cpu_accumulated_time / double(run.iterations);
-            }
-    }
-    std::map<std::string, double> Seconds, CpuSeconds;
-};
 
 } // namespace
 

@@ -94,6 +94,15 @@ QWidget* PlaceHolder(QWidget* parent, const QString& name, std::initializer_list
     return holder;
 }
 
+// A row of tool bars on a widget of its own, without margins or spacing.
+QHBoxLayout* ToolBarRow(QWidget* parent)
+{
+    auto* row = new QHBoxLayout(new QWidget(parent));
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    return row;
+}
+
 QWidget* Gap(QWidget* parent, int width)
 {
     auto* gap = new QWidget(parent);
@@ -164,10 +173,8 @@ void TFDataProc::CreateMenu()
 
 void TFDataProc::CreateFirstRow(QWidget* parent)
 {
-    auto* rowWidget = new QWidget(parent);
-    auto* row = new QHBoxLayout(rowWidget);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    QHBoxLayout* row = ToolBarRow(parent);
+    QWidget* rowWidget = row->parentWidget();
     DIFileToolBar = ToolBar(rowWidget, QStringLiteral("DIFileToolBar"));
     FOpenTB = ToolButton(DIFileToolBar, QStringLiteral("Open File"), QStringLiteral("Load data"));
     ExportATB = ToolButton(DIFileToolBar, QStringLiteral("Export ASCII"), QStringLiteral("Export ASCII"));
@@ -197,10 +204,8 @@ void TFDataProc::CreateFirstRow(QWidget* parent)
 
 void TFDataProc::CreateSecondRow(QWidget* parent)
 {
-    auto* rowWidget = new QWidget(parent);
-    auto* row = new QHBoxLayout(rowWidget);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    QHBoxLayout* row = ToolBarRow(parent);
+    QWidget* rowWidget = row->parentWidget();
     DOFileToolBar = ToolBar(rowWidget, QStringLiteral("DOFileToolBar"));
     DOOpenTB = ImageButton(DOFileToolBar, QStyle::SP_DialogOpenButton, QStringLiteral("Open file"), QStringLiteral("Open file"));
     DOSaveTB = ImageButton(DOFileToolBar, QStyle::SP_DialogSaveButton, QStringLiteral("Save file"), QStringLiteral("Save file"));

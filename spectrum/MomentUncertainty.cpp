@@ -1,10 +1,9 @@
 #include "MomentUncertainty.h"
 
 #include "Baseline.h"
-#include "UM2.h"
+#include "MomentWalk.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -14,19 +13,16 @@ namespace {
 void AddHalfGradient(std::vector<long double>& gradient, std::span<const double> v, int start, int end,
                      int numeratorPower, int denominatorPower, long double factor, long double share)
 {
-    const int step = end - start > 0 ? 1 : -1;
-    const int n = std::abs(end - start) + 1;
-    long double numerator = 0, denominator = 0;
-    for (int k = 1, i = start; k <= n; ++k, i += step) {
-        numerator += MomentWeight(k, numeratorPower) * v[size_t(i)];
-        denominator += MomentWeight(k, denominatorPower) * v[size_t(i)];
-    }
+    const auto sums = MomentSums<long double>(start, end, numeratorPower, denominatorPower,
+                                              [&](int i) { return v[size_t(i)]; });
+    const long double numerator = sums.Numerator, denominator = sums.Denominator;
     if (denominator == 0)
         return;
     const long double scale = share * factor / (denominator * denominator);
-    for (int k = 1, i = start; k <= n; ++k, i += step)
+    WalkHalf(start, end, [&](long long k, int i) {
         gradient[size_t(i)] += scale * (MomentWeight(k, numeratorPower) * denominator -
                                         numerator * MomentWeight(k, denominatorPower));
+    });
 }
 
 // Carries a gradient over the view back to the stored spectrum points and

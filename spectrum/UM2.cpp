@@ -1,6 +1,6 @@
 #include "UM2.h"
 
-#include <cstdlib>
+#include "MomentWalk.h"
 
 long double MomentWeight(long long k, int power)
 {
@@ -11,16 +11,6 @@ long double MomentWeight(long long k, int power)
 }
 
 namespace {
-
-// Walks Start, Start +- 1, ..., End; k counts from 1 at Start.
-template <class Visit>
-void Walk(int start, int end, Visit visit)
-{
-    const int step = end - start > 0 ? 1 : -1;
-    const long long n = std::llabs((long long)end - start) + 1;
-    for (long long k = 1, i = start; k <= n; ++k, i += step)
-        visit(k, int(i));
-}
 
 template <class Sum>
 long double Ratio(Sum numerator, Sum denominator, long double factor, long double correction)
@@ -33,25 +23,17 @@ long double Ratio(Sum numerator, Sum denominator, long double factor, long doubl
 double M2Sums(const TLineView& line, int start, int end, int numeratorPower, int denominatorPower,
               long double factor, Real48 p)
 {
-    double numerator = 0, denominator = 0;
-    Walk(start, end, [&](long long k, int i) {
-        const double y = line.YValue(i);
-        numerator += double(MomentWeight(k, numeratorPower)) * y;
-        denominator += double(MomentWeight(k, denominatorPower)) * y;
-    });
-    return double(Ratio(numerator, denominator, double(factor), ModulationCorrection(p)));
+    const auto sums = MomentSums<double>(start, end, numeratorPower, denominatorPower,
+                                         [&](int i) { return line.YValue(i); });
+    return double(Ratio(sums.Numerator, sums.Denominator, double(factor), ModulationCorrection(p)));
 }
 
 double M4Sums(const TLineView& line, int start, int end, int numeratorPower, int denominatorPower,
               long double factor)
 {
-    long double numerator = 0, denominator = 0;
-    Walk(start, end, [&](long long k, int i) {
-        const long double y = line.YValue(i);
-        numerator += MomentWeight(k, numeratorPower) * y;
-        denominator += MomentWeight(k, denominatorPower) * y;
-    });
-    return double(Ratio(numerator, denominator, double(factor), 0));
+    const auto sums = MomentSums<long double>(start, end, numeratorPower, denominatorPower,
+                                              [&](int i) { return line.YValue(i); });
+    return double(Ratio(sums.Numerator, sums.Denominator, double(factor), 0));
 }
 
 long double DX2(const TLineView& line)

@@ -63,8 +63,7 @@ void TestDataProcMeasure::cursorProtocolExample()
 {
     TDataProcRig rig;
     TFDataProc& w = rig.W;
-    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), LorentzDerivative(1024, 40)));
-    rig.Click(w.FDerivativeTB);
+    rig.LoadLine(LorentzDerivative(1024, 40), w.FDerivativeTB);
     rig.Click(w.M2DerivativeTB);
     QCOMPARE(w.CursorsTag, 3);
     QCOMPARE(int(w.DstMarker.PositionCount), 3);
@@ -101,8 +100,7 @@ void TestDataProcMeasure::rightCursorHeldChangesM2RAndM4Only()
 {
     TDataProcRig rig;
     TFDataProc& w = rig.W;
-    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), LorentzDerivative(1024, 40)));
-    rig.Click(w.FDerivativeTB);
+    rig.LoadLine(LorentzDerivative(1024, 40), w.FDerivativeTB);
     rig.Click(w.M2DerivativeTB);
     const auto shown = [&] {
         const TMoments m = MeasureMoments(Line(*w.Series2), TViewKind::Derivative, w.DstMarker.Positions[1],
@@ -143,8 +141,7 @@ void TestDataProcMeasure::absorptionMomentsEqualLibrary()
     std::vector<int32_t> sums = LorentzDerivative(2048, 60, 300, 12);
     for (size_t i = 0; i < sums.size(); ++i)
         sums[i] += int32_t(i * 7919 % 7) - 3;   // noise for the uncertainties
-    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), sums));
-    rig.Click(w.AbsorptionTB);
+    rig.LoadLine(sums, w.AbsorptionTB);
     rig.Click(w.M2AbsorptionTB);
     TCursorState expected;
     PlaceM2Cursors(expected, Line(*w.Series2), Line(*w.Series1), w.SeriesLine0->YValues());
@@ -163,7 +160,6 @@ void TestDataProcMeasure::absorptionMomentsEqualLibrary()
     QVERIFY(u.M2 > 0);
     QCOMPARE(w.M2Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u00b2"), {u.M2}));
     QCOMPARE(w.M4Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u2074"), {u.M4}));
-    QVERIFY(w.M2Val->toolTip().startsWith(QStringLiteral("\u00b1 ")));
     // A new view starts without them.
     rig.Click(w.FDerivativeTB);
     QVERIFY(w.M2Val->toolTip().isEmpty());
@@ -271,8 +267,7 @@ void TestDataProcMeasure::integralCursorsAndCurve()
 {
     TDataProcRig rig;
     TFDataProc& w = rig.W;
-    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), LorentzDerivative(1000, 30, 300, 8)));
-    rig.Click(w.AbsorptionTB);
+    rig.LoadLine(LorentzDerivative(1000, 30, 300, 8), w.AbsorptionTB);
     rig.Click(w.IntegralTB);
     QCOMPARE(int(w.DstMarker.Positions[1]), 100);
     QCOMPARE(int(w.DstMarker.Positions[2]), 900);
@@ -321,8 +316,7 @@ void TestDataProcMeasure::measurementButtonsOfAViewAreOneGroup()
 {
     TDataProcRig rig;
     TFDataProc& w = rig.W;
-    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), LorentzDerivative(1024, 40)));
-    rig.Click(w.FDerivativeTB);
+    rig.LoadLine(LorentzDerivative(1024, 40), w.FDerivativeTB);
     rig.Click(w.M2DerivativeTB);
     rig.Click(w.M2DerivativeTB);
     QVERIFY(!w.M2DerivativeTB->isChecked());

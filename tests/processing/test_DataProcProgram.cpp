@@ -4,6 +4,7 @@
 // measured.
 
 #include "FCWHarness.h"
+#include "SampleSpectra.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
 
@@ -93,15 +94,7 @@ void TestDataProcProgram::fileDroppedOnMainWindowOpensInProcessing()
     QTemporaryDir dir;
     TFCWHarness h;
     const QString path = dir.filePath(QStringLiteral("dropped.dcw"));
-    TDataHeader header;
-    header.Frequency = QStringLiteral("9 500 000.0 kHz");
-    header.B0 = QStringLiteral("3 390.0 Gs");
-    header.ModAmp = QStringLiteral("0.5 Gs");
-    header.Acc = QStringLiteral("1");
-    header.SweepTp = 1;
-    header.SweepR = 50;
-    header.Resonance = QStringLiteral("ESR");
-    WriteSpectrumFile(path, header, std::vector<int32_t>(100, 5));
+    WriteSpectrumFile(path, EsrHeader(), std::vector<int32_t>(100, 5));
     h.FCW().show();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
