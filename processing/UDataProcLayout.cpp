@@ -319,10 +319,15 @@ QGroupBox* TFDataProc::CreateParametersBox()
 {
     GroupBox2 = new QGroupBox(QStringLiteral("Processing parameters"), this);
     auto* column = new QVBoxLayout(GroupBox2);
+    // Each panel is a borderless grid of caption and value rows.
+    const auto newPanel = [this](QWidget*& panel) {
+        panel = new QWidget(GroupBox2);
+        auto* grid = new QGridLayout(panel);
+        grid->setContentsMargins(0, 0, 0, 0);
+        return grid;
+    };
 
-    M2Panel = new QWidget(GroupBox2);
-    auto* m2 = new QGridLayout(M2Panel);
-    m2->setContentsMargins(0, 0, 0, 0);
+    auto* m2 = newPanel(M2Panel);
     M2Val = ValueLabel(M2Panel, QStringLiteral("M2"));
     M2LVal = ValueLabel(M2Panel, QStringLiteral("M2L"));
     M2RVal = ValueLabel(M2Panel, QStringLiteral("M2R"));
@@ -339,22 +344,16 @@ QGroupBox* TFDataProc::CreateParametersBox()
     M4Val4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m2->addWidget(M4Val4, 3, 2);
 
-    GPanel = new QWidget(GroupBox2);
-    auto* g = new QGridLayout(GPanel);
-    g->setContentsMargins(0, 0, 0, 0);
+    auto* g = newPanel(GPanel);
     GVal = ValueLabel(GPanel, QStringLiteral("G"));
     AddRow(g, 0, QStringLiteral("G ="), GVal);
 
-    DBPanel = new QWidget(GroupBox2);
-    auto* db = new QGridLayout(DBPanel);
-    db->setContentsMargins(0, 0, 0, 0);
+    auto* db = newPanel(DBPanel);
     DBVal = ValueLabel(DBPanel, QStringLiteral("Width"));
     AddRow(db, 0, QStringLiteral("SDB ="), DBVal);
     DHLabel = qobject_cast<QLabel*>(db->itemAtPosition(0, 0)->widget());
 
-    AbsorptionPanel = new QWidget(GroupBox2);
-    auto* ai = new QGridLayout(AbsorptionPanel);
-    ai->setContentsMargins(0, 0, 0, 0);
+    auto* ai = newPanel(AbsorptionPanel);
     AIVal = ValueLabel(AbsorptionPanel, QStringLiteral("AI"));
     ILBVal = ValueLabel(AbsorptionPanel, QStringLiteral("Integral LC"));
     ILEVal = ValueLabel(AbsorptionPanel, QStringLiteral("Integral RC"));

@@ -5,6 +5,7 @@
 #include "Chart.h"
 #include "DataFile.h"
 #include "FCWHarness.h"
+#include "SampleSpectra.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
 #include "UMMarker.h"
@@ -227,15 +228,7 @@ private slots:
         const QString pictures = dir.filePath(QStringLiteral("pictures"));
         QVERIFY(QDir().mkpath(spectra) && QDir().mkpath(pictures));
         const QString spectrum = spectra + QStringLiteral("/water.dcw");
-        TDataHeader header;
-        header.SweepTp = 1;
-        header.SweepR = 100;
-        header.Frequency = QStringLiteral("14 000.0 kHz");
-        header.B0 = QStringLiteral("3 288.2 Gs");
-        header.ModAmp = QStringLiteral("0.025 Gs");
-        header.Acc = QStringLiteral("1");
-        header.Resonance = QStringLiteral("NMR 1H");
-        WriteSpectrumFile(spectrum, header, std::vector<int32_t>(256, 100));
+        WriteSpectrumFile(spectrum, NmrHeader(), std::vector<int32_t>(256, 100));
         QSize procSize;
         const auto open = [&] {
             TFCWOptions options;
