@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
     libbenchmark-dev \
     clang libclang-rt-14-dev \
     xvfb xauth fonts-dejavu-core \
-    libgl1-mesa-dev
+    libgl1-mesa-dev \
+    libgsl-dev
