@@ -25,6 +25,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -32,6 +33,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -47,7 +49,11 @@ long double ComputeScreenScale(int screenWidth)
 TFCW::TFCW(TFCWOptions options)
     : QMainWindow(nullptr),
       ComPort1(*(options.Link ? options.Link.release() : new TComPort())),
-      FProgramDir(options.ProgramDir.isEmpty() ? ProgramDir() : options.ProgramDir),
+      FSettingsPlace(ChooseSettingsPlace(
+          options.ProgramDir.isEmpty() ? ProgramDir() : options.ProgramDir,
+          options.UserConfigDir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
+                                          : options.UserConfigDir,
+          options.UserDir.isEmpty() ? QDir::homePath() + QStringLiteral("/Meril") : options.UserDir)),
       FViewSettingsPath(options.ViewSettingsPath),
       FShowSplash(options.ShowSplash)
 {
@@ -106,7 +112,11 @@ void TFCW::FormCreate()
     CurrDiagramCBoxChange();
     SeriesAcc->Hide();
     // 10-12. Settings, dialog directories, the standard setup.
-    ReadSettings(IniPath(), FProgramDir, Settings);
+    LoadSettings(FSettingsPlace, Settings);
+    if (FSettingsPlace.InUserFolder)
+        SetStatusText(*StatusBar, 2,
+                      QStringLiteral("disconnected; settings kept in %1: the program's folder cannot be written")
+                          .arg(QDir::toNativeSeparators(FSettingsPlace.WritePath)));
     SetupOpenDialog->InitialDir = Settings.SetupDir;
     SetupSaveDialog->InitialDir = Settings.SetupDir;
     DAcqSaveDialog->InitialDir = Settings.AcqDir;
@@ -135,11 +145,6 @@ void TFCW::FinishStartup()
         Logo->Timer1->start();
 }
 
-QString TFCW::IniPath() const
-{
-    return FProgramDir + QLatin1String(SettingsFileName);
-}
-
 void TFCW::WriteSettingsFile()
 {
     Settings.SetupDir = SetupOpenDialog->InitialDir;
@@ -147,7 +152,7 @@ void TFCW::WriteSettingsFile()
     if (Partners.DataProc)
         Settings.DataOutDir = Partners.DataProc->DataOutDir();
     Settings.PortName = ComPort1.DeviceName();
-    WriteSettings(IniPath(), Settings);
+    SaveSettings(FSettingsPlace, Settings);
 }
 
 void TFCW::StopAlarm()

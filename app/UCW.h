@@ -63,6 +63,11 @@ struct TFCWOptions {
     std::unique_ptr<TSerialLink> Link;
     // Directory of MERIL.INI; the program's directory when empty.
     QString ProgramDir;
+    // Where MERIL.INI goes when the program's directory cannot take it, and the
+    // folder the directories then default to: the user's configuration folder
+    // of the program and ~/Meril when empty.
+    QString UserConfigDir;
+    QString UserDir;
     // Screen width for ScreenScale; the primary screen's when 0.
     int ScreenWidth = 0;
     bool ShowSplash = true;
@@ -202,7 +207,6 @@ public:
     void NoteRunPass();
     // Shows the run's progress, or clears it once the run has ended.
     void UpdateRunProgress();
-    QString IniPath() const;
     QString AxisUnitText() const;      // "Gs" for a field sweep, "kHz" for a frequency sweep
     bool FieldSweep() const;
     float SweepRangeValue() const;
@@ -300,7 +304,7 @@ private:
     TLineAssembler RxLine;
     TFCWPartners Partners;
     QPointer<TMLogo> Logo;
-    QString FProgramDir;
+    TSettingsPlace FSettingsPlace;
     QString FViewSettingsPath;
     bool FShowSplash;
     // The last finished run's data stay available for "Save data as ..."

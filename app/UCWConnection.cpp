@@ -115,9 +115,7 @@ void TFCW::MLinkClick()
         if (ComPort1.Active())
             ComPort1.Close();
         SetConnected(false);
-        MessageDlg(QStringLiteral("Cannot open %1: %2. Choose the instrument's port under Spectrometer.")
-                       .arg(TComPort::DevicePath(ComPort1.DeviceName()), e.Text()),
-                   TMsgType::Error, mbOK);
+        MessageDlg(OpenFailedText(TComPort::DevicePath(ComPort1.DeviceName()), e), TMsgType::Error, mbOK);
         return;
     } catch (...) {
         if (ComPort1.Active())

@@ -5,9 +5,12 @@
 #include "WholeFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +41,21 @@ void ForEachField(Record& r, F&& f)
     f(r.DFrq);
     f(r.Mode);
     all(r.Padding2);
+}
+
+// The file can be replaced the way WriteWholeFile does it: a new file in the
+// folder renamed over it. Asks the system, so a read-only file system counts
+// as not writable also for root.
+bool CanReplaceFile(const QString& dir, const QString& fileName)
+{
+    const auto writable = [](const QString& path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; };
+    const QString path = QDir(dir).filePath(fileName);
+    return writable(dir) && (!QFileInfo::exists(path) || writable(path));
+}
+
+QString WithTrailingSlash(const QString& dir)
+{
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
 }
 
 } // namespace
@@ -162,6 +180,35 @@ bool WriteSettings(const QString& iniPath, const TSettings& s)
 QString ProgramDir()
 {
     return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
+
+TSettingsPlace ChooseSettingsPlace(const QString& programDir, const QString& userConfigDir, const QString& userDir)
+{
+    const QString besideProgram = QDir(programDir).filePath(QLatin1String(SettingsFileName));
+    if (CanReplaceFile(programDir, QLatin1String(SettingsFileName)))
+        return {besideProgram, besideProgram, programDir, false};
+    const QString inUserFolder = QDir(userConfigDir).filePath(QLatin1String(SettingsFileName));
+    return {QFileInfo::exists(inUserFolder) ? inUserFolder : besideProgram, inUserFolder,
+            WithTrailingSlash(QDir::cleanPath(userDir)), true};
+}
+
+bool LoadSettings(const TSettingsPlace& place, TSettings& s)
+{
+    const bool read = ReadSettings(place.ReadPath, place.DefaultDir, s);
+    if (!place.InUserFolder)
+        return read;
+    if (!read)
+        s.SetupDir = s.AcqDir = s.DataOutDir = place.DefaultDir;
+    if (s.SetupDir == place.DefaultDir || s.AcqDir == place.DefaultDir || s.DataOutDir == place.DefaultDir)
+        QDir().mkpath(place.DefaultDir);
+    return read;
+}
+
+bool SaveSettings(const TSettingsPlace& place, const TSettings& s)
+{
+    if (place.InUserFolder)
+        QDir().mkpath(QFileInfo(place.WritePath).path());
+    return WriteSettings(place.WritePath, s);
 }
 
 QString AutoSavePath(const QString& acqDir, const QString& name)

@@ -85,6 +85,27 @@ bool WriteSettings(const QString& iniPath, const TSettings& s);
 // Directory of the executable, with a trailing "/".
 QString ProgramDir();
 
+// Where MERIL.INI is read and written, and the directory that an empty or
+// missing directory line stands for.
+struct TSettingsPlace {
+    QString ReadPath;
+    QString WritePath;
+    QString DefaultDir;          // with a trailing "/"
+    bool InUserFolder = false;   // the program's folder cannot take MERIL.INI
+};
+
+// MERIL.INI stays beside the program when it can be written there: an existing
+// file that is writable in a writable folder, or none yet in a writable
+// folder. Otherwise it is kept in userConfigDir and the directories default to
+// userDir; until that file exists, the one beside the program (if any) is read.
+TSettingsPlace ChooseSettingsPlace(const QString& programDir, const QString& userConfigDir, const QString& userDir);
+// Reads the settings from place.ReadPath into s (false when it cannot be
+// read). In the user's folder a missing file also means the default
+// directories, and that folder is created when a directory is it.
+bool LoadSettings(const TSettingsPlace& place, TSettings& s);
+// Writes the settings to place.WritePath, creating the user's folder for it.
+bool SaveSettings(const TSettingsPlace& place, const TSettings& s);
+
 // Path of a spectrum stored automatically under the name typed before the
 // run: acquisition directory + "/" + name, with ".dcw" added when the name has
 // no extension. An empty acqDir gives a path from the root.

@@ -3,9 +3,12 @@
 
 #include "Operator.h"
 #include "StopSignals.h"
+#include "Version.h"
 #include "Windows.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -28,10 +31,42 @@ public:
     }
 };
 
+const char* const HelpText =
+    "Usage: meril [options] [FILE.dcw]\n"
+    "Controls a continuous-wave NMR/ESR spectrometer on a serial port, acquires\n"
+    "spectra pass by pass and processes stored spectra. With FILE.dcw the\n"
+    "processing window opens with that spectrum.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     Displays help on commandline options.\n"
+    "  -v, --version  Displays version information.\n"
+    "\n"
+    "Settings: MERIL.INI beside the program, or in ~/.config/Meril when the\n"
+    "program's folder cannot be written.\n";
+
+// --help and --version are answered before the application starts, so that
+// they work without a display and open no window. True when one was given.
+bool AnsweredInfoOption(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(HelpText, stdout);
+            return true;
+        }
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
+            std::printf("%s\n", qPrintable(VersionLine(QStringLiteral("meril"))));
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (AnsweredInfoOption(argc, argv))
+        return 0;
     TMerilApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Meril"));
     SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); });

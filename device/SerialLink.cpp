@@ -2,11 +2,22 @@
 
 #include <QMetaObject>
 
+#include <cerrno>
+
 QString LinkLostText(const QString& deviceName)
 {
     return QStringLiteral("Connection to %1 lost: check the cable and the instrument's power, "
                           "then choose Spectrometer > Connect.")
         .arg(deviceName);
+}
+
+QString OpenFailedText(const QString& devicePath, const EComError& e)
+{
+    if (e.Code == EACCES || e.Code == EPERM)
+        return QStringLiteral("Permission denied on %1: add yourself to the group dialout "
+                              "(sudo usermod -aG dialout $USER) and log in again.")
+            .arg(devicePath);
+    return QStringLiteral("Cannot open %1: %2. Choose the instrument's port under Spectrometer.").arg(devicePath, e.Text());
 }
 
 TSerialLink::TSerialLink(QObject* parent) : QObject(parent) {}

@@ -32,6 +32,9 @@ public:
 
 // What the operator reads when the link to the instrument is lost.
 QString LinkLostText(const QString& deviceName);
+// What the operator reads when the port at devicePath could not be opened; a
+// permission error names the group that may use serial devices.
+QString OpenFailedText(const QString& devicePath, const EComError& e);
 
 // Modem lines, as a set of flags.
 enum TModemSignal : unsigned { msCTS = 1, msDSR = 2, msRing = 4, msRLSD = 8 };

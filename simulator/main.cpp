@@ -3,6 +3,7 @@
 
 #include "Errors.h"
 #include "PtyServer.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -106,6 +107,7 @@ void DefineOptions(QCommandLineParser& parser)
         "Simulated CW NMR/ESR spectrometer on a pseudo-terminal. Prints the link path on the first\n"
         "line of stdout; point the program's port (MERIL.INI, line 4) at it. Ctrl-C ends it."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const auto add = [&](const char* name, const char* help, const char* valueName = nullptr, const char* fallback = nullptr) {
         QCommandLineOption option(QString::fromLatin1(name), QString::fromLatin1(help));
         if (valueName)
@@ -151,6 +153,10 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet("help") || parser.isSet("help-all")) {
         std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet("version")) {
+        std::printf("%s\n", qPrintable(VersionLine(QCoreApplication::applicationName())));
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {

@@ -7,6 +7,7 @@
 #include "ProcReport.h"
 #include "SpectrumReport.h"
 #include "TextTable.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -64,6 +65,7 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Example));
     const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption csvOption(QStringLiteral("csv"), QStringLiteral("Write one CSV table (a header row and a row per file) instead of JSON Lines."));
     const QCommandLineOption exportOption(QStringLiteral("export-txt"),
                                           QStringLiteral("Also write each file's text table into <dir> (sample.dcw gives sample.txt)."),
@@ -78,6 +80,10 @@ int main(int argc, char* argv[])
         return UsageError(parser.errorText());
     if (parser.isSet(helpOption)) {
         PrintLine(stdout, parser.helpText().trimmed());
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        PrintLine(stdout, VersionLine(QCoreApplication::applicationName()));
         return 0;
     }
     const QStringList files = parser.positionalArguments();
