@@ -1,0 +1,87 @@
+#!/bin/sh
+# Installs the build into a temporary prefix and checks what a desktop and a
+# user see of it: the desktop entry and metainfo pass their validators, the
+# installed commands answer --version and --help without a display, the .dcw
+# type is known by name and opens with the program, the man pages are there.
+# Usage: check_install.sh BUILD_DIR
+set -eu
+build=$1
+cmake=${CMAKE:-cmake}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+have() { command -v "$1" >/dev/null 2>&1; }
+
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || {
+    cat "$work/install.log" >&2
+    echo "FAIL: cmake --install (is the whole build done?)" >&2
+    exit 1
+}
+
+share=$prefix/share
+desktop=$share/applications/meril.desktop
+metainfo=$(ls "$share"/metainfo/*.metainfo.xml 2>/dev/null | head -n 1)
+for f in bin/meril bin/meril-proc bin/meril-sim share/applications/meril.desktop \
+         share/icons/hicolor/scalable/apps/meril.svg share/mime/packages/meril.xml \
+         share/man/man1/meril.1 share/man/man1/meril-proc.1 share/man/man1/meril-sim.1; do
+    [ -s "$prefix/$f" ] || fail "$f is not installed"
+done
+[ -n "$metainfo" ] || fail "no metainfo installed"
+
+# Validators, where the machine has them.
+if have desktop-file-validate; then
+    desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
+else
+    echo "SKIP: desktop-file-validate not found"
+fi
+if have appstreamcli && [ -n "$metainfo" ]; then
+    appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate $metainfo"
+else
+    echo "SKIP: appstreamcli not found"
+fi
+grep -q '^Exec=meril %f$' "$desktop" || fail "the desktop entry does not pass the file to meril"
+
+# The installed commands, without a display: one version for all three.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$prefix/bin/meril" --version) ||
+    fail "meril --version (it must not need a display)"
+proc_version=$(timeout 20 "$prefix/bin/meril-proc" --version) || fail "meril-proc --version"
+sim_version=$(timeout 20 "$prefix/bin/meril-sim" --version) || fail "meril-sim --version"
+echo "$version | $proc_version | $sim_version"
+echo "$version" | grep -Eq '^meril [0-9]+\.[0-9]+' || fail "meril --version printed \"$version\""
+[ "${proc_version#meril-proc }" = "${version#meril }" ] || fail "meril-proc has another version: $proc_version"
+[ "${sim_version#meril-sim }" = "${version#meril }" ] || fail "meril-sim has another version: $sim_version"
+timeout 20 "$prefix/bin/meril-sim" --help >"$work/sim-help.txt" || fail "meril-sim --help"
+grep -q -- '--link' "$work/sim-help.txt" || fail "meril-sim --help does not list --link"
+grep -q 'meril-proc' "$prefix/share/man/man1/meril-proc.1" || fail "the man page of meril-proc does not name it"
+
+# The .dcw type under a private data folder: known by name, in any case, and
+# opened by the program.
+if have xdg-mime && have update-mime-database && have mimetype; then
+    export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_DATA_DIRS=/usr/share
+    mkdir -p "$XDG_DATA_HOME/mime/packages" "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+    cp "$share/mime/packages/meril.xml" "$XDG_DATA_HOME/mime/packages/"
+    update-mime-database "$XDG_DATA_HOME/mime"
+    printf '\013' >"$work/run1.dcw"
+    printf '\013' >"$work/RUN2.DCW"
+    for f in run1.dcw RUN2.DCW; do
+        type=$(xdg-mime query filetype "$work/$f")
+        [ "$type" = application/x-meril-dcw ] || fail "xdg-mime names $f as \"$type\""
+    done
+    cp "$desktop" "$XDG_DATA_HOME/applications/"
+    if have update-desktop-database; then
+        update-desktop-database "$XDG_DATA_HOME/applications"
+        opener=$(xdg-mime query default application/x-meril-dcw)
+        [ "$opener" = meril.desktop ] || fail "a .dcw file opens with \"$opener\", not meril.desktop"
+    fi
+else
+    echo "SKIP: xdg-mime, update-mime-database or mimetype not found"
+fi
+
+[ "$failures" -eq 0 ] || exit 1
+echo "installed and checked in $prefix"
