@@ -1,0 +1,270 @@
+// The program installed where its folder cannot be written: MERIL.INI and the
+// default directories move to the user's folders, and a serial port the user
+// may not open says how to get the right.
+//
+// Tests run as root, where file modes do not stop writes. A folder is made
+// read-only for real: as root by a read-only bind mount in a private mount
+// namespace of this test process (entered in main, before any thread starts),
+// otherwise by its mode. A port is denied for real: as root by opening it
+// under the effective user "nobody", otherwise by its mode.
+
+#include "FCWHarness.h"
+#include "SimLink.h"
+#include "StatusBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <cerrno>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool PrivateMounts = false;
+
+// A private mount namespace, so that the mounts of this test vanish with it.
+bool EnterPrivateMountNamespace()
+{
+    return geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// Makes a folder read-only for this process while it lives.
+class TReadOnlyFolder {
+public:
+    explicit TReadOnlyFolder(const QString& dir) : FPath(QFile::encodeName(dir))
+    {
+        if (geteuid() != 0)
+            FDone = ::chmod(FPath.constData(), 0555) == 0;
+        else
+            FDone = PrivateMounts && ::mount(FPath.constData(), FPath.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+                    ::mount(nullptr, FPath.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    ~TReadOnlyFolder()
+    {
+        if (geteuid() != 0)
+            ::chmod(FPath.constData(), 0755);
+        else
+            ::umount2(FPath.constData(), MNT_DETACH);
+    }
+    TReadOnlyFolder(const TReadOnlyFolder&) = delete;
+    TReadOnlyFolder& operator=(const TReadOnlyFolder&) = delete;
+    // False when no way is open here.
+    bool Done() const { return FDone; }
+
+private:
+    QByteArray FPath;
+    bool FDone = false;
+};
+
+bool CanCreateFileIn(const QString& dir)
+{
+    QFile probe(QDir(dir).filePath(QStringLiteral("probe")));
+    const bool created = probe.open(QIODevice::WriteOnly);
+    if (created)
+        probe.remove();
+    return created;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteIni(const QString& path, const QString& port)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("\r\n\r\n\r\n" + port.toLatin1() + "\r\n\r\n0,1,0\r\n\r\n0,1,0\r\n\r\n0,0,1\r\n");
+}
+
+// A program folder, the user's configuration folder and home folder, and the
+// windows started over them as the program starts them.
+class TInstalledRig {
+public:
+    QTemporaryDir ProgramDir, UserRoot;
+    TScriptedOperator Operator;
+    std::unique_ptr<TMerilWindows> Windows;
+
+    QString UserConfigDir() const { return UserRoot.filePath(QStringLiteral("config/Meril")); }
+    QString UserIni() const { return UserConfigDir() + QStringLiteral("/MERIL.INI"); }
+    QString UserDir() const { return UserRoot.filePath(QStringLiteral("Meril")); }
+    QString ProgramIni() const { return ProgramDir.filePath(QStringLiteral("MERIL.INI")); }
+    TFCW& FCW() const { return *Windows->FCW; }
+    QString StatusLine() const { return FCW().StatusBar->PanelText(2); }
+
+    void Start()
+    {
+        TFCWOptions options;
+        auto link = std::make_unique<TSimLink>();
+        link->SetSpeed(0);
+        options.Link = std::move(link);
+        options.ProgramDir = ProgramDir.path() + QLatin1Char('/');
+        options.UserConfigDir = UserConfigDir();
+        options.UserDir = UserDir();
+        options.ShowSplash = false;
+        Windows = CreateWindows(std::move(options));
+        FCW().show();
+    }
+    void Stop()
+    {
+        FCW().close();
+        Windows.reset();
+    }
+};
+
+} // namespace
+
+class TestFCWInstalled : public QObject {
+    Q_OBJECT
+
+private slots:
+    void settingsLiveInTheUserFolderWhenTheProgramFolderIsReadOnly()
+    {
+        TInstalledRig rig;
+        const TReadOnlyFolder readOnly(rig.ProgramDir.path());
+        if (!readOnly.Done())
+            QSKIP("no way to make a folder read-only for this user here");
+        QVERIFY(!CanCreateFileIn(rig.ProgramDir.path()));
+
+        rig.Start();
+        // Said once, at start, with the file's place.
+        QVERIFY2(rig.StatusLine().contains(QDir::toNativeSeparators(rig.UserIni())), qPrintable(rig.StatusLine()));
+        QVERIFY(rig.StatusLine().contains(QStringLiteral("cannot be written")));
+        // The directories default to ~/Meril, which is there to be used.
+        QVERIFY(QFileInfo(rig.UserDir()).isDir());
+        QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
+        QCOMPARE(rig.FCW().Settings.SetupDir, rig.UserDir() + QLatin1Char('/'));
+        // The operator changes the port; it survives a restart.
+        rig.FCW().MSpcCOM[2]->trigger();
+        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM3"));
+        rig.Stop();
+
+        QVERIFY(ReadAll(rig.UserIni()).contains("\r\nCOM3\r\n"));
+        QVERIFY(ReadAll(rig.UserIni()).startsWith(QFile::encodeName(rig.UserDir()) + "/\r\n"));
+        QCOMPARE(QDir(rig.ProgramDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+
+        rig.Start();
+        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM3"));
+        QVERIFY(rig.FCW().MSpcCOM[2]->isChecked());
+        rig.Stop();
+        QCOMPARE(rig.Operator.Problems(), QString());
+    }
+
+    void readOnlySettingsBesideTheProgramAreReadUntilTheUserHasOwn()
+    {
+        TInstalledRig rig;
+        WriteIni(rig.ProgramIni(), QStringLiteral("COM2"));
+        const QByteArray shipped = ReadAll(rig.ProgramIni());
+        const TReadOnlyFolder readOnly(rig.ProgramDir.path());
+        if (!readOnly.Done())
+            QSKIP("no way to make a folder read-only for this user here");
+
+        rig.Start();
+        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        // Empty directory lines stand for ~/Meril, not for the program's folder.
+        QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
+        rig.FCW().MSpcCOM[3]->trigger();
+        rig.Stop();
+        QCOMPARE(ReadAll(rig.ProgramIni()), shipped);
+        QVERIFY(ReadAll(rig.UserIni()).contains("\r\nCOM4\r\n"));
+
+        rig.Start();
+        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM4"));
+        rig.Stop();
+        QCOMPARE(rig.Operator.Problems(), QString());
+    }
+
+    void writableSettingsBesideTheProgramKeepWinning()
+    {
+        TInstalledRig rig;
+        WriteIni(rig.ProgramIni(), QStringLiteral("COM2"));
+        QVERIFY(QDir().mkpath(rig.UserConfigDir()));
+        WriteIni(rig.UserIni(), QStringLiteral("COM4"));
+        const QByteArray userIni = ReadAll(rig.UserIni());
+
+        rig.Start();
+        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QVERIFY(!rig.StatusLine().contains(QStringLiteral("settings")));
+        QCOMPARE(rig.FCW().Settings.AcqDir, rig.ProgramDir.path() + QLatin1Char('/'));
+        rig.FCW().MSpcCOM[2]->trigger();
+        rig.Stop();
+        QVERIFY(ReadAll(rig.ProgramIni()).contains("\r\nCOM3\r\n"));
+        QCOMPARE(ReadAll(rig.UserIni()), userIni);
+        QVERIFY(!QFileInfo::exists(rig.UserDir()));
+        QCOMPARE(rig.Operator.Problems(), QString());
+    }
+
+    void portWithoutPermissionNamesTheGroup()
+    {
+        QTemporaryDir dir;
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
+        {
+            QFile f(device);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(::chmod(QFile::encodeName(device).constData(), geteuid() == 0 ? 0600 : 0) == 0);
+
+        TFCWHarness h(TFCWHarness::RealPort);
+        h.FCW().SelectPort(device);
+        h.Operator.ExpectMessage(QStringLiteral("Permission denied on %1: add yourself to the group dialout "
+                                                "(sudo usermod -aG dialout $USER) and log in again.")
+                                     .arg(device));
+        // As root the port is opened as the user nobody, who may not.
+        const bool asNobody = geteuid() == 0;
+        if (asNobody)
+            QVERIFY(::seteuid(65534) == 0);
+        h.FCW().MLink->trigger();
+        if (asNobody)
+            QVERIFY(::seteuid(0) == 0);
+        QCOMPARE(h.Operator.Messages.last(),
+                 QStringLiteral("Permission denied on %1: add yourself to the group dialout "
+                                "(sudo usermod -aG dialout $USER) and log in again.")
+                     .arg(device));
+        QVERIFY(!h.FCW().ComPort1.Active());
+        QVERIFY(h.FCW().MLink->isEnabled());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void openFailureTexts_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        const QString denied = QStringLiteral("Permission denied on /dev/ttyACM1: add yourself to the group dialout "
+                                              "(sudo usermod -aG dialout $USER) and log in again.");
+        QTest::newRow("EACCES") << EACCES << denied;
+        QTest::newRow("EPERM") << EPERM << denied;
+        QTest::newRow("ENOENT") << ENOENT
+                                << QStringLiteral("Cannot open /dev/ttyACM1: the reason. Choose the instrument's port "
+                                                  "under Spectrometer.");
+        QTest::newRow("EBUSY") << EBUSY
+                               << QStringLiteral("Cannot open /dev/ttyACM1: the reason. Choose the instrument's port "
+                                                 "under Spectrometer.");
+    }
+
+    void openFailureTexts()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        QCOMPARE(OpenFailedText(QStringLiteral("/dev/ttyACM1"), EComError(QStringLiteral("the reason"), code)), text);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    PrivateMounts = EnterPrivateMountNamespace();
+    QApplication app(argc, argv);
+    TestFCWInstalled test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_FCWInstalled.moc"
