@@ -12,4 +12,5 @@ $SUDO apt-get install -y --no-install-recommends \
     clang libclang-rt-14-dev \
     xvfb xauth fonts-dejavu-core \
     libgl1-mesa-dev \
-    libgsl-dev
+    libgsl-dev \
+    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl help2man file
