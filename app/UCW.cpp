@@ -113,10 +113,15 @@ void TFCW::FormCreate()
     SeriesAcc->Hide();
     // 10-12. Settings, dialog directories, the standard setup.
     LoadSettings(FSettingsPlace, Settings);
-    if (FSettingsPlace.InUserFolder)
+    if (FSettingsPlace.InUserFolder) {
+        // Said once; the path first, shortened to "~/", so that a narrow panel still shows it.
+        QString path = QDir::toNativeSeparators(FSettingsPlace.WritePath);
+        const QString home = QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/'));
+        if (path.startsWith(home))
+            path.replace(0, home.size(), QStringLiteral("~/"));
         SetStatusText(*StatusBar, 2,
-                      QStringLiteral("disconnected; settings kept in %1: the program's folder cannot be written")
-                          .arg(QDir::toNativeSeparators(FSettingsPlace.WritePath)));
+                      QStringLiteral("disconnected; settings in %1 (the program's folder cannot be written)").arg(path));
+    }
     SetupOpenDialog->InitialDir = Settings.SetupDir;
     SetupSaveDialog->InitialDir = Settings.SetupDir;
     DAcqSaveDialog->InitialDir = Settings.AcqDir;

@@ -9,6 +9,7 @@
 // under the effective user "nobody", otherwise by its mode.
 
 #include "FCWHarness.h"
+#include "Screenshot.h"
 #include "SimLink.h"
 #include "StatusBar.h"
 
@@ -134,10 +135,18 @@ private slots:
             QSKIP("no way to make a folder read-only for this user here");
         QVERIFY(!CanCreateFileIn(rig.ProgramDir.path()));
 
+        // Said once, at start, with the file's place below the home folder.
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(rig.UserRoot.path()));
         rig.Start();
-        // Said once, at start, with the file's place.
-        QVERIFY2(rig.StatusLine().contains(QDir::toNativeSeparators(rig.UserIni())), qPrintable(rig.StatusLine()));
-        QVERIFY(rig.StatusLine().contains(QStringLiteral("cannot be written")));
+        qputenv("HOME", home);
+        QCOMPARE(rig.StatusLine(), QStringLiteral("Spectrometer: disconnected; settings in ~/config/Meril/MERIL.INI "
+                                                  "(the program's folder cannot be written)"));
+        rig.FCW().setWindowState(Qt::WindowNoState);
+        for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 1000)}) {
+            rig.FCW().resize(size);
+            SaveScreenshot(rig.FCW(), QStringLiteral("fcw_user_settings_%1").arg(size.width()));
+        }
         // The directories default to ~/Meril, which is there to be used.
         QVERIFY(QFileInfo(rig.UserDir()).isDir());
         QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
