@@ -9,6 +9,7 @@
 // under the effective user "nobody", otherwise by its mode.
 
 #include "FCWHarness.h"
+#include "FileBytes.h"
 #include "Screenshot.h"
 #include "SimLink.h"
 #include "StatusBar.h"
@@ -71,12 +72,6 @@ bool CanCreateFileIn(const QString& dir)
     if (created)
         probe.remove();
     return created;
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void WriteIni(const QString& path, const QString& port)
@@ -156,8 +151,8 @@ private slots:
         QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM3"));
         rig.Stop();
 
-        QVERIFY(ReadAll(rig.UserIni()).contains("\r\nCOM3\r\n"));
-        QVERIFY(ReadAll(rig.UserIni()).startsWith(QFile::encodeName(rig.UserDir()) + "/\r\n"));
+        QVERIFY(FileBytes(rig.UserIni()).contains("\r\nCOM3\r\n"));
+        QVERIFY(FileBytes(rig.UserIni()).startsWith(QFile::encodeName(rig.UserDir()) + "/\r\n"));
         QCOMPARE(QDir(rig.ProgramDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList());
 
@@ -172,7 +167,7 @@ private slots:
     {
         TInstalledRig rig;
         WriteIni(rig.ProgramIni(), QStringLiteral("COM2"));
-        const QByteArray shipped = ReadAll(rig.ProgramIni());
+        const QByteArray shipped = FileBytes(rig.ProgramIni());
         const TReadOnlyFolder readOnly(rig.ProgramDir.path());
         if (!readOnly.Done())
             QSKIP("no way to make a folder read-only for this user here");
@@ -183,8 +178,8 @@ private slots:
         QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
         rig.FCW().MSpcCOM[3]->trigger();
         rig.Stop();
-        QCOMPARE(ReadAll(rig.ProgramIni()), shipped);
-        QVERIFY(ReadAll(rig.UserIni()).contains("\r\nCOM4\r\n"));
+        QCOMPARE(FileBytes(rig.ProgramIni()), shipped);
+        QVERIFY(FileBytes(rig.UserIni()).contains("\r\nCOM4\r\n"));
 
         rig.Start();
         QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM4"));
@@ -198,7 +193,7 @@ private slots:
         WriteIni(rig.ProgramIni(), QStringLiteral("COM2"));
         QVERIFY(QDir().mkpath(rig.UserConfigDir()));
         WriteIni(rig.UserIni(), QStringLiteral("COM4"));
-        const QByteArray userIni = ReadAll(rig.UserIni());
+        const QByteArray userIni = FileBytes(rig.UserIni());
 
         rig.Start();
         QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
@@ -206,8 +201,8 @@ private slots:
         QCOMPARE(rig.FCW().Settings.AcqDir, rig.ProgramDir.path() + QLatin1Char('/'));
         rig.FCW().MSpcCOM[2]->trigger();
         rig.Stop();
-        QVERIFY(ReadAll(rig.ProgramIni()).contains("\r\nCOM3\r\n"));
-        QCOMPARE(ReadAll(rig.UserIni()), userIni);
+        QVERIFY(FileBytes(rig.ProgramIni()).contains("\r\nCOM3\r\n"));
+        QCOMPARE(FileBytes(rig.UserIni()), userIni);
         QVERIFY(!QFileInfo::exists(rig.UserDir()));
         QCOMPARE(rig.Operator.Problems(), QString());
     }
