@@ -37,7 +37,7 @@ bool EnterPrivateMountNamespace()
            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-// Makes a folder read-only for this process while it lives.
+// Makes a folder (or a file) read-only for this process while it lives.
 class TReadOnlyFolder {
 public:
     explicit TReadOnlyFolder(const QString& dir) : FPath(QFile::encodeName(dir))
@@ -184,6 +184,24 @@ private slots:
         rig.Start();
         QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM4"));
         rig.Stop();
+        QCOMPARE(rig.Operator.Problems(), QString());
+    }
+
+    void readOnlySettingsFileInAWritableFolderIsNotReplaced()
+    {
+        TInstalledRig rig;
+        WriteIni(rig.ProgramIni(), QStringLiteral("COM2"));
+        const QByteArray shipped = FileBytes(rig.ProgramIni());
+        const TReadOnlyFolder readOnly(rig.ProgramIni());   // the file alone
+        if (!readOnly.Done())
+            QSKIP("no way to make a file read-only for this user here");
+
+        rig.Start();
+        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        rig.FCW().MSpcCOM[2]->trigger();
+        rig.Stop();
+        QCOMPARE(FileBytes(rig.ProgramIni()), shipped);
+        QVERIFY(FileBytes(rig.UserIni()).contains("\r\nCOM3\r\n"));
         QCOMPARE(rig.Operator.Problems(), QString());
     }
 
