@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <QTimer>
 #include <cmath>
 
 TValueBox::TValueBox(QWidget* parent, const QString& accessibleName) : QLineEdit(parent)
@@ -80,6 +81,16 @@ void TValueBox::keyPressEvent(QKeyEvent* event)
     } else {
         QLineEdit::keyPressEvent(event);
     }
+}
+
+void TValueBox::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    // Typing replaces the shown value; after the click that placed the cursor.
+    QTimer::singleShot(0, this, [this] {
+        if (!isModified())
+            selectAll();
+    });
 }
 
 void TValueBox::focusOutEvent(QFocusEvent* event)

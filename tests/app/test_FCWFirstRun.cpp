@@ -99,8 +99,8 @@ private slots:
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        w.setWindowState(Qt::WindowNoState);
-        w.show();
+        // As it opens where nothing maximises it (the harness gave it another size).
+        w.setGeometry(OpeningGeometry(QGuiApplication::primaryScreen()->availableGeometry(), w.minimumSizeHint()));
         const QSize screen = QGuiApplication::primaryScreen()->size();
         const QString name = QStringLiteral("FCW-opened-%1x%2-").arg(screen.width()).arg(screen.height());
         Prepare(h);

@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
