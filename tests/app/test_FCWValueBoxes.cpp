@@ -160,19 +160,6 @@ private slots:
         QTest::keyClick(w.ModAmpVal, Qt::Key_Escape);
         QCOMPARE(h.TakeSent(), QStringLiteral("N|"));
     }
-
-    void boxesFollowTheirArrowsInAndOutOfARun()
-    {
-        TFCWHarness h(TFCWHarness::ScriptedLink);
-        TFCW& w = h.FCW();
-        h.ConnectScripted();
-        QVERIFY(w.TuningB0Val->isEnabled());
-        w.StartToolB->click();
-        h.Feed("A0010\rB\r");
-        // B0 is held during a run, as its arrows are.
-        QVERIFY(!w.TuningB0UpDown->isEnabled());
-        QVERIFY(!w.TuningB0Val->isEnabled());
-    }
 };
 
 QTEST_MAIN(TestFCWValueBoxes)
