@@ -46,6 +46,18 @@ long double ComputeScreenScale(int screenWidth)
     return ratio > 1.0L ? RoundToReal48(ratio * 1.09L) : 1.0L;
 }
 
+QRect OpeningGeometry(const QRect& available, const QSize& minimum)
+{
+    // A small screen needs all of it; on a large one a margin shows the desktop.
+    const double share = available.width() < 1280 ? 1.0 : 0.9;
+    const QSize size = QSize(int(available.width() * share), int(available.height() * share))
+                           .expandedTo(minimum)
+                           .boundedTo(available.size());
+    QRect r(QPoint(0, 0), size);
+    r.moveCenter(available.center());
+    return r;
+}
+
 TFCW::TFCW(TFCWOptions options)
     : QMainWindow(nullptr),
       ComPort1(*(options.Link ? options.Link.release() : new TComPort())),
@@ -78,7 +90,10 @@ void TFCW::FormCreate()
     // 1. Splash window, shown over this window once it is shown.
     if (FShowSplash)
         Logo = new TMLogo(this);
-    // 2. Maximised; the window manager places the window.
+    // 2. Maximised; where the window manager does not maximise (or there is
+    // none), the window still opens at a good share of the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(OpeningGeometry(screen->availableGeometry(), minimumSizeHint()));
     setWindowState(Qt::WindowMaximized);
     // 3. The number format (decimal ".", thousands " ") is fixed in the formatter.
     // 4. Marker cross sizes scaled to the screen.
@@ -283,13 +298,23 @@ void TFCW::MAboutClick()
 
 void TFCW::MDataprocessingClick()
 {
-    if (!Partners.DataProc)
+    if (!ShowDataProc())
         return;
+    // A window with nothing in it yet shows the spectrum just stored.
+    if (!Partners.DataProc->Loaded() && !LastStoredPath.isEmpty() && QFileInfo::exists(LastStoredPath))
+        Partners.DataProc->LoadSpectrum(LastStoredPath);
+}
+
+bool TFCW::ShowDataProc()
+{
+    if (!Partners.DataProc)
+        return false;
     Partners.DataProc->setWindowState(Partners.DataProc->windowState() | Qt::WindowMaximized);
     if (Partners.DataProc->isHidden())
         Partners.DataProc->show();
     Partners.DataProc->raise();
     Partners.DataProc->activateWindow();
+    return true;
 }
 
 void TFCW::CommentEditDblClick()

@@ -7,7 +7,9 @@
 #include "SerialLink.h"
 #include "DataFile.h"
 #include "USetup.h"
+#include "ValueBox.h"   // the value boxes are read like labels
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -39,6 +41,7 @@ class TMDialogBox;
 class TMDirectories;
 class TMUsersAssist;
 class TMLogo;
+class TElidedLabel;
 class TStatusBar;
 class TUpDown;
 struct TFileDialog;
@@ -116,13 +119,16 @@ public:
     QGroupBox* ReceiverBox;
     QLabel *Gain, *GainVal, *Phase, *PhaseVal;
     QScrollBar *GainScrollBar, *PhaseScrollBar;
-    QLabel *TuningB0Lab, *TuningB0Val, *B0ByLab, *DB0Val;
+    QLabel *TuningB0Lab, *B0ByLab;
+    TValueBox *TuningB0Val, *DB0Val;
     TUpDown *TuningB0UpDown, *DB0UpDown;
-    QLabel *FreqLab, *FrequencyVal, *FByLab, *DFrqVal;
+    QLabel *FreqLab, *FByLab;
+    TValueBox *FrequencyVal, *DFrqVal;
     TUpDown *FrequencyUpDown, *DFrqUpDown;
     // Modulation and sweep
     QGroupBox* FModulatorBox;
-    QLabel *ModAmp, *ModAmpVal, *FieldSwRngVal, *FreqSwRngVal, *SweepTLab, *SweepTVal;
+    QLabel *ModAmp, *SweepTLab;
+    TValueBox *ModAmpVal, *FieldSwRngVal, *FreqSwRngVal, *SweepTVal;
     TUpDown *ModAmpUpDown, *FieldSwRngUpDown, *FreqSwRngUpDown, *SweepTUpDown;
     QRadioButton *FieldSwRngRB, *FreqSwRngRB;
     // DC offset
@@ -130,7 +136,8 @@ public:
     QSlider* LevelTB;
     // Acquisition
     QGroupBox* AcquisitionBox;
-    QLabel *AccLab, *AccVal, *FileLab, *CommentLab;
+    QLabel *AccLab, *FileLab, *CommentLab;
+    TValueBox* AccVal;
     TUpDown* AccUpDown;
     QRadioButton *SingleRB, *LoopRB;
     QLineEdit *FNameEdit, *CommentEdit;
@@ -142,8 +149,10 @@ public:
     std::array<QLabel*, 5> Legends{};                  // S1Legend..S5Legend
     QLabel *OutOfRangeLab, *XYST, *DBST;
     TStatusBar* StatusBar;
-    // Progress of the run in the status line: points, pass and time left.
+    // The line above the status panels: the run's progress (points, pass and
+    // time left) while a run is on, else what was last written and where.
     QProgressBar* RunProgressBar;
+    TElidedLabel* ActivityLab;
     QTimer* RunProgressTimer;
     QTimer* Timer1;
     int Timer1Tag = 0;
@@ -207,6 +216,8 @@ public:
     void NoteRunPass();
     // Shows the run's progress, or clears it once the run has ended.
     void UpdateRunProgress();
+    // Shows the processing window in front, maximised; false when there is none.
+    bool ShowDataProc();
     QString AxisUnitText() const;      // "Gs" for a field sweep, "kHz" for a frequency sweep
     bool FieldSweep() const;
     float SweepRangeValue() const;
@@ -270,6 +281,8 @@ public:
     // The data of the last run (finished, or cut off by a lost link) are
     // stored in no file yet.
     bool SpectrumUnsaved = false;
+    // Full path of the spectrum this session stored last; empty before.
+    QString LastStoredPath;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -282,6 +295,7 @@ private:
     void CreateToolBar();
     QWidget* CreateParameterPanel();
     void CreateChart();
+    void AttachValueBoxes();
     void ConnectHandlers();
     void FormCreate();
     void PlaceChartLabels();
@@ -299,6 +313,8 @@ private:
     void ReplyIdentification(const TReply& r);
     void ReportBadLine(const QByteArray& line, const QString& reason);
     int StartSweepDigit() const;
+    // False when the operator chose not to start over an existing file.
+    bool ConfirmStoreName();
     void SyncRunMenu();            // the run's menu items follow their tool buttons
 
     TLineAssembler RxLine;
@@ -318,12 +334,22 @@ private:
     // Abort was pressed during this run: no further pass is started.
     bool AbortRequested = false;
     bool FUnattendedClose = false;
+    // The file the operator agreed at Start to replace, as it was then.
+    struct {
+        QString Path;
+        QDateTime Modified;
+        qint64 Size = -1;
+    } ConfirmedReplace;
 };
 
 // Colour of a pass by its age (0 = the pass being measured).
 QColor PassColor(int age);
 // Where the instrument simulator publishes its link by default.
 QStringList SimulatorLinkCandidates();
+
+// Where the main window opens when it is not maximised: most of the available
+// screen area (all of a small one), never below its minimum size, centred.
+QRect OpeningGeometry(const QRect& available, const QSize& minimum);
 
 // Screen scale factor from the screen width: W/800 * 1.09 when wider than
 // 800, else 1.0; rounded to the 6-byte real format.

@@ -1,10 +1,12 @@
 // The main window's controls and their arrangement.
 
 #include "Chart.h"
+#include "ElidedLabel.h"
 #include "Operator.h"
 #include "StatusBar.h"
 #include "UCW.h"
 #include "UpDown.h"
+#include "ValueBox.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -85,9 +87,13 @@ void TFCW::CreateControls()
     CreateMenus();
     CreateToolBar();
 
+    // The chart and the controls over the progress line and the status panels.
     auto* central = new QWidget(this);
-    auto* row = new QHBoxLayout(central);
-    row->setContentsMargins(4, 4, 4, 4);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(4, 4, 4, 0);
+    column->setSpacing(1);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row, 1);
     CreateChart();
     row->addWidget(Fid, 1);
 
@@ -105,23 +111,37 @@ void TFCW::CreateControls()
     row->addWidget(CreateParameterPanel());
     setCentralWidget(central);
 
-    StatusBar = new TStatusBar(this);
+    StatusBar = new TStatusBar(central);
     StatusBar->AddPanel(QStringLiteral("Acc: "), 85);
     StatusBar->AddPanel(QStringLiteral("Last Data Saved In: "), 180);
     StatusBar->AddPanel(QStringLiteral("Spectrometer: "), 250);
     StatusBar->AddPanel(QStringLiteral("Magnetic Field Source: "), 195);
     StatusBar->AddPanel(QStringLiteral("DB: "), 100);
-    auto* bottom = new QToolBar(this);
-    bottom->setMovable(false);
-    bottom->setFloatable(false);
-    bottom->addWidget(StatusBar);
-    addToolBar(Qt::BottomToolBarArea, bottom);
-    // Shown over the status line while a run is on.
-    RunProgressBar = new QProgressBar(StatusBar);
+    // A line of its own above the panels, as wide as the window, so the run's
+    // progress and the path of a written file are read whole.
+    auto* bottomArea = new QWidget(central);
+    auto* bottomRows = new QVBoxLayout(bottomArea);
+    bottomRows->setContentsMargins(0, 0, 0, 0);
+    bottomRows->setSpacing(1);
+    auto* activityRow = new QHBoxLayout;
+    RunProgressBar = new QProgressBar(bottomArea);
     RunProgressBar->setRange(0, 100);
     RunProgressBar->setTextVisible(true);
     RunProgressBar->setFont(StatusBar->font());
+    RunProgressBar->setAccessibleName(QStringLiteral("Run progress"));
     RunProgressBar->hide();
+    ActivityLab = new TElidedLabel(bottomArea, Qt::ElideMiddle);
+    ActivityLab->setFont(StatusBar->font());
+    ActivityLab->setMargin(1);
+    // As high as a line of the status bar's text, so the window still fits a 600 pixel screen.
+    const int rowHeight = StatusBar->fontMetrics().height() + 4;
+    ActivityLab->setFixedHeight(rowHeight);
+    RunProgressBar->setFixedHeight(rowHeight);
+    activityRow->addWidget(RunProgressBar, 1);
+    activityRow->addWidget(ActivityLab, 1);
+    bottomRows->addLayout(activityRow);
+    bottomRows->addWidget(StatusBar);
+    column->addWidget(bottomArea);
     RunProgressTimer = new QTimer(this);
 
     Timer1 = new QTimer(this);
@@ -294,16 +314,16 @@ QWidget* TFCW::CreateParameterPanel()
     PhaseScrollBar = Bar(ReceiverBox, QStringLiteral("Phase"), 239);
     PhaseVal = ValueLabel(ReceiverBox, QStringLiteral("Phase value"));
     TuningB0Lab = new QLabel(QStringLiteral("B0"), ReceiverBox);
-    TuningB0Val = ValueLabel(ReceiverBox, QStringLiteral("B0 value"));
+    TuningB0Val = new TValueBox(ReceiverBox, QStringLiteral("B0 value"));
     TuningB0UpDown = Arrows(ReceiverBox, QStringLiteral("B0"), -2000, 2000);
     B0ByLab = new QLabel(QStringLiteral("by"), ReceiverBox);
-    DB0Val = ValueLabel(ReceiverBox, QStringLiteral("B0 step value"));
+    DB0Val = new TValueBox(ReceiverBox, QStringLiteral("B0 step value"));
     DB0UpDown = Arrows(ReceiverBox, QStringLiteral("B0 step"), 0, 3);
     FreqLab = new QLabel(QStringLiteral("Frequency"), ReceiverBox);
-    FrequencyVal = ValueLabel(ReceiverBox, QStringLiteral("Frequency value"));
+    FrequencyVal = new TValueBox(ReceiverBox, QStringLiteral("Frequency value"));
     FrequencyUpDown = Arrows(ReceiverBox, QStringLiteral("Frequency"), -2000, 2000);
     FByLab = new QLabel(QStringLiteral("by"), ReceiverBox);
-    DFrqVal = ValueLabel(ReceiverBox, QStringLiteral("Frequency step value"));
+    DFrqVal = new TValueBox(ReceiverBox, QStringLiteral("Frequency step value"));
     DFrqUpDown = Arrows(ReceiverBox, QStringLiteral("Frequency step"), 0, 3);
     rx->addWidget(Gain, 0, 0);
     rx->addWidget(GainScrollBar, 0, 1, 1, 3);
@@ -328,16 +348,16 @@ QWidget* TFCW::CreateParameterPanel()
     FModulatorBox = new QGroupBox(QStringLiteral("Modulation and sweep"), panel);
     auto* mod = new QGridLayout(FModulatorBox);
     ModAmp = new QLabel(QStringLiteral("Mod Amp"), FModulatorBox);
-    ModAmpVal = ValueLabel(FModulatorBox, QStringLiteral("Modulation amplitude value"));
+    ModAmpVal = new TValueBox(FModulatorBox, QStringLiteral("Modulation amplitude value"));
     ModAmpUpDown = Arrows(FModulatorBox, QStringLiteral("Modulation amplitude"), 1, 11);
     FieldSwRngRB = new QRadioButton(QStringLiteral("Field sweep"), FModulatorBox);
-    FieldSwRngVal = ValueLabel(FModulatorBox, QStringLiteral("Field sweep range value"));
+    FieldSwRngVal = new TValueBox(FModulatorBox, QStringLiteral("Field sweep range value"));
     FieldSwRngUpDown = Arrows(FModulatorBox, QStringLiteral("Field sweep range"), 1, 10);
     FreqSwRngRB = new QRadioButton(QStringLiteral("Freq sweep"), FModulatorBox);
-    FreqSwRngVal = ValueLabel(FModulatorBox, QStringLiteral("Frequency sweep range value"));
+    FreqSwRngVal = new TValueBox(FModulatorBox, QStringLiteral("Frequency sweep range value"));
     FreqSwRngUpDown = Arrows(FModulatorBox, QStringLiteral("Frequency sweep range"), 1, 9);
     SweepTLab = new QLabel(QStringLiteral("Sweep time"), FModulatorBox);
-    SweepTVal = ValueLabel(FModulatorBox, QStringLiteral("Sweep time value"));
+    SweepTVal = new TValueBox(FModulatorBox, QStringLiteral("Sweep time value"));
     SweepTUpDown = Arrows(FModulatorBox, QStringLiteral("Sweep time"), 1, 7);
     FieldSwRngRB->setAccessibleName(FieldSwRngRB->text());
     FreqSwRngRB->setAccessibleName(FreqSwRngRB->text());
@@ -358,7 +378,7 @@ QWidget* TFCW::CreateParameterPanel()
     AcquisitionBox = new QGroupBox(QStringLiteral("Acquisition"), panel);
     auto* acq = new QGridLayout(AcquisitionBox);
     AccLab = new QLabel(QStringLiteral("Accumulations"), AcquisitionBox);
-    AccVal = ValueLabel(AcquisitionBox, QStringLiteral("Accumulations value"));
+    AccVal = new TValueBox(AcquisitionBox, QStringLiteral("Accumulations value"));
     AccVal->setMinimumWidth(40);
     AccUpDown = Arrows(AcquisitionBox, QStringLiteral("Accumulations"), 1, 99);
     SingleRB = new QRadioButton(QStringLiteral("Single"), AcquisitionBox);
@@ -400,13 +420,7 @@ QWidget* TFCW::CreateParameterPanel()
         l->setAccessibleName(l->text());
     Gain->setBuddy(GainScrollBar);
     Phase->setBuddy(PhaseScrollBar);
-    // A value box is enabled exactly when its arrows are.
-    const std::pair<TUpDown*, QLabel*> pairs[] = {
-        {TuningB0UpDown, TuningB0Val}, {DB0UpDown, DB0Val}, {FrequencyUpDown, FrequencyVal},
-        {DFrqUpDown, DFrqVal}, {ModAmpUpDown, ModAmpVal}, {FieldSwRngUpDown, FieldSwRngVal},
-        {FreqSwRngUpDown, FreqSwRngVal}, {SweepTUpDown, SweepTVal}, {AccUpDown, AccVal}};
-    for (const auto& [arrows, value] : pairs)
-        arrows->SetAssociate(value);
+    AttachValueBoxes();
 
     HoldControls = {GainScrollBar, GainVal, Gain, PhaseScrollBar, PhaseVal, Phase, ModAmpUpDown,
                     ModAmpVal, ModAmp, FByLab, DFrqVal, DFrqUpDown, FreqLab, FrequencyVal,

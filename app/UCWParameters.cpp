@@ -9,6 +9,7 @@
 #include "UOutMess.h"
 #include "UTextTbl.h"
 #include "UpDown.h"
+#include "ValueBox.h"
 #include "Usr.h"
 
 #include <QAction>
@@ -37,7 +38,28 @@ bool OwnEnabled(const QWidget* w)
     return !w->testAttribute(Qt::WA_ForceDisabled);
 }
 
+// Positions of B0 that one click of its arrows moves at a step position.
+int B0Increment(int m, int stepPosition)
+{
+    return int(RoundHalfEven(B0StepPositions(m, stepPosition)));
+}
+
 } // namespace
+
+// Each value box shows the caption of its arrows' position; a typed value
+// selects the position with the nearest caption.
+void TFCW::AttachValueBoxes()
+{
+    TuningB0Val->Attach(TuningB0UpDown, [this](int p) { return FormatB0(ModeIndex, MGs->isChecked(), p); });
+    DB0Val->Attach(DB0UpDown, [this](int b) { return FormatB0Step(ModeIndex, B0Increment(ModeIndex, b)); });
+    FrequencyVal->Attach(FrequencyUpDown, [this](int p) { return FormatFrequency(ModeIndex, p); });
+    DFrqVal->Attach(DFrqUpDown, FormatFrequencyStep);
+    ModAmpVal->Attach(ModAmpUpDown, FormatModAmp);
+    FieldSwRngVal->Attach(FieldSwRngUpDown, [this](int p) { return FormatFieldSweepRange(ModeIndex == 3 ? 1 : 0, p); });
+    FreqSwRngVal->Attach(FreqSwRngUpDown, FormatFreqSweepRange);
+    SweepTVal->Attach(SweepTUpDown, FormatSweepTime);
+    AccVal->Attach(AccUpDown, [](int n) { return QString::number(n); });
+}
 
 bool TFCW::FieldSweep() const
 {
@@ -73,42 +95,41 @@ void TFCW::PhaseScrollBarChange()
 void TFCW::TuningB0UpDownClick()
 {
     const int p = TuningB0UpDown->Position();
-    TuningB0Val->setText(FormatB0(ModeIndex, MGs->isChecked(), p));
+    TuningB0Val->ShowPosition(p);
     Commands->SetTuningB0(int16_t(p));
 }
 
 void TFCW::DB0UpDownClick()
 {
-    const int increment = int(RoundHalfEven(B0StepPositions(ModeIndex, DB0UpDown->Position())));
-    TuningB0UpDown->SetIncrement(increment);
-    DB0Val->setText(FormatB0Step(ModeIndex, increment));
+    TuningB0UpDown->SetIncrement(B0Increment(ModeIndex, DB0UpDown->Position()));
+    DB0Val->ShowPosition(DB0UpDown->Position());
 }
 
 void TFCW::FrequencyUpDownClick()
 {
     const int p = FrequencyUpDown->Position();
-    FrequencyVal->setText(FormatFrequency(ModeIndex, p));
+    FrequencyVal->ShowPosition(p);
     Commands->SetFrequency(FrequencyHz(ModeIndex, p));
 }
 
 void TFCW::DFrqUpDownClick()
 {
     const int d = DFrqUpDown->Position();
-    DFrqVal->setText(FormatFrequencyStep(d));
+    DFrqVal->ShowPosition(d);
     FrequencyUpDown->SetIncrement(int(RoundHalfEven(FrequencyStepHz(d) * 0.002L)));
 }
 
 void TFCW::ModAmpUpDownClick()
 {
     const int p = ModAmpUpDown->Position();
-    ModAmpVal->setText(FormatModAmp(p));
+    ModAmpVal->ShowPosition(p);
     Commands->SetModAmp(EPRResRB->isChecked(), ModAmpValue(p));
 }
 
 void TFCW::FieldSwRngUpDownClick()
 {
     const int p = FieldSwRngUpDown->Position();
-    FieldSwRngVal->setText(FormatFieldSweepRange(ModeIndex == 3 ? 1 : 0, p));
+    FieldSwRngVal->ShowPosition(p);
     Commands->SetFieldSweepRange(EPRResRB->isChecked(), int16_t(p));
     CheckSweepButton(FieldSwRngRB);
 }
@@ -116,7 +137,7 @@ void TFCW::FieldSwRngUpDownClick()
 void TFCW::FreqSwRngUpDownClick()
 {
     const int p = FreqSwRngUpDown->Position();
-    FreqSwRngVal->setText(FormatFreqSweepRange(p));
+    FreqSwRngVal->ShowPosition(p);
     Commands->SetFreqSweepRange(FreqSweepRangeValue(p) * 1000);
     CheckSweepButton(FreqSwRngRB);
 }
@@ -124,13 +145,13 @@ void TFCW::FreqSwRngUpDownClick()
 void TFCW::SweepTUpDownClick()
 {
     const int p = SweepTUpDown->Position();
-    SweepTVal->setText(FormatSweepTime(p));
+    SweepTVal->ShowPosition(p);
     Commands->SetSweepTime(int16_t(p));
 }
 
 void TFCW::AccUpDownClick()
 {
-    AccVal->setText(QString::number(AccUpDown->Position()));
+    AccVal->ShowPosition(AccUpDown->Position());
     SetAccStatus();
 }
 

@@ -3,6 +3,7 @@
 
 #include "UCW.h"
 
+#include "ElidedLabel.h"
 #include "RunProgress.h"
 #include "StatusBar.h"
 #include "UTextTbl.h"
@@ -31,6 +32,7 @@ void TFCW::UpdateRunProgress()
         RunProgressTimer->stop();
         RunProgressBar->hide();
         RunProgressBar->reset();
+        ActivityLab->show();
         return;
     }
     TRunProgress p;
@@ -47,9 +49,7 @@ void TFCW::UpdateRunProgress()
         RunProgressBar->setFormat(text);
         RunProgressBar->setAccessibleName(text);
     }
-    // Over the panel of the last stored file, which is empty during a run.
-    RunProgressBar->setGeometry(StatusBar->PanelRect(1));
     RunProgressBar->setToolTip(text);
+    ActivityLab->hide();
     RunProgressBar->show();
-    RunProgressBar->raise();
 }

@@ -17,6 +17,9 @@
 #include "Usr.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QLabel>
 #include <QRadioButton>
@@ -45,10 +48,43 @@ void TFCW::StartToolBClick()
         MessageDlg(QStringLiteral("Device not connected !"), TMsgType::Error, mbOK);
         return;
     }
+    if (!ConfirmStoreName())
+        return;
     Commands->StartSweep(StartSweepDigit());
     AccUpDown->Tag = 1;
     CompletedPasses = 0;
     AbortRequested = false;
+}
+
+// A name in "Store in file" that names an existing file is settled before the
+// run, not when it ends: Yes replaces the file, No stores under the next free
+// name, Cancel does not start. The question at the end stays for a file that
+// appears or changes during the run.
+bool TFCW::ConfirmStoreName()
+{
+    ConfirmedReplace = {};
+    if (!SingleRB->isChecked() || FNameEdit->text().isEmpty())
+        return true;
+    const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, FNameEdit->text());
+    const QFileInfo existing(path);
+    if (!existing.exists())
+        return true;
+    const QString freeName = NextFreeName(DAcqSaveDialog->InitialDir, FNameEdit->text());
+    const QString freeFile = QFileInfo(AutoSavePath(DAcqSaveDialog->InitialDir, freeName)).fileName();
+    const int answer = MessageDlg(
+        QStringLiteral("\"%1\" exists. Replace it when the run ends?").arg(existing.fileName()), TMsgType::Warning,
+        mbYes | mbNo | mbCancel,
+        QStringLiteral("Yes: the run replaces %1.\nNo: the run is stored as \"%2\".\nCancel: the run does not start.")
+            .arg(QDir::toNativeSeparators(existing.absoluteFilePath()), freeFile));
+    if (answer == mbYes) {
+        ConfirmedReplace = {path, existing.lastModified(), existing.size()};
+        return true;
+    }
+    if (answer == mbNo) {
+        FNameEdit->setText(freeName);
+        return true;
+    }
+    return false;
 }
 
 void TFCW::HoldToolBClick()

@@ -4,11 +4,13 @@
 #include "UCW.h"
 
 #include "DirDlgB.h"
+#include "ElidedLabel.h"
 #include "Operator.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
 #include "UOutMess.h"
 #include "UpDown.h"
+#include "ValueBox.h"
 
 #include <QAction>
 #include <QDir>
@@ -52,6 +54,11 @@ bool TFCW::WriteSpectrum(const QString& path)
         return false;
     }
     SetStatusText(*StatusBar, 1, QFileInfo(path).fileName());
+    LastStoredPath = QFileInfo(path).absoluteFilePath();
+    ActivityLab->SetText(QStringLiteral("Spectrum stored in %1 (%2 points, Acc %3)")
+                             .arg(QDir::toNativeSeparators(LastStoredPath))
+                             .arg(AccBuffer.size())
+                             .arg(RunHeader.Acc.trimmed()));
     SpectrumUnsaved = false;
     return true;
 }
@@ -69,7 +76,11 @@ void TFCW::AutoSave()
         return;
     const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, FNameEdit->text());
     FNameEdit->clear();
-    if (MayOverwrite(path))
+    const QFileInfo now(path);
+    const bool agreedAtStart = path == ConfirmedReplace.Path && now.exists() &&
+                               now.lastModified() == ConfirmedReplace.Modified && now.size() == ConfirmedReplace.Size;
+    ConfirmedReplace = {};
+    if (agreedAtStart || MayOverwrite(path))
         WriteSpectrum(path);
 }
 

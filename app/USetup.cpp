@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <unistd.h>
@@ -214,4 +215,24 @@ bool SaveSettings(const TSettingsPlace& place, const TSettings& s)
 QString AutoSavePath(const QString& acqDir, const QString& name)
 {
     return WithDefaultExt(acqDir + QLatin1Char('/') + name, QStringLiteral("dcw"));
+}
+
+QString NextFreeName(const QString& acqDir, const QString& name)
+{
+    const QFileInfo typed(name);
+    const QString suffix = typed.fileName().contains(QLatin1Char('.'))
+                               ? name.mid(name.lastIndexOf(QLatin1Char('.')))
+                               : QString();
+    QString base = name.left(name.size() - suffix.size());
+    int n = 2;
+    static const QRegularExpression numbered(QStringLiteral("^(.*)-(\\d{1,6})$"));
+    if (const QRegularExpressionMatch m = numbered.match(base); m.hasMatch()) {
+        base = m.captured(1);
+        n = m.captured(2).toInt() + 1;
+    }
+    for (;; ++n) {
+        const QString candidate = QStringLiteral("%1-%2%3").arg(base).arg(n).arg(suffix);
+        if (!QFileInfo::exists(AutoSavePath(acqDir, candidate)))
+            return candidate;
+    }
 }

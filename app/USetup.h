@@ -110,3 +110,7 @@ bool SaveSettings(const TSettingsPlace& place, const TSettings& s);
 // run: acquisition directory + "/" + name, with ".dcw" added when the name has
 // no extension. An empty acqDir gives a path from the root.
 QString AutoSavePath(const QString& acqDir, const QString& name);
+// The name to type instead of `name` so that AutoSavePath gives a file that
+// does not exist yet: "run1" becomes "run1-2" (then "run1-3", ...), "run1-2"
+// becomes "run1-3"; an extension typed stays at the end ("run1-2.dcw").
+QString NextFreeName(const QString& acqDir, const QString& name);

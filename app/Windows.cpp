@@ -3,6 +3,7 @@
 #include "AudioDlgB.h"
 #include "DirDlgB.h"
 #include "DlgBox1.h"
+#include "Accessibility.h"
 #include "Errors.h"
 #include "UDataProc.h"
 #include "UService.h"
@@ -52,12 +53,13 @@ TMerilWindows::~TMerilWindows() = default;
 
 void OpenInProcessing(TMerilWindows& windows, const QString& spectrumPath)
 {
-    windows.FCW->MDataprocessingClick();
+    windows.FCW->ShowDataProc();
     windows.FDataProc->LoadSpectrum(QFileInfo(spectrumPath).absoluteFilePath());
 }
 
 std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)
 {
+    InstallAccessibility();
     auto w = std::make_unique<TMerilWindows>();
     w->FCW = std::make_unique<TFCW>(std::move(options));
     w->MDialogBox = std::make_unique<TMDialogBox>();

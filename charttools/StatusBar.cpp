@@ -1,5 +1,6 @@
 #include "StatusBar.h"
 
+#include "ElidedLabel.h"
 #include "TableIndex.h"
 
 #include <QHBoxLayout>
@@ -28,9 +29,8 @@ void TStatusBar::AddPanel(const QString& text, int width)
     // Room is shared in proportion to the widths, so that each panel has its
     // width (scaled to the font) once the bar is that wide in all; a narrower
     // bar (an 800 pixel screen) shrinks the panels down to 60 % of it.
-    auto* label = new QLabel(this);
+    auto* label = new TElidedLabel(this);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setTextFormat(Qt::PlainText);
     label->setMargin(1);
     const double scale = std::max(1.0, fontMetrics().averageCharWidth() / DesignCharWidth);
     label->setMinimumWidth(int(width * scale * 0.6));
@@ -40,7 +40,7 @@ void TStatusBar::AddPanel(const QString& text, int width)
     SetPanelText(PanelCount() - 1, text);
 }
 
-QLabel* TStatusBar::Panel(int i) const
+TElidedLabel* TStatusBar::Panel(int i) const
 {
     return FPanels[size_t(CheckedIndex(i, 0, PanelCount() - 1, "Status panel"))].Label;
 }
@@ -52,10 +52,12 @@ QString TStatusBar::PanelText(int i) const
 
 void TStatusBar::SetPanelText(int i, const QString& text)
 {
-    QLabel* label = Panel(i);
-    label->setText(text);
-    label->setAccessibleName(text);
-    label->setToolTip(text);     // the whole text where the panel cuts it off
+    Panel(i)->SetText(text);
+}
+
+QString TStatusBar::ShownPanelText(int i) const
+{
+    return Panel(i)->ShownText();
 }
 
 QRect TStatusBar::PanelRect(int i) const

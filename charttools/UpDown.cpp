@@ -64,6 +64,17 @@ void TUpDown::Click(TUDBtnType button)
         OnClick(button);
 }
 
+void TUpDown::ClickTo(int position)
+{
+    position = std::clamp(position, FMin, std::max(FMin, FMax));
+    if (!isEnabled() || position == FPosition)
+        return;
+    const TUDBtnType button = position > FPosition ? btNext : btPrev;
+    SetPosition(position);
+    if (OnClick)
+        OnClick(button);
+}
+
 void TUpDown::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Right)

@@ -35,6 +35,9 @@ public:
 
     // Moves one increment as a click on an arrow would, then runs OnClick.
     void Click(TUDBtnType button);
+    // Moves to a position (clamped) and runs OnClick once, as the last of the
+    // clicks that lead there; nothing happens at the position already held.
+    void ClickTo(int position);
 
     void SetAssociate(QWidget* valueBox);
 

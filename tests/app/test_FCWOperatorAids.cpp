@@ -63,8 +63,8 @@ private slots:
         // A quarter of the first pass: 22.5 s of it and the whole second pass to come.
         QTRY_COMPARE(Progress(h), QStringLiteral("pass 1 of 2 \u00b7 4/16 \u00b7 0:53 left"));
         QCOMPARE(h.FCW().RunProgressBar->value(), 12);
-        // Over the panel of the last stored file, which a run empties.
-        QCOMPARE(h.FCW().RunProgressBar->geometry(), h.FCW().StatusBar->PanelRect(1));
+        // On its own line above the panels, which keep their texts.
+        QVERIFY(h.FCW().RunProgressBar->geometry().bottom() < h.FCW().StatusBar->geometry().top());
         QCOMPARE(h.Panel(0), QStringLiteral("Acc: 1 of 2"));
 
         const QRect abortBefore = h.FCW().AbortToolB->geometry();
@@ -153,6 +153,8 @@ private slots:
         QVERIFY(h.FCW().GainScrollBar->hasFocus());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), h.FCW().PhaseScrollBar);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), h.FCW().TuningB0Val);   // takes a typed value
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), h.FCW().TuningB0UpDown);
         // The focused arrows are framed: their picture changes with the focus.

@@ -199,14 +199,14 @@ private slots:
         QFETCH(QString, name);
         TFCWHarness h(TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        const QString taken = h.PathIn(QStringLiteral("taken.dcw"));
-        QFile file(taken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
         w.DAcqSaveDialog->InitialDir = h.Dir();
         h.ConnectScripted();
         w.FNameEdit->setText(name);
         w.StartToolB->click();
+        // The file appears while the run is on.
+        QFile file(h.PathIn(QStringLiteral("taken.dcw")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
         if (!name.isEmpty())
             h.Operator.ExpectMessage(QStringLiteral("\"taken.dcw\" file exists. Overwrite ?"), mbNo);
         h.Feed("A0002\rB\rV 00000000\rV 00000000\rC\rD\r");

@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -92,20 +93,22 @@ private slots:
         SmallPasses(h);
         QVERIFY(h.Connect());
         const QString path = acq.filePath(QStringLiteral("a.dcw"));
+        h.FCW().FNameEdit->setText(QStringLiteral("a"));
+        // The file appears while the run is on: the question comes at its end.
+        h.FCW().StartToolB->click();
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("keep me");
         old.close();
-        h.FCW().FNameEdit->setText(QStringLiteral("a"));
         h.Operator.ExpectMessage(QStringLiteral("\"a.dcw\" file exists. Overwrite ?"), mbNo);
-        QVERIFY(h.RunToEnd());
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }));
         QVERIFY(h.FCW().FNameEdit->text().isEmpty());
         QFile kept(path);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("keep me"));
         kept.close();
         h.FCW().FNameEdit->setText(QStringLiteral("a.dcw"));
-        h.Operator.ExpectMessage(QStringLiteral("\"a.dcw\" file exists. Overwrite ?"), mbYes);
+        h.Operator.ExpectMessage(QStringLiteral("\"a.dcw\" exists. Replace it when the run ends?"), mbYes);
         QVERIFY(h.RunToEnd());
         QCOMPARE(ReadSpectrumFile(path).Points.size(), size_t(64));
         // A name with its own extension keeps it.
@@ -139,7 +142,7 @@ private slots:
         // A name that is a folder cannot be written: told, and still available.
         QVERIFY(QDir(acq.path()).mkdir(QStringLiteral("taken.dcw")));
         h.FCW().FNameEdit->setText(QStringLiteral("taken"));
-        h.Operator.ExpectMessage(QStringLiteral("\"taken.dcw\" file exists. Overwrite ?"), mbYes);
+        h.Operator.ExpectMessage(QStringLiteral("\"taken.dcw\" exists. Replace it when the run ends?"), mbYes);
         h.Operator.ExpectMessage(QStringLiteral("taken.dcw"));
         QVERIFY(h.RunToEnd());
         QVERIFY(h.FCW().MSaveas->isEnabled());

@@ -322,6 +322,27 @@ private slots:
         QFETCH(QString, path);
         QCOMPARE(AutoSavePath(acqDir, name), path);
     }
+
+    // The name offered instead of one whose file exists: numbered after it,
+    // skipping numbers in use, with the typed extension kept at the end.
+    void NextFreeNameSkipsFilesInUse()
+    {
+        QTemporaryDir dir;
+        const auto touch = [&](const QString& name) { WriteAll(dir.filePath(name), "x"); };
+        touch(QStringLiteral("run1.dcw"));
+        QCOMPARE(NextFreeName(dir.path(), QStringLiteral("run1")), QStringLiteral("run1-2"));
+        touch(QStringLiteral("run1-2.dcw"));
+        touch(QStringLiteral("run1-3.dcw"));
+        QCOMPARE(NextFreeName(dir.path(), QStringLiteral("run1")), QStringLiteral("run1-4"));
+        QCOMPARE(NextFreeName(dir.path(), QStringLiteral("run1-2")), QStringLiteral("run1-4"));
+        QCOMPARE(NextFreeName(dir.path(), QStringLiteral("run1.dcw")), QStringLiteral("run1-4.dcw"));
+        touch(QStringLiteral("scan.txt"));
+        QCOMPARE(NextFreeName(dir.path(), QStringLiteral("scan.txt")), QStringLiteral("scan-2.txt"));
+        // A dot in a folder part is no extension.
+        QDir(dir.path()).mkpath(QStringLiteral("day.1"));
+        touch(QStringLiteral("day.1/a.dcw"));
+        QCOMPARE(NextFreeName(dir.path(), QStringLiteral("day.1/a")), QStringLiteral("day.1/a-2"));
+    }
 };
 
 QTEST_MAIN(TestUSetup)

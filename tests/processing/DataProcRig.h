@@ -3,6 +3,7 @@
 // spectrum files written by the program's own writer (version 11) or cut down
 // from its bytes (version 10).
 
+#include "Accessibility.h"
 #include "Chart.h"
 #include "DataFile.h"
 #include "SampleSpectra.h"
@@ -18,6 +19,8 @@
 #include <vector>
 
 struct TDataProcRig {
+    // Before any window: assistive tools get the program's own interfaces.
+    const bool AccessibilityInstalled = (InstallAccessibility(), true);
     QTemporaryDir Dir;
     TScriptedOperator Op;
     TFDataProc W;

@@ -1,0 +1,146 @@
+#include "ValueBox.h"
+
+#include "UpDown.h"
+
+#include <QKeyEvent>
+#include <QRegularExpression>
+#include <QTimer>
+#include <cmath>
+
+TValueBox::TValueBox(QWidget* parent, const QString& accessibleName) : QLineEdit(parent)
+{
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setMinimumWidth(84);
+    setAccessibleName(accessibleName);
+    setToolTip(accessibleName + QStringLiteral(": type a value and press Enter"));
+    // What the program shows, as opposed to what is being typed.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) {
+        if (!isModified())
+            FShown = t;
+    });
+}
+
+void TValueBox::Attach(TUpDown* arrows, TCaption caption)
+{
+    FArrows = arrows;
+    FCaption = std::move(caption);
+    arrows->SetAssociate(this);
+}
+
+void TValueBox::ShowPosition(int position)
+{
+    setText(FCaption(position));
+}
+
+void TValueBox::Restore()
+{
+    setText(FShown);
+}
+
+void TValueBox::Commit()
+{
+    if (!FArrows || !FCaption || !isModified())
+        return Restore();
+    const QString unit = CaptionUnit(FShown);
+    const std::optional<double> typed = ParseTypedValue(text(), unit);
+    if (!typed)
+        return Restore();
+    const int current = FArrows->Position();
+    const int target = NearestPosition(*typed, current, FArrows->Min(), FArrows->Max(),
+                                       [this, &unit](int p) { return ParseTypedValue(FCaption(p), unit); });
+    if (target == current)
+        return Restore();
+    FArrows->ClickTo(target);
+    // The handler shows the new caption; a handler that did not leaves the old one.
+    if (isModified())
+        Restore();
+}
+
+bool TValueBox::event(QEvent* event)
+{
+    // Enter and Esc while typing belong to the box, not to the window's shortcuts.
+    if (event->type() == QEvent::ShortcutOverride && isModified()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
+void TValueBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Commit();
+        selectAll();
+        event->accept();
+    } else if (event->key() == Qt::Key_Escape && isModified()) {
+        Restore();
+        event->accept();
+    } else {
+        QLineEdit::keyPressEvent(event);
+    }
+}
+
+void TValueBox::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    // Typing replaces the shown value; after the click that placed the cursor.
+    QTimer::singleShot(0, this, [this] {
+        if (!isModified())
+            selectAll();
+    });
+}
+
+void TValueBox::focusOutEvent(QFocusEvent* event)
+{
+    // Only Enter sends: a half-typed value never reaches the instrument.
+    if (isModified())
+        Restore();
+    QLineEdit::focusOutEvent(event);
+}
+
+QString CaptionUnit(const QString& caption)
+{
+    static const QRegularExpression unit(QStringLiteral("([^\\d\\s.+\\-\u2212]+)\\s*$"));
+    const QRegularExpressionMatch m = unit.match(caption);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+std::optional<double> ParseTypedValue(const QString& text, const QString& unit)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+\\-\u2212]?)\\s*(\\d[\\d \u00a0\u202f]*(?:\\.\\d*)?|\\.\\d+)\\s*(\\S*)\\s*$"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QString typedUnit = m.captured(3);
+    if (!typedUnit.isEmpty() && typedUnit.compare(unit, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    QString digits = m.captured(2);
+    digits.remove(QRegularExpression(QStringLiteral("[ \u00a0\u202f]")));
+    bool ok = false;
+    const double v = digits.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return m.captured(1).isEmpty() || m.captured(1) == QLatin1String("+") ? v : -v;
+}
+
+int NearestPosition(double value, int current, int minimum, int maximum,
+                    const std::function<std::optional<double>(int)>& valueAt)
+{
+    int best = current;
+    double bestDistance = INFINITY;
+    for (int p = minimum; p <= maximum; ++p) {
+        const std::optional<double> v = valueAt(p);
+        if (!v)
+            continue;
+        const double d = std::abs(*v - value);
+        if (d < bestDistance || (d == bestDistance && std::abs(p - current) < std::abs(best - current))) {
+            best = p;
+            bestDistance = d;
+        }
+    }
+    return best;
+}

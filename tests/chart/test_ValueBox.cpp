@@ -1,0 +1,175 @@
+// The value box beside up-down arrows: reading a typed number, choosing the
+// nearest position, and what Enter, Esc and leaving the box do; and the
+// status-line label that cuts a long text visibly.
+
+#include "ElidedLabel.h"
+#include "UpDown.h"
+#include "ValueBox.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Arrows over 0..40 whose captions read "%.1f Gs" of position x 0.25 - 5.
+struct TRig {
+    QWidget Window;
+    TUpDown* Arrows = new TUpDown(&Window);
+    TValueBox* Box = new TValueBox(&Window, QStringLiteral("Field value"));
+    QLineEdit* Elsewhere = new QLineEdit(&Window);
+    std::vector<std::pair<int, TUpDown::TUDBtnType>> Clicks;
+
+    TRig()
+    {
+        Arrows->SetRange(0, 40);
+        Arrows->SetPosition(20);
+        Box->Attach(Arrows, [](int p) { return QStringLiteral("%1 Gs").arg(p * 0.25 - 5, 0, 'f', 1); });
+        Arrows->OnClick = [this](TUpDown::TUDBtnType b) {
+            Clicks.emplace_back(Arrows->Position(), b);
+            Box->ShowPosition(Arrows->Position());
+        };
+        Box->ShowPosition(20);
+        Window.show();
+        Window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Window));
+    }
+    void Type(const QString& text, Qt::Key end)
+    {
+        Box->setFocus();
+        Box->selectAll();
+        QTest::keyClicks(Box, text);
+        if (end != Qt::Key_unknown)
+            QTest::keyClick(Box, end);
+    }
+};
+
+} // namespace
+
+class TestValueBox : public QObject {
+    Q_OBJECT
+
+private slots:
+    void typedNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<double>("value");   // NaN: not a number
+        const double none = std::nan("");
+        QTest::newRow("plain") << "3300" << "Gs" << 3300.0;
+        QTest::newRow("decimals") << "12.75" << "" << 12.75;
+        QTest::newRow("leading point") << ".5" << "" << 0.5;
+        QTest::newRow("thousands blank") << "50 000.0" << "kHz" << 50000.0;
+        QTest::newRow("shown caption") << " -1 234.56 Gs" << "Gs" << -1234.56;
+        QTest::newRow("unit any case") << "20 gs" << "Gs" << 20.0;
+        QTest::newRow("unicode minus") << "\u22123" << "" << -3.0;
+        QTest::newRow("other unit") << "5 mT" << "Gs" << none;
+        QTest::newRow("comma") << "0,5" << "" << none;
+        QTest::newRow("letters") << "abc" << "" << none;
+        QTest::newRow("two signs") << "--3" << "" << none;
+        QTest::newRow("two points") << "1.2.3" << "" << none;
+    }
+    void typedNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, unit);
+        QFETCH(double, value);
+        const std::optional<double> parsed = ParseTypedValue(text, unit);
+        if (std::isnan(value))
+            QVERIFY2(!parsed, qPrintable(QString::number(parsed.value_or(0))));
+        else
+            QCOMPARE(parsed.value_or(std::nan("")), value);
+    }
+
+    void captionUnits()
+    {
+        QCOMPARE(CaptionUnit(QStringLiteral(" 300 Gs")), QStringLiteral("Gs"));
+        QCOMPARE(CaptionUnit(QStringLiteral("50 000.0 kHz")), QStringLiteral("kHz"));
+        QCOMPARE(CaptionUnit(QStringLiteral("  16 min")), QStringLiteral("min"));
+        QCOMPARE(CaptionUnit(QStringLiteral("7")), QString());
+    }
+
+    void nearestPosition()
+    {
+        // Values 0, 10, 20, ... at positions 0..10; position 4 has none.
+        const auto tens = [](int p) -> std::optional<double> {
+            if (p == 4)
+                return std::nullopt;
+            return p * 10.0;
+        };
+        QCOMPARE(NearestPosition(33, 0, 0, 10, tens), 3);
+        QCOMPARE(NearestPosition(43, 0, 0, 10, tens), 5);   // 4 has no value
+        QCOMPARE(NearestPosition(37, 0, 0, 10, tens), 3);
+        QCOMPARE(NearestPosition(-50, 5, 0, 10, tens), 0);
+        QCOMPARE(NearestPosition(1e9, 5, 0, 10, tens), 10);
+        // Halfway between 20 and 30: the one nearer to where the arrows are.
+        QCOMPARE(NearestPosition(25, 9, 0, 10, tens), 3);
+        QCOMPARE(NearestPosition(25, 0, 0, 10, tens), 2);
+        QCOMPARE(NearestPosition(5, 7, 0, 10, [](int) { return std::optional<double>(); }), 7);
+    }
+
+    // Enter: the nearest position, one click's handler run, the new caption shown.
+    void enterMovesToTheNearestPosition()
+    {
+        TRig rig;
+        rig.Type(QStringLiteral("-2.1"), Qt::Key_Return);
+        QCOMPARE(rig.Arrows->Position(), 12);          // -2.0 Gs
+        QCOMPARE(rig.Clicks.size(), size_t(1));
+        QCOMPARE(rig.Clicks[0].second, TUpDown::btPrev);
+        QCOMPARE(rig.Box->text(), QStringLiteral("-2.0 Gs"));
+        rig.Type(QStringLiteral("100 gs"), Qt::Key_Enter);
+        QCOMPARE(rig.Arrows->Position(), 40);          // clamped to the largest
+        QCOMPARE(rig.Clicks.back(), std::make_pair(40, TUpDown::btNext));
+        // The position already held: no handler runs.
+        rig.Type(QStringLiteral("5.05"), Qt::Key_Return);
+        QCOMPARE(rig.Clicks.size(), size_t(2));
+        QCOMPARE(rig.Box->text(), QStringLiteral("5.0 Gs"));
+    }
+
+    // What is restored is the caption the program showed last, not what was typed.
+    void restoresTheCaptionShownLast()
+    {
+        TRig rig;
+        rig.Box->setText(QStringLiteral("2.5 Gs"));
+        rig.Type(QStringLiteral("x"), Qt::Key_Escape);
+        QCOMPARE(rig.Box->text(), QStringLiteral("2.5 Gs"));
+        rig.Type(QStringLiteral("3"), Qt::Key_unknown);
+        rig.Elsewhere->setFocus();
+        QTRY_COMPARE(rig.Box->text(), QStringLiteral("2.5 Gs"));
+        QVERIFY(rig.Clicks.empty());
+    }
+
+    void disabledArrowsTakeNoValue()
+    {
+        TRig rig;
+        rig.Arrows->setEnabled(false);
+        QVERIFY(!rig.Box->isEnabled());
+        rig.Box->selectAll();
+        rig.Box->insert(QStringLiteral("3"));
+        rig.Box->Commit();
+        QVERIFY(rig.Clicks.empty());
+        QCOMPARE(rig.Box->text(), QStringLiteral("0.0 Gs"));
+    }
+
+    void elidedLabelCutsVisiblyAndKeepsTheWholeText()
+    {
+        QWidget window;
+        auto* label = new TElidedLabel(&window);
+        const QString text = QStringLiteral("Magnetic Field Source: Magnet & Coils");
+        label->SetText(text);
+        label->setGeometry(0, 0, label->fontMetrics().horizontalAdvance(text) / 2, 20);
+        window.show();
+        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
+        QVERIFY(text.startsWith(label->ShownText().chopped(1)));
+        QCOMPARE(label->toolTip(), text);
+        QCOMPARE(label->accessibleName(), text);
+        label->resize(label->fontMetrics().horizontalAdvance(text) + 20, 20);
+        QCOMPARE(label->ShownText(), text);
+        QVERIFY(label->minimumSizeHint().width() < label->fontMetrics().horizontalAdvance(text) / 2);
+    }
+};
+
+QTEST_MAIN(TestValueBox)
+#include "test_ValueBox.moc"
