@@ -37,10 +37,10 @@ auto Likeness(const TKeptPass& p)
                            h.Phase, h.Resonance);
 }
 
-QString ForeignReason(const TKeptPass& p, const TKeptPass& reference)
+QString ForeignReason(const TKeptPass& p, size_t runPoints)
 {
-    if (p.Sums.size() != reference.Sums.size())
-        return QStringLiteral("foreign: %1 points, the other passes have %2").arg(p.Sums.size()).arg(reference.Sums.size());
+    if (p.Sums.size() != runPoints)
+        return QStringLiteral("foreign: %1 points, the other passes have %2").arg(p.Sums.size()).arg(runPoints);
     return QStringLiteral("foreign: its settings differ from those of the other passes");
 }
 
@@ -139,11 +139,15 @@ TPassSet ReadPassFolder(const QString& folder)
             best = counts[Likeness(p)];
             reference = &p;
         }
-    for (TKeptPass& p : readable) {
-        if (Likeness(p) == Likeness(*reference))
-            set.Passes.push_back(std::move(p));
-        else
-            set.Problems.push_back({p.FileName, ForeignReason(p, *reference)});
+    if (reference) {
+        const auto runKey = Likeness(*reference);
+        const size_t runPoints = reference->Sums.size();
+        for (TKeptPass& p : readable) {
+            if (Likeness(p) == runKey)
+                set.Passes.push_back(std::move(p));
+            else
+                set.Problems.push_back({p.FileName, ForeignReason(p, runPoints)});
+        }
     }
     std::sort(set.Problems.begin(), set.Problems.end(),
               [](const TPassProblem& a, const TPassProblem& b) { return a.FileName < b.FileName; });
