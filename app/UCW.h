@@ -203,6 +203,7 @@ public:
     TPassRecorder PassRecorder;        // the folder the run's passes go to
     QByteArray KeptSetupBytes;         // the setup record the kept passes were measured with
     bool ContinuingRun = false;        // the run adds passes to kept ones
+    int RunTarget = 0;                 // the passes the kept run was to have
     void CreatePassCommands();
     void BeginRunPasses();             // at the first pass of a run
     void KeepPass();                   // at the end of each pass

@@ -54,14 +54,14 @@ bool SameParameters(QByteArrayView a, const SetupRecord& b)
     return kept == b;
 }
 
-// Asks how many passes to add; 0 when the operator cancels.
-int AskMorePasses(QWidget* parent, int maximum)
+// Asks how many passes to add, proposing `proposal`; 0 when the operator cancels.
+int AskMorePasses(QWidget* parent, int proposal, int maximum)
 {
     QDialog d(parent);
     d.setWindowTitle(QStringLiteral("Continue accumulation"));
     auto* count = new QSpinBox(&d);
     count->setRange(1, std::max(1, maximum));
-    count->setValue(std::min(8, std::max(1, maximum)));
+    count->setValue(std::clamp(proposal, 1, std::max(1, maximum)));
     count->setAccessibleName(QStringLiteral("More passes"));
     count->setObjectName(QStringLiteral("MorePassesEdit"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
@@ -132,6 +132,7 @@ void TFCW::BeginRunPasses()
             folder = PassFolderOf(AutoSavePath(acqDir, UnsavedPrefix + stamp + QStringLiteral("-%1").arg(i)));
     }
     KeptSetupBytes = SetupRecordToBytes(CurrentSetupRecord());
+    RunTarget = AccUpDown->Position();
     PassRecorder.Begin(folder, KeptSetupBytes);
 }
 
@@ -200,7 +201,8 @@ void TFCW::MContinueAccClick()
     }
     const int kept = CompletedPasses;
     if (AccUpDown->Position() <= kept) {
-        const int more = AskMorePasses(this, AccUpDown->Max() - kept);
+        // A run cut short proposes the passes it still lacked.
+        const int more = AskMorePasses(this, RunTarget > kept ? RunTarget - kept : kept, AccUpDown->Max() - kept);
         if (more == 0)
             return;
         AccUpDown->SetPosition(kept + more);
@@ -208,6 +210,7 @@ void TFCW::MContinueAccClick()
     }
     AccBuffer = CompletedSum;
     AccUpDown->Tag = kept + 1;
+    RunTarget = AccUpDown->Position();
     AbortRequested = false;
     ContinuingRun = true;
     SavedDataAvailable = false;
@@ -267,6 +270,7 @@ bool TFCW::OpenPassFolder(const QString& folder)
     RunHeader = SumHeader(set.Header(), count);
     KeptSetupBytes = set.SetupBytes;
     PassRecorder.Resume(set.Folder, set.LastNumber());
+    RunTarget = count;
     ContinuingRun = false;
 
     const TChartAxis& x = Fid->BottomAxis();
