@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -19,12 +19,23 @@
 namespace {
 
 const QColor PassColour(150, 150, 150);
+const QColor UntickedColour(70, 70, 70);
 const QColor SuspectColour(255, 64, 64);
 const QColor SumColour(255, 255, 255);
 
 QString DeviationText(double d)
 {
     return std::isfinite(d) ? QString::number(d, 'f', 2) : QStringLiteral("very large");
+}
+
+// A tick step of 1, 2 or 5 times a power of ten, near `step`.
+double RoundStep(double step)
+{
+    const double unit = std::pow(10.0, std::floor(std::log10(step)));
+    for (const double m : {1.0, 2.0, 5.0})
+        if (step <= m * unit)
+            return m * unit;
+    return 10 * unit;
 }
 
 } // namespace
@@ -42,10 +53,21 @@ TPassReview::TPassReview(TPassSet set, QWidget* parent) : QDialog(parent), FSet(
     for (size_t k = 0; k <= FSet.Passes.size(); ++k)
         PassChart->AddSeries();
 
-    PassList = new QListWidget(this);
+    PassList = new QScrollArea(this);
     PassList->setAccessibleName(QStringLiteral("Passes"));
     PassList->setAccessibleDescription(QStringLiteral("Ticked passes make up the sum"));
-    PassList->setMinimumWidth(200);
+    PassList->setWidgetResizable(true);
+    auto* rows = new QWidget(PassList);
+    auto* rowsLayout = new QVBoxLayout(rows);
+    for (size_t k = 0; k < FSet.Passes.size(); ++k) {
+        auto* check = new QCheckBox(rows);
+        check->setChecked(true);
+        rowsLayout->addWidget(check);
+        PassChecks.push_back(check);
+        connect(check, &QCheckBox::toggled, this, [this] { ChoiceChanged(); });
+    }
+    rowsLayout->addStretch(1);
+    PassList->setWidget(rows);
 
     ThresholdEdit = new QDoubleSpinBox(this);
     ThresholdEdit->setRange(0.5, 1000);
@@ -72,6 +94,7 @@ TPassReview::TPassReview(TPassSet set, QWidget* parent) : QDialog(parent), FSet(
     CloseButton->setAccessibleName(CloseButton->text());
 
     auto* side = new QWidget(this);
+    side->setMaximumWidth(360);
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->addWidget(PassList, 1);
@@ -107,13 +130,13 @@ TPassReview::TPassReview(TPassSet set, QWidget* parent) : QDialog(parent), FSet(
     const TDataHeader h = FSet.Header();
     PassChart->BottomAxis().SetMinMax(-h.SweepR / 2.0, h.SweepR / 2.0);
     PassChart->BottomAxis().SetIncrement(h.SweepR / 4.0);
-    FillList();
+    ShowDeviations();
+    ChoiceChanged();
 
-    connect(PassList, &QListWidget::itemChanged, this, [this] {
-        if (!FFilling)
-            ChoiceChanged();
+    connect(ThresholdEdit, &QDoubleSpinBox::valueChanged, this, [this] {
+        ShowDeviations();
+        Redraw();
     });
-    connect(ThresholdEdit, &QDoubleSpinBox::valueChanged, this, [this] { FillList(); });
     connect(SumCB, &QCheckBox::toggled, this, [this] { Redraw(); });
     connect(SaveButton, &QPushButton::clicked, this, [this] { SaveButtonClick(); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -129,42 +152,29 @@ bool TPassReview::Suspect(int row) const
 
 std::vector<bool> TPassReview::Chosen() const
 {
-    std::vector<bool> chosen(size_t(PassList->count()));
-    for (int row = 0; row < PassList->count(); ++row)
-        chosen[size_t(row)] = PassList->item(row)->checkState() == Qt::Checked;
+    std::vector<bool> chosen(PassChecks.size());
+    for (size_t k = 0; k < PassChecks.size(); ++k)
+        chosen[k] = PassChecks[k]->isChecked();
     return chosen;
 }
 
 void TPassReview::SetChosen(int row, bool on)
 {
-    PassList->item(row)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    PassChecks.at(size_t(row))->setChecked(on);
 }
 
-// Rows show the pass, its deviation and the suspect mark; ticks already set stay.
-void TPassReview::FillList()
+// Each row names the pass, its deviation and, beyond the threshold, the suspect mark.
+void TPassReview::ShowDeviations()
 {
-    FFilling = true;
-    const std::vector<bool> before = Chosen();
-    for (size_t k = 0; k < FSet.Passes.size(); ++k) {
-        const int row = int(k);
-        if (row >= PassList->count()) {
-            auto* item = new QListWidgetItem(PassList);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-            item->setCheckState(Qt::Checked);
-        }
-        QListWidgetItem* item = PassList->item(row);
-        const bool suspect = Suspect(row);
-        const QString text = QStringLiteral("%1   deviation %2%3")
-                                 .arg(FSet.Passes[k].FileName, DeviationText(FDeviations[k]),
-                                      suspect ? QStringLiteral("   suspect") : QString());
-        item->setText(text);
-        item->setData(Qt::AccessibleTextRole, text);
-        item->setForeground(suspect ? QBrush(SuspectColour.darker(130)) : QBrush());
-        if (size_t(row) < before.size())
-            item->setCheckState(before[size_t(row)] ? Qt::Checked : Qt::Unchecked);
+    for (size_t k = 0; k < PassChecks.size(); ++k) {
+        const bool suspect = Suspect(int(k));
+        QCheckBox* check = PassChecks[k];
+        check->setText(QStringLiteral("%1   deviation %2%3")
+                           .arg(FSet.Passes[k].FileName, DeviationText(FDeviations[k]),
+                                suspect ? QStringLiteral("   suspect") : QString()));
+        check->setAccessibleName(check->text());
+        check->setStyleSheet(suspect ? QStringLiteral("color: #b00000; font-weight: bold") : QString());
     }
-    FFilling = false;
-    ChoiceChanged();
 }
 
 void TPassReview::ChoiceChanged()
@@ -196,9 +206,8 @@ void TPassReview::Redraw()
         const auto [mn, mx] = std::minmax_element(y.begin(), y.end());
         low = std::min(low, *mn);
         high = std::max(high, *mx);
-        TChartSeries& s = PassChart->Series(int(k));
-        s.SetPoints(x, y, Suspect(int(k)) ? SuspectColour : PassColour);
-        s.SetVisible(chosen[k]);
+        // Unticked passes stay in view, dimmed; suspect ones in red.
+        PassChart->Series(int(k)).SetPoints(x, y, Suspect(int(k)) ? SuspectColour : chosen[k] ? PassColour : UntickedColour);
     }
     const int count = int(std::count(chosen.begin(), chosen.end(), true));
     const std::vector<int32_t> sum = SumOfPasses(FSet.Passes, chosen);
@@ -213,9 +222,10 @@ void TPassReview::Redraw()
     TChartSeries& total = PassChart->Series(int(FSet.Passes.size()));
     total.SetPoints(x, y, SumColour);
     total.SetVisible(count > 0);
-    const double margin = std::max(1.0, (high - low) * 0.05);
-    PassChart->RightAxis().SetMinMax(low - margin, high + margin);
-    PassChart->RightAxis().SetIncrement((high - low + 2 * margin) / 4);
+    // The range ends on whole steps, so the ticks fall on round values.
+    const double tick = RoundStep(std::max(1.0, high - low) / 4);
+    PassChart->RightAxis().SetMinMax(std::floor(low / tick) * tick, std::ceil(high / tick) * tick);
+    PassChart->RightAxis().SetIncrement(tick);
 }
 
 bool TPassReview::SaveSum(const QString& path)

@@ -14,8 +14,7 @@
 class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
+class QScrollArea;
 class QPushButton;
 class TChart;
 
@@ -26,7 +25,8 @@ public:
     ~TPassReview() override;
 
     TChart* PassChart;
-    QListWidget* PassList;          // one checkable row per pass
+    QScrollArea* PassList;          // one tick box per pass
+    std::vector<QCheckBox*> PassChecks;
     QLabel* ProblemLab;             // files left out, by name
     QLabel* ChosenLab;              // "7 of 8 passes ticked"
     QDoubleSpinBox* ThresholdEdit;  // deviation above which a pass is suspect
@@ -50,11 +50,10 @@ public:
     void SaveButtonClick();
 
 private:
-    void FillList();
+    void ShowDeviations();
     void ChoiceChanged();
     void Redraw();
 
     TPassSet FSet;
     std::vector<double> FDeviations;
-    bool FFilling = false;
 };

@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -341,7 +340,7 @@ private slots:
         QVERIFY(proc.MPasses->isEnabled());
         h.Operator.ExpectModal([&](QDialog& d) {
             auto& review = dynamic_cast<TPassReview&>(d);
-            QCOMPARE(review.PassList->count(), 2);
+            QCOMPARE(int(review.PassChecks.size()), 2);
             QVERIFY(review.ProblemLab->text().contains(QStringLiteral("pass-003.dcw: missing")));
             h.Operator.ExpectFileDialog(acq.filePath(QStringLiteral("again.dcw")));
             review.SaveButton->click();
@@ -375,16 +374,16 @@ private slots:
         QVERIFY(w.MPasses->isEnabled());
         h.Operator.ExpectModal([&](QDialog& d) {
             auto& review = dynamic_cast<TPassReview&>(d);
-            QCOMPARE(review.PassList->count(), 8);
+            QCOMPARE(int(review.PassChecks.size()), 8);
             QStringList suspects;
             for (int row = 0; row < 8; ++row)
                 if (review.Suspect(row))
-                    suspects << review.PassList->item(row)->text();
+                    suspects << review.PassChecks[size_t(row)]->text();
             QCOMPARE(suspects.size(), 1);
             QVERIFY2(suspects[0].startsWith(QStringLiteral("pass-003.dcw")) && suspects[0].endsWith(QStringLiteral("suspect")),
                      qPrintable(suspects[0]));
             // Unticked, the average of the others is on the main chart at once.
-            review.PassList->item(2)->setCheckState(Qt::Unchecked);
+            review.PassChecks[2]->click();
             QCOMPARE(review.ChosenLab->text(), QStringLiteral("7 of 8 passes ticked"));
             QCOMPARE(w.SeriesAcc->YValue(100), double(w.AccBuffer[100]) / 7);
             review.CloseButton->click();
