@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -407,6 +408,16 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), SpectrumFileBytes(header, sum32));
+        // meril-proc leaves out the same pass and writes the same sums.
+        QProcess proc;
+        proc.start(qEnvironmentVariable("MERIL_PROC"), {QStringLiteral("--reject"), QStringLiteral("3"), folder});
+        QVERIFY(proc.waitForFinished(30000));
+        QCOMPARE(proc.exitCode(), 0);
+        const QByteArray out = proc.readAllStandardOutput();
+        QVERIFY2(out.contains("\"left_out\":[{\"deviation\"") && out.contains("\"pass\":\"pass-003.dcw\"}]"), out.constData());
+        const TSpectrum rejected = ReadSpectrumFile(acq.filePath(QStringLiteral("spoilt-reject3.dcw")));
+        QCOMPARE(rejected.Acc, 7);
+        QCOMPARE(rejected.Sums, sum32);
         // Nothing on disk was removed.
         QCOMPARE(PassFiles(folder).size(), 8);
         QCOMPARE(ReadSpectrumFile(acq.filePath(QStringLiteral("spoilt.dcw"))).Acc, 8);
