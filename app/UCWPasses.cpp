@@ -122,7 +122,7 @@ void TFCW::BeginRunPasses()
     if (!FNameEdit->text().isEmpty()) {
         const QString spectrum = AutoSavePath(acqDir, FNameEdit->text());
         folder = PassFolderOf(spectrum);
-        if (QFileInfo::exists(spectrum) || QFileInfo::exists(folder))
+        if (QFileInfo::exists(spectrum) || QFileInfo::exists(folder) || !QFileInfo(spectrum).absoluteDir().exists())
             folder.clear();
     }
     if (folder.isEmpty()) {

@@ -234,7 +234,8 @@ void TPassRecorder::Resume(const QString& folder, int lastNumber)
 void TPassRecorder::Write(const TDataHeader& header, std::span<const int32_t> pass)
 {
     if (!FCreated) {
-        if (!QDir().mkpath(FFolder))
+        // Only the folder itself: a missing parent is an error, not something to create.
+        if (!QDir().mkdir(FFolder))
             throw EFileError(QStringLiteral("Cannot create the passes folder \"%1\".").arg(QDir::toNativeSeparators(FFolder)));
         FCreated = true;
         if (!FSetupBytes.isEmpty()) {

@@ -72,7 +72,7 @@ std::vector<int32_t> SumOfPasses(const std::vector<TKeptPass>& passes, const std
 TDataHeader SumHeader(const TDataHeader& passHeader, int count);
 
 // Writes pass files as a run completes them, into one folder, created on the
-// first pass. Each file is written whole (the old name stays until the new file
+// first pass (its parent must exist). Each file is written whole (the old name stays until the new file
 // is complete), so a crash leaves only complete passes.
 class TPassRecorder {
 public:

@@ -79,6 +79,15 @@ QStringList AcqIni(const QString& dir)
 class TScriptedRun {
 public:
     explicit TScriptedRun(TFCWHarness& h) : H(h) {}
+    // Connects and starts a run of `passes` passes stored under `name`.
+    void Start(int passes, const QString& name = QString())
+    {
+        H.ConnectScripted();
+        H.FCW().AccUpDown->SetPosition(passes);
+        H.FCW().AccUpDownClick();
+        H.FCW().FNameEdit->setText(name);
+        H.FCW().StartToolB->click();
+    }
     // Starts and feeds passes first..last, each followed by the instrument's ready line.
     void Feed(int first, int last)
     {
@@ -143,10 +152,7 @@ private slots:
         QTemporaryDir acq;
         TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        h.ConnectScripted();
-        w.AccUpDown->SetPosition(2);
-        w.AccUpDownClick();
-        w.StartToolB->click();
+        TScriptedRun(h).Start(2);
         TScriptedRun(h).Feed(1, 2);
         const QStringList unsaved = Folders(acq.path(), QStringLiteral("unsaved-*.passes"));
         QCOMPARE(unsaved.size(), 1);
@@ -195,16 +201,38 @@ private slots:
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
+    void theSettingIsRememberedWithTheViewNotInMerilIni()
+    {
+        QTemporaryDir dir;
+        const QString view = dir.filePath(QStringLiteral("view.ini"));
+        const auto open = [&] {
+            TFCWOptions options;
+            options.Link = std::make_unique<TScriptLink>();
+            options.ProgramDir = dir.path() + QLatin1Char('/');
+            options.ShowSplash = false;
+            options.ViewSettingsPath = view;
+            return CreateWindows(std::move(options));
+        };
+        TScriptedOperator op;
+        {
+            const auto first = open();
+            QVERIFY(first->FCW->MKeepPasses->isChecked());   // on by default
+            first->FCW->MKeepPasses->trigger();
+            QVERIFY(first->FCW->close());
+        }
+        QVERIFY(!open()->FCW->MKeepPasses->isChecked());
+        QFile ini(dir.filePath(QStringLiteral("MERIL.INI")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(!ini.readAll().contains("Keep"));
+        QCOMPARE(op.Problems(), QString());
+    }
+
     void linkLostAfterFivePassesOfEightThenContinued()
     {
         QTemporaryDir acq;
         TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        h.ConnectScripted();
-        w.AccUpDown->SetPosition(8);
-        w.AccUpDownClick();
-        w.FNameEdit->setText(QStringLiteral("run1"));
-        w.StartToolB->click();
+        TScriptedRun(h).Start(8, QStringLiteral("run1"));
         TScriptedRun(h).Feed(1, 5);
         h.Feed(Pass({1000, 2000}, false));            // pass 6 cut off
         h.Operator.ExpectMessage(LostCom1);
@@ -270,11 +298,7 @@ private slots:
         const QString folder = acq.filePath(QStringLiteral("run1.passes"));
         {
             TFCWHarness before(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
-            before.ConnectScripted();
-            before.FCW().AccUpDown->SetPosition(2);
-            before.FCW().AccUpDownClick();
-            before.FCW().FNameEdit->setText(QStringLiteral("run1"));
-            before.FCW().StartToolB->click();
+            TScriptedRun(before).Start(2, QStringLiteral("run1"));
             TScriptedRun(before).Feed(1, 2);
             QCOMPARE(before.Operator.Problems(), QString());
         }
@@ -310,11 +334,7 @@ private slots:
         QTemporaryDir acq;
         TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        h.ConnectScripted();
-        w.AccUpDown->SetPosition(5);
-        w.AccUpDownClick();
-        w.FNameEdit->setText(QStringLiteral("run1"));
-        w.StartToolB->click();
+        TScriptedRun(h).Start(5, QStringLiteral("run1"));
         TScriptedRun(h).Feed(1, 5);
         const QDir folder(acq.filePath(QStringLiteral("run1.passes")));
         QVERIFY(QFile::resize(folder.filePath(QStringLiteral("pass-002.dcw")), 50));

@@ -104,6 +104,11 @@ private slots:
         TPassRecorder r;
         r.Begin(folder, QByteArray(104, '\x01'));
         QVERIFY(!QFileInfo::exists(folder));   // nothing before the first pass
+        // A folder whose parent is missing is not made up.
+        TPassRecorder nowhere;
+        nowhere.Begin(dir.filePath(QStringLiteral("missing/run1.passes")), {});
+        QVERIFY_THROWS_EXCEPTION(EFileError, nowhere.Write(NmrHeader(), std::vector<int32_t>{1, 2}));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
         TDataHeader h = NmrHeader();
         h.Acc = QStringLiteral("5");           // a pass file says Acc 1 whatever the caption
         r.Write(h, std::vector<int32_t>{1, 2, 3});
