@@ -292,6 +292,32 @@ private slots:
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
+    void anAbortedRunContinuesWithoutItsCutPass()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        TScriptedRun(h).Start(4);
+        TScriptedRun(h).Feed(1, 2);
+        h.TakeSent();
+        h.Feed(Pass({500, 500}, false));               // pass 3, aborted half way
+        w.AbortToolB->click();
+        h.Feed("F\rD\r");
+        QCOMPARE(w.ExpState, int(esAborted));
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(w.MContinueAcc->isEnabled());
+        w.MContinueAcc->trigger();
+        TScriptedRun(h).Feed(3, 4);
+        QCOMPARE(w.ExpState, int(esFinished));
+        QCOMPARE(w.AccBuffer, ExpectedSum(1, 4));
+        const QStringList folders = Folders(acq.path(), QStringLiteral("unsaved-*.passes"));
+        QCOMPARE(folders.size(), 1);
+        QCOMPARE(PassFiles(acq.filePath(folders[0])).size(), 4);
+        h.Operator.ExpectMessage(QStringLiteral("The last spectrum is not saved. Close anyway?"), mbYes);
+        QVERIFY(w.close());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
     void aRestartTakesUpThePassesAndContinuesThem()
     {
         QTemporaryDir acq;
