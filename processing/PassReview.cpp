@@ -130,6 +130,7 @@ TPassReview::TPassReview(TPassSet set, QWidget* parent) : QDialog(parent), FSet(
     const TDataHeader h = FSet.Header();
     PassChart->BottomAxis().SetMinMax(-h.SweepR / 2.0, h.SweepR / 2.0);
     PassChart->BottomAxis().SetIncrement(h.SweepR / 4.0);
+    PassChart->BottomAxis().SetValueFormat(h.SweepTp == 0 ? QStringLiteral("# ##0.### [kHz]") : QStringLiteral("# ##0.### [Gs]"));
     ShowDeviations();
     ChoiceChanged();
 

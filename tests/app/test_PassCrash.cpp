@@ -23,9 +23,9 @@ namespace {
 const char* const ChildVariable = "MERIL_CRASH_CHILD";
 
 // The child: acquisition directory and link in the variable, "dir|link".
-int RunChild(const QString& spec)
+int RunChild(const QString& dirAndLink)
 {
-    const QStringList parts = spec.split(QLatin1Char('|'));
+    const QStringList parts = dirAndLink.split(QLatin1Char('|'));
     const QString dir = parts.value(0);
     TFCWHarness h({dir, dir, dir, parts.value(1)}, 1024, TFCWHarness::RealPort);
     if (!h.Connect())
