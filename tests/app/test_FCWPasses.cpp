@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -168,6 +169,24 @@ private slots:
         QCOMPARE(PassFiles(acq.filePath(QStringLiteral("kept.passes"))).size(), 2);
         QVERIFY(!QFileInfo::exists(acq.filePath(QStringLiteral("copy.passes"))));
         QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void aStopSignalStoresTheSpectrumBesideItsPasses()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TScriptedRun(h).Start(5);
+        TScriptedRun(h).Feed(1, 2);
+        // The spectrum is named when it is stored: a later second than its passes' folder.
+        const QString runFolder = Folders(acq.path(), QStringLiteral("unsaved-*.passes")).value(0);
+        QTRY_VERIFY(!runFolder.contains(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+        h.FCW().CloseUnattended();
+        const QStringList spectra = QDir(acq.path()).entryList({QStringLiteral("unsaved-*.dcw")}, QDir::Files);
+        QCOMPARE(spectra.size(), 1);
+        const QString spectrum = acq.filePath(spectra[0]);
+        QCOMPARE(ReadSpectrumFile(spectrum).Sums, ExpectedSum(1, 2));
+        QCOMPARE(PassFiles(PassFolderOf(spectrum)).size(), 2);
+        QCOMPARE(Folders(acq.path(), QStringLiteral("*.passes")).size(), 1);
     }
 
     void loopModeAndTheSettingOffKeepNoPasses()
