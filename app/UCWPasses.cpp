@@ -5,6 +5,7 @@
 #include "UCW.h"
 
 #include "Chart.h"
+#include "MenuOf.h"
 #include "Operator.h"
 #include "PassReview.h"
 #include "StatusBar.h"
@@ -29,14 +30,6 @@
 namespace {
 
 const QString UnsavedPrefix = QStringLiteral("unsaved-");
-
-QMenu* MenuOf(QAction* a)
-{
-    for (QObject* o : a->associatedObjects())
-        if (auto* m = qobject_cast<QMenu*>(o))
-            return m;
-    return nullptr;
-}
 
 // A passes folder not yet stored with a spectrum moves with the spectrum when it is.
 bool IsUnsavedFolder(const QString& folder)

@@ -3,6 +3,7 @@
 
 #include "UDataProc.h"
 
+#include "MenuOf.h"
 #include "Operator.h"
 #include "PassReview.h"
 
@@ -10,11 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMenuBar>
 
 void TFDataProc::CreatePassCommands()
 {
-    QMenu* file = menuBar()->actions().constFirst()->menu();
+    QMenu* file = MenuOf(MOpen);
     MPasses = new QAction(QStringLiteral("Passes..."), this);
     MOpenPasses = new QAction(QStringLiteral("Open passes folder..."), this);
     file->insertAction(MExportAscii, MPasses);

@@ -5,6 +5,7 @@
 
 #include "Chart.h"
 #include "FCWHarness.h"
+#include "MenuOf.h"
 #include "PassReview.h"
 #include "PassSet.h"
 #include "RunProgress.h"
@@ -64,9 +65,7 @@ QStringList Folders(const QString& dir, const QString& pattern)
 // Opens the menu as the operator does, so that its commands are brought up to date.
 void ShowMenuOf(QAction* a)
 {
-    for (QObject* o : a->associatedObjects())
-        if (auto* m = qobject_cast<QMenu*>(o))
-            emit m->aboutToShow();
+    emit MenuOf(a)->aboutToShow();
 }
 
 const QString LostCom1 = LinkLostText(QStringLiteral("COM1"));
