@@ -74,6 +74,7 @@ TFCW::TFCW(TFCWOptions options)
     setObjectName(QStringLiteral("FCW"));
     CreateControls();
     ConnectHandlers();
+    CreatePassCommands();
     if (options.ScreenWidth <= 0 && QGuiApplication::primaryScreen())
         options.ScreenWidth = QGuiApplication::primaryScreen()->geometry().width();
     ScreenScale = ComputeScreenScale(options.ScreenWidth);
@@ -220,6 +221,7 @@ void TFCW::CloseUnattended()
                 throw EFileError(QStringLiteral("\"%1\" exists").arg(path));
             WriteSpectrumFile(path, RunHeader, AccBuffer);
             SpectrumUnsaved = false;
+            MovePassesWith(path);
             qInfo().noquote() << "The last spectrum was not saved; it is stored in" << path;
         } catch (const std::exception& e) {
             qWarning().noquote() << "The last spectrum could not be stored in" << path << ":" << ErrorText(e);

@@ -6,6 +6,7 @@
 #include "ReplyLine.h"
 #include "SerialLink.h"
 #include "DataFile.h"
+#include "PassSet.h"
 #include "USetup.h"
 #include "ValueBox.h"   // the value boxes are read like labels
 
@@ -211,6 +212,28 @@ public:
     void SaveView();
     // The main window's file dialogs by the names the remembered view uses.
     std::vector<std::pair<QString, TFileDialog*>> FileDialogs() const;
+    // ---- Kept passes (UCWPasses.cpp) ----
+    QAction *MPasses, *MContinueAcc, *MKeepPasses;
+    TPassRecorder PassRecorder;        // the folder the run's passes go to
+    QByteArray KeptSetupBytes;         // the setup record the kept passes were measured with
+    bool ContinuingRun = false;        // the run adds passes to kept ones
+    int RunTarget = 0;                 // the passes the kept run was to have
+    void CreatePassCommands();
+    void BeginRunPasses();             // at the first pass of a run
+    void KeepPass();                   // at the end of each pass
+    void MovePassesWith(const QString& spectrumPath);
+    void EndRunPasses();               // when a run has finished
+    bool FitsRun(int points);          // false (and the run aborted) for a pass of another length
+    void UpdatePassCommands();
+    bool MayContinue() const;
+    void MPassesClick();
+    void MContinueAccClick();
+    // Takes up the kept passes of a folder: their sum, ready to store or to continue.
+    bool OpenPassFolder(const QString& folder);
+    // The parameters now, as a setup file holds them.
+    SetupRecord CurrentSetupRecord() const;
+    // The header captions of the parameters now, without comment.
+    TDataHeader CurrentHeader() const;
     // Counts the passes of a run as they are set up (Loop mode keeps the pass
     // counter at 1) and starts the progress display.
     void NoteRunPass();

@@ -194,6 +194,8 @@ void TFCW::HandleReply(const TReply& r)
 
 void TFCW::ReplyPassSetup(const TReply& r)
 {
+    if (!FitsRun(r.Points))
+        return;
     if (AccUpDown->Tag == 1) {
         if (r.Points < 2) {
             // A pass of fewer than two points has no step between its points.
@@ -209,6 +211,7 @@ void TFCW::ReplyPassSetup(const TReply& r)
         SeriesAcc->Clear();
         SavedDataAvailable = false;
         SpectrumUnsaved = false;
+        BeginRunPasses();
     }
     NoteRunPass();
     PointCount = 0;
@@ -249,6 +252,7 @@ void TFCW::ReplyPassComplete()
     const double passes = AccUpDown->Tag;
     for (size_t i = 0; i < AccBuffer.size(); ++i)
         SeriesAcc->AddXY(xMin + double(i) * PointStep, AccBuffer[i] / passes, Qt::white);
+    KeepPass();
     CompletedSum = AccBuffer;
     CompletedPasses = AccUpDown->Tag;
 }
@@ -281,6 +285,7 @@ void TFCW::ReplyReady()
             SpectrumUnsaved = true;
             SnapshotRunHeader();
             AutoSave();
+            EndRunPasses();
             MSaveas->setEnabled(SavedDataAvailable);
             EnableParameterBoxes(true);
             VertMTB->setEnabled(true);

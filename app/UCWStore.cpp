@@ -21,11 +21,9 @@
 #include <QScrollBar>
 #include <QSlider>
 
-// The settings captions are taken when the run finishes, so that the file
-// describes the data even when the operator changes a parameter before saving.
-void TFCW::SnapshotRunHeader()
+TDataHeader TFCW::CurrentHeader() const
 {
-    TDataHeader& h = RunHeader;
+    TDataHeader h;
     h.Frequency = FrequencyVal->text();
     h.B0 = TuningB0Val->text();
     h.ModAmp = ModAmpVal->text();
@@ -36,6 +34,14 @@ void TFCW::SnapshotRunHeader()
     h.Resonance = ModeButtons[size_t(ModeIndex)]->text();
     h.SweepTp = FieldSweep() ? 1 : 0;
     h.SweepR = SweepRangeValue();
+    return h;
+}
+
+// The settings captions are taken when the run finishes, so that the file
+// describes the data even when the operator changes a parameter before saving.
+void TFCW::SnapshotRunHeader()
+{
+    RunHeader = CurrentHeader();
 }
 
 bool TFCW::WriteSpectrum(const QString& path)
@@ -60,6 +66,7 @@ bool TFCW::WriteSpectrum(const QString& path)
                              .arg(AccBuffer.size())
                              .arg(RunHeader.Acc.trimmed()));
     SpectrumUnsaved = false;
+    MovePassesWith(path);
     return true;
 }
 
@@ -145,10 +152,9 @@ void TFCW::LoadSetup(const QString& path, bool operatorChose)
         SetCurrentSetup(path);
 }
 
-void TFCW::SaveSetup(const QString& path)
+SetupRecord TFCW::CurrentSetupRecord() const
 {
-    SwitchMode(ModeIndex);
-    SetupRecord& r = Setup;
+    SetupRecord r = Setup;
     r.Level = LevelTB->value();
     r.Gain = GainScrollBar->value();
     r.Phase = PhasePos;
@@ -163,6 +169,20 @@ void TFCW::SaveSetup(const QString& path)
     r.Frequency = FrequencyPos;
     r.DFrq = DFrqUpDown->Position();
     r.Mode = uint8_t(ModeIndex);
+    // The positions of the mode in use are on the controls.
+    const auto m = size_t(ModeIndex);
+    r.TuningB0[m] = TuningB0UpDown->Position();
+    r.Frequency[m] = FrequencyUpDown->Position();
+    r.Phase[m] = PhaseScrollBar->value();
+    r.FieldSwRng[m] = FieldSwRngUpDown->Position();
+    return r;
+}
+
+void TFCW::SaveSetup(const QString& path)
+{
+    SwitchMode(ModeIndex);
+    Setup = CurrentSetupRecord();
+    const SetupRecord& r = Setup;
     QString error;
     if (!SaveSetupFile(path, r, &error)) {
         // The setup in use keeps its name when the new file could not be written.

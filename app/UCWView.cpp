@@ -24,6 +24,7 @@ const QString PassDisplayKey = QStringLiteral("Display/PassDisplay");
 const QString AverageKey = QStringLiteral("Display/Average");
 const QString HorizontalMarkerKey = QStringLiteral("Display/HorizontalMarker");
 const QString LastFileKey = QStringLiteral("LastFile/");
+const QString KeepPassesKey = QStringLiteral("Acquisition/KeepEveryPass");
 
 // A dialog opens where its remembered file was, if that folder is still there.
 void RestoreLastFiles(const QSettings& view, const std::vector<std::pair<QString, TFileDialog*>>& dialogs)
@@ -71,6 +72,7 @@ void TFCW::RestoreView()
     if (view.value(AverageKey, false).toBool() != MAccDiagram->isChecked())
         AccDToolBClick();
     (view.value(HorizontalMarkerKey, false).toBool() ? HorizMTB : VertMTB)->setChecked(true);
+    MKeepPasses->setChecked(view.value(KeepPassesKey, true).toBool());
     RestoreLastFiles(view, FileDialogs());
 }
 
@@ -97,5 +99,6 @@ void TFCW::SaveView()
     view.setValue(PassDisplayKey, CurrDiagramCBox->currentIndex());
     view.setValue(AverageKey, MAccDiagram->isChecked());
     view.setValue(HorizontalMarkerKey, HorizMTB->isChecked());
+    view.setValue(KeepPassesKey, MKeepPasses->isChecked());
     SaveLastFiles(view, FileDialogs());
 }

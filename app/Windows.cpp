@@ -71,6 +71,11 @@ std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)
         fcw->raise();
         fcw->activateWindow();
     };
+    // The main window takes up the passes and comes to the front.
+    w->FDataProc->OnOpenPassFolder = [fcw = w->FCW.get(), proc = w->FDataProc.get()](const QString& folder) {
+        if (fcw->OpenPassFolder(folder))
+            proc->OnSetupAcq();
+    };
     w->FService = std::make_unique<TFService>(*w->FCW->Commands, w->FCW->ComPort1, w->FCW->FrequencyUpDown);
     w->MAudioDlgBox = std::make_unique<TMAudioDlgBox>();
     w->MUsersAssist = std::make_unique<TMUsersAssist>(w->FCW->DeviceConnected);

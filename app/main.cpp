@@ -75,10 +75,14 @@ int main(int argc, char** argv)
     const auto windows = CreateWindows(std::move(options));
     CloseOnStopSignals(*windows->FCW, app);
     windows->FCW->show();
-    // meril FILE.dcw: the processing window in front with that spectrum.
+    // meril FILE.dcw: the processing window in front with that spectrum;
+    // meril RUN.passes: the kept passes of a run, ready to store or continue.
     for (const QString& arg : QCoreApplication::arguments().mid(1))
         if (arg.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive)) {
             OpenInProcessing(*windows, arg);
+            break;
+        } else if (IsPassFolder(arg)) {
+            RunGuarded([&] { windows->FCW->OpenPassFolder(arg); });
             break;
         }
     return QApplication::exec();

@@ -30,6 +30,7 @@ TFDataProc::TFDataProc(long double screenScale, QWidget* parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
     ConnectHandlers();
+    CreatePassCommands();
     Marker2.Done();
     DstMarker.Done();
     resize(1024, 720);

@@ -62,6 +62,15 @@ public:
     // "Setup & Acq": brings the main window to the front (set by the program).
     std::function<void()> OnSetupAcq;
 
+    // Kept passes (UDataProcPasses.cpp): "Passes..." reviews those of the
+    // spectrum shown; "Open passes folder..." hands a folder to the main window.
+    QAction *MPasses, *MOpenPasses;
+    std::function<void(const QString& folder)> OnOpenPassFolder;
+    void CreatePassCommands();
+    void MPassesClick();
+    void MOpenPassesClick();
+    QString PassFolder() const;        // of the spectrum shown; empty when it has none
+
     // "kHz" for a frequency sweep, "Gs" for a field sweep.
     QString AxisUnitText() const;
     // "F" for a frequency sweep, "B" for a field sweep: names x in the readouts.

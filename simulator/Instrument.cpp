@@ -59,6 +59,7 @@ void TInstrument::Reset()
     FCommandOverlong = false;
     FPhase = TPhase::Idle;
     FHeld = false;
+    FPassCount = 0;
     FQueue.clear();
     FOutput.clear();
     FLineFree = FNow;
@@ -143,6 +144,7 @@ void TInstrument::HandleCommand(const QByteArray& text)
 void TInstrument::StartPass(bool freqSweep)
 {
     FPass = TPass{};
+    ++FPassCount;
     FPass.FreqSweep = freqSweep;
     FPass.Range = freqSweep ? FParams.FreqRangeHz / 1000.0 : FParams.FieldRangeGs;
     FPass.Points = FConfig.Points;
@@ -192,7 +194,8 @@ QByteArray TInstrument::DataLine(int index)
     const double step = FPass.Points > 1 ? FPass.Range / (FPass.Points - 1) : 0;
     const double x = -FPass.Range / 2 + index * step;
     const double noise = FConfig.Noise * GainFactor(FParams.Gain) * FNormal(FNoiseRandom);
-    const TReading reading = ConvertReading(SignalAt(FParams, FConfig, FPass.FreqSweep, x) + noise,
+    const double spoil = FPassCount == FConfig.Faults.SpoilPass ? TFaults::SpoilShift * GainFactor(FParams.Gain) : 0;
+    const TReading reading = ConvertReading(SignalAt(FParams, FConfig, FPass.FreqSweep, x) + noise + spoil,
                                            DataDivisor(FConfig.Version));
     return QByteArray("V") + (reading.OutOfRange ? '!' : ' ') + Hex(quint32(reading.Raw), 8);
 }

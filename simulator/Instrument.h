@@ -102,6 +102,7 @@ private:
     double FDue = 0;       // when the pass produces its next line
     bool FHeld = false;
     TPass FPass;
+    int FPassCount = 0;    // passes started since power-on
 
     std::deque<TQueuedLine> FQueue;
     std::vector<TOutputChunk> FOutput;

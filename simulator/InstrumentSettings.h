@@ -14,6 +14,8 @@ struct TFaults {
     double ErrorRate = 0;    // probability of an E line before a line
     QByteArray ErrorCode = "0001";
     int ExtraVLines = 0;     // V lines sent after the N announced ones, every pass
+    int SpoilPass = 0;       // this pass since power-on (from 1) is shifted by SpoilShift; 0: none
+    static constexpr double SpoilShift = 25;  // display units at gain 128, as a jump of the baseline
 };
 
 struct TInstrumentConfig {

@@ -93,6 +93,8 @@ TInstrumentConfig ConfigFrom(const QCommandLineParser& parser)
         faults.ErrorCode = parser.value("error-code").toLatin1();
     if (parser.isSet("extra-v"))
         faults.ExtraVLines = int(IntegerOption(parser, "extra-v", 0, 0xFFFF));
+    if (parser.isSet("spoil-pass"))
+        faults.SpoilPass = int(IntegerOption(parser, "spoil-pass", 1, 0xFFFF));
     try {
         Validate(config);
     } catch (const EMerilError& e) {
@@ -135,6 +137,7 @@ void DefineOptions(QCommandLineParser& parser)
     add("error-rate", "Fault: probability of an E line before a line.", "p");
     add("error-code", "Code of the injected E lines, 4 characters (default 0001).", "text");
     add("extra-v", "Fault: V lines sent beyond the announced number, every pass.", "n");
+    add("spoil-pass", "Fault: the n-th pass since power-on has its baseline shifted (a spoiled pass).", "n");
     add("drop-after", "Fault: drop the link this many seconds after the first command.", "seconds");
     add("verbose", "Log every command received to stderr.");
     add("console", "Read commands from stdin: source 0..5, error CODE, drop, quit.");

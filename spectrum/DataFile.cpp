@@ -133,8 +133,10 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
 
     s.XStep = double(range / (n - 1));
     s.Points.reserve(n);
+    s.Sums.reserve(n);
     for (qsizetype i = 0; i < n; ++i) {
         const int32_t sum = qFromLittleEndian<int32_t>(data.data() + 4 * i);
+        s.Sums.push_back(sum);
         const long long y = std::clamp(RoundHalfEven((long double)sum / s.Acc), -500LL, 500LL);
         s.Points.emplace_back(double(-range / 2 + i * (long double)s.XStep), double(y));
     }

@@ -52,6 +52,7 @@ struct TSpectrum {
     long double B0 = 0;         // Gs, parsed from Header.B0, rounded to Real48
     double XStep = 0;           // SweepR / (N - 1)
     std::vector<QPointF> Points;
+    std::vector<int32_t> Sums;  // the stored sums, as written
 };
 
 // The folder of the file to write does not exist; nothing was written.

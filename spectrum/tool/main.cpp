@@ -4,6 +4,7 @@
 // Exit status: 0 every file processed, 1 some file failed, 2 usage error.
 
 #include "Errors.h"
+#include "ProcPasses.h"
 #include "ProcReport.h"
 #include "SpectrumReport.h"
 #include "TextTable.h"
@@ -25,7 +26,8 @@ const char* const Example =
     "One JSON object per file and line on stdout; failures on stderr.\n"
     "Exit status: 0 all files processed, 1 some file failed, 2 usage error.\n\n"
     "Example:\n"
-    "  meril-proc --csv --export-txt out/ data/sample.dcw data/run2.dcw > results.csv";
+    "  meril-proc --csv --export-txt out/ data/sample.dcw data/run2.dcw > results.csv\n"
+    "  meril-proc --reject 3 data/run1.passes    # writes data/run1-reject3.dcw";
 
 void PrintLine(FILE* stream, const QString& text)
 {
@@ -73,7 +75,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption cursorsOption(QStringLiteral("cursors"),
                                            QStringLiteral("Point indexes of the left, centre and right cursor for the moments of both views, instead of the automatic ones."),
                                            QStringLiteral("LC,MC,RC"));
-    parser.addOptions({csvOption, exportOption, cursorsOption});
+    const QCommandLineOption passesOption(QStringLiteral("passes"),
+                                          QStringLiteral("The arguments are passes folders (run1.passes): measure each pass, with its deviation figure."));
+    const QCommandLineOption rejectOption(QStringLiteral("reject"),
+                                          QStringLiteral("The arguments are passes folders: write the sum of the passes whose deviation is at most <K> as a new file (run1-rejectK.dcw) and print the passes left out."),
+                                          QStringLiteral("K"));
+    parser.addOptions({csvOption, exportOption, cursorsOption, passesOption, rejectOption});
     parser.addPositionalArgument(QStringLiteral("FILE.dcw"), QStringLiteral("Spectrum files to measure."), QStringLiteral("FILE.dcw..."));
 
     if (!parser.parse(QCoreApplication::arguments()))
@@ -95,6 +102,17 @@ int main(int argc, char* argv[])
         if (!options.Cursors)
             return UsageError(QStringLiteral("--cursors takes three point indexes LC,MC,RC, as in --cursors 100,512,900."));
     }
+    const TPassOutput passOutput{[](const QString& line) { PrintLine(stdout, line); },
+                                 [](const QString& line) { PrintLine(stderr, line); }};
+    if (parser.isSet(rejectOption)) {
+        bool ok = false;
+        const double limit = parser.value(rejectOption).toDouble(&ok);
+        if (!ok || !(limit > 0))
+            return UsageError(QStringLiteral("--reject takes a deviation limit above 0, as in --reject 3."));
+        return RejectPasses(files, limit, passOutput) ? 0 : 1;
+    }
+    if (parser.isSet(passesOption))
+        return MeasurePasses(files, options, passOutput) ? 0 : 1;
     const QString exportDir = parser.value(exportOption);
     if (parser.isSet(exportOption) && !QFileInfo(exportDir).isDir())
         return UsageError(QStringLiteral("the export folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(exportDir)));

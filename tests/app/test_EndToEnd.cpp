@@ -5,6 +5,7 @@
 #include "ComPort.h"
 #include "DataFile.h"
 #include "FCWHarness.h"
+#include "SimProcess.h"
 #include "StopSignals.h"
 #include "UpDown.h"
 
@@ -22,35 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The simulator executable, serving on linkPath, or on a link in a private
-// folder when none is given.
-class TSimProcess {
-public:
-    explicit TSimProcess(const QStringList& options, const QString& linkPath = QString())
-    {
-        const QString exe = qEnvironmentVariable("MERIL_SIM");
-        const QString link = linkPath.isEmpty() ? FDir.filePath(QStringLiteral("sim")) : linkPath;
-        FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        FProcess.start(exe, QStringList{QStringLiteral("--link"), link} + options);
-        if (FProcess.waitForStarted(5000) && FProcess.waitForReadyRead(5000))
-            Link = QString::fromLocal8Bit(FProcess.readLine()).trimmed();
-    }
-    bool WaitForExit(int ms)
-    {
-        return FProcess.state() == QProcess::NotRunning || FProcess.waitForFinished(ms);
-    }
-    ~TSimProcess()
-    {
-        FProcess.terminate();
-        FProcess.waitForFinished(5000);
-    }
-    QString Link;
-
-private:
-    QTemporaryDir FDir;
-    QProcess FProcess;
-};
 
 // Errors no handler caught reach the scripted operator as boxes, so that a
 // second message about one loss shows up as an unexpected one.

@@ -4,6 +4,7 @@
 
 #include "DataFile.h"
 #include "FCWHarness.h"
+#include "ScriptedPass.h"
 #include "UService.h"
 #include "UpDown.h"
 
@@ -20,21 +21,6 @@ namespace {
 
 const QString LostCom1 = QStringLiteral(
     "Connection to COM1 lost: check the cable and the instrument's power, then choose Spectrometer > Connect.");
-
-// A data line carrying `value` after division by the divisor 13500.
-QByteArray ValueLine(int value)
-{
-    return "V " + QByteArray::number(uint32_t(value * 13500), 16).toUpper().rightJustified(8, '0') + "\r";
-}
-
-// One pass of the given values, from the set-up line to the end of its data.
-QByteArray Pass(const std::vector<int>& values, bool complete = true)
-{
-    QByteArray lines = "A" + QByteArray::number(int(values.size()), 16).rightJustified(4, '0') + "\rB\r";
-    for (int v : values)
-        lines += ValueLine(v);
-    return complete ? lines + "C\r" : lines;
-}
 
 // Errors no handler caught reach the scripted operator as boxes, so that a
 // second message about the same loss shows up as an unexpected one.

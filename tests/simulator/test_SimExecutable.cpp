@@ -88,7 +88,7 @@ private slots:
             for (const char* option : {"--link", "--sample", "--serial", "--prg-version", "--v2", "--z1", "--z2",
                                        "--field-source", "--points", "--esr-g", "--noise", "--seed", "--speed",
                                        "--split-rate", "--garbage-rate", "--nocr-rate", "--error-rate", "--error-code",
-                                       "--extra-v", "--drop-after", "--verbose", "--console", "crystal-h"})
+                                       "--extra-v", "--spoil-pass", "--drop-after", "--verbose", "--console", "crystal-h"})
                 QVERIFY2(help.contains(QLatin1String(option)), option);
             QVERIFY(!QFileInfo(dir.filePath("sim")).isSymLink());
         }

@@ -1,0 +1,493 @@
+// Every completed pass kept beside the spectrum: written as each pass ends,
+// moved with the spectrum when it is stored, reviewed (a spoiled pass marked,
+// the others summed), continued after a lost link and after a restart, and
+// taken up from a folder with damaged files.
+
+#include "Chart.h"
+#include "FCWHarness.h"
+#include "MenuOf.h"
+#include "PassReview.h"
+#include "PassSet.h"
+#include "RunProgress.h"
+#include "ScriptedPass.h"
+#include "UDataProc.h"
+#include "UpDown.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// Values of pass k (from 1) of a scripted run: distinct per pass and point.
+std::vector<int> PassValues(int k, int points = 4)
+{
+    std::vector<int> v;
+    for (int i = 0; i < points; ++i)
+        v.push_back(10 * k + i - 20);
+    return v;
+}
+
+// The sums a spectrum of passes first..last of PassValues holds, added here.
+std::vector<int32_t> ExpectedSum(int first, int last, int points = 4)
+{
+    std::vector<int32_t> sum(size_t(points), 0);
+    for (int k = first; k <= last; ++k)
+        for (int i = 0; i < points; ++i)
+            sum[size_t(i)] += PassValues(k, points)[size_t(i)];
+    return sum;
+}
+
+QStringList PassFiles(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("pass-*.dcw")}, QDir::Files, QDir::Name);
+}
+
+QStringList Folders(const QString& dir, const QString& pattern)
+{
+    return QDir(dir).entryList({pattern}, QDir::Dirs, QDir::Name);
+}
+
+// Opens the menu as the operator does, so that its commands are brought up to date.
+void ShowMenuOf(QAction* a)
+{
+    emit MenuOf(a)->aboutToShow();
+}
+
+const QString LostCom1 = LinkLostText(QStringLiteral("COM1"));
+
+// MERIL.INI lines that put every directory into dir.
+QStringList AcqIni(const QString& dir)
+{
+    return {dir, dir, dir, QStringLiteral("COM1")};
+}
+
+class TScriptedRun {
+public:
+    explicit TScriptedRun(TFCWHarness& h) : H(h) {}
+    // Connects and starts a run of `passes` passes stored under `name`.
+    void Start(int passes, const QString& name = QString())
+    {
+        H.ConnectScripted();
+        H.FCW().AccUpDown->SetPosition(passes);
+        H.FCW().AccUpDownClick();
+        H.FCW().FNameEdit->setText(name);
+        H.FCW().StartToolB->click();
+    }
+    // Starts and feeds passes first..last, each followed by the instrument's ready line.
+    void Feed(int first, int last)
+    {
+        for (int k = first; k <= last; ++k) {
+            QVERIFY(H.TakeSent().contains(QStringLiteral("F1|")));
+            H.Feed(Pass(PassValues(k)));
+            H.Feed("D\r");
+        }
+    }
+    TFCWHarness& H;
+};
+
+} // namespace
+
+class TestFCWPasses : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyPassIsKeptAsItEndsBesideTheNamedSpectrum()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        w.AccUpDown->SetPosition(3);
+        w.AccUpDownClick();
+        w.FNameEdit->setText(QStringLiteral("run1"));
+        w.CommentEdit->setText(QStringLiteral("water"));
+        w.StartToolB->click();
+        QCOMPARE(h.TakeSent(), QStringLiteral("F1|"));
+        const QString folder = acq.filePath(QStringLiteral("run1.passes"));
+        h.Feed(Pass(PassValues(1), false));
+        QVERIFY(!QFileInfo::exists(folder));           // nothing before a pass has ended
+        h.Feed("C\r");
+        QCOMPARE(PassFiles(folder), QStringList{QStringLiteral("pass-001.dcw")});
+        h.Feed("D\r");
+        h.Feed(Pass(PassValues(2)));
+        // Each file holds its own pass, not the running sum.
+        const TSpectrum second = ReadSpectrumFile(QDir(folder).filePath(QStringLiteral("pass-002.dcw")));
+        QCOMPARE(second.Sums, ExpectedSum(2, 2));
+        QCOMPARE(second.Acc, 1);
+        QCOMPARE(second.Header.Comment, QStringLiteral("water"));
+        // Reviewable from the second pass on, during the run too.
+        ShowMenuOf(w.MPasses);
+        QVERIFY(w.MPasses->isEnabled());
+        h.Feed("D\r");
+        TScriptedRun(h).Feed(3, 3);
+        QCOMPARE(w.ExpState, int(esFinished));
+
+        const TSpectrum stored = ReadSpectrumFile(acq.filePath(QStringLiteral("run1.dcw")));
+        QCOMPARE(stored.Sums, ExpectedSum(1, 3));
+        const TPassSet set = ReadPassFolder(folder);
+        QCOMPARE(set.Passes.size(), size_t(3));
+        QCOMPARE(set.Problems.size(), size_t(0));
+        QCOMPARE(SumOfPasses(set.Passes, {true, true, true}), stored.Sums);
+        QCOMPARE(set.SetupBytes, SetupRecordToBytes(w.CurrentSetupRecord()));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void anUnnamedRunsPassesMoveWithTheSpectrumWhenSaved()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        TScriptedRun(h).Start(2);
+        TScriptedRun(h).Feed(1, 2);
+        const QStringList unsaved = Folders(acq.path(), QStringLiteral("unsaved-*.passes"));
+        QCOMPARE(unsaved.size(), 1);
+        QCOMPARE(PassFiles(acq.filePath(unsaved[0])).size(), 2);
+
+        h.Operator.ExpectFileDialog(acq.filePath(QStringLiteral("kept.dcw")));
+        w.MSaveas->trigger();
+        QVERIFY(Folders(acq.path(), QStringLiteral("unsaved-*")).isEmpty());
+        QCOMPARE(PassFiles(acq.filePath(QStringLiteral("kept.passes"))).size(), 2);
+        // A second store elsewhere leaves the passes with the first.
+        h.Operator.ExpectFileDialog(acq.filePath(QStringLiteral("copy.dcw")));
+        w.MSaveas->trigger();
+        QCOMPARE(PassFiles(acq.filePath(QStringLiteral("kept.passes"))).size(), 2);
+        QVERIFY(!QFileInfo::exists(acq.filePath(QStringLiteral("copy.passes"))));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void aStopSignalStoresTheSpectrumBesideItsPasses()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TScriptedRun(h).Start(5);
+        TScriptedRun(h).Feed(1, 2);
+        // The spectrum is named when it is stored: a later second than its passes' folder.
+        const QString runFolder = Folders(acq.path(), QStringLiteral("unsaved-*.passes")).value(0);
+        QTRY_VERIFY(!runFolder.contains(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"))));
+        h.FCW().CloseUnattended();
+        const QStringList spectra = QDir(acq.path()).entryList({QStringLiteral("unsaved-*.dcw")}, QDir::Files);
+        QCOMPARE(spectra.size(), 1);
+        const QString spectrum = acq.filePath(spectra[0]);
+        QCOMPARE(ReadSpectrumFile(spectrum).Sums, ExpectedSum(1, 2));
+        QCOMPARE(PassFiles(PassFolderOf(spectrum)).size(), 2);
+        QCOMPARE(Folders(acq.path(), QStringLiteral("*.passes")).size(), 1);
+    }
+
+    void loopModeAndTheSettingOffKeepNoPasses()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        w.LoopRB->click();
+        w.StartToolB->click();
+        TScriptedRun(h).Feed(1, 3);
+        w.AbortToolBClick();
+        h.Feed("F\rD\r");
+        QVERIFY(Folders(acq.path(), QStringLiteral("*.passes")).isEmpty());
+
+        w.SingleRB->click();
+        w.MKeepPasses->trigger();
+        QVERIFY(!w.MKeepPasses->isChecked());
+        w.AccUpDown->SetPosition(2);
+        w.AccUpDownClick();
+        w.StartToolB->click();
+        h.TakeSent();
+        h.Feed(Pass(PassValues(1)) + "D\r");
+        TScriptedRun(h).Feed(2, 2);
+        QCOMPARE(w.ExpState, int(esFinished));
+        QVERIFY(Folders(acq.path(), QStringLiteral("*.passes")).isEmpty());
+        ShowMenuOf(w.MPasses);
+        QVERIFY(!w.MPasses->isEnabled());
+        h.Operator.ExpectMessage(QStringLiteral("The last spectrum is not saved. Close anyway?"), mbYes);
+        QVERIFY(w.close());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void theSettingIsRememberedWithTheViewNotInMerilIni()
+    {
+        QTemporaryDir dir;
+        const QString view = dir.filePath(QStringLiteral("view.ini"));
+        const auto open = [&] {
+            TFCWOptions options;
+            options.Link = std::make_unique<TScriptLink>();
+            options.ProgramDir = dir.path() + QLatin1Char('/');
+            options.ShowSplash = false;
+            options.ViewSettingsPath = view;
+            return CreateWindows(std::move(options));
+        };
+        TScriptedOperator op;
+        {
+            const auto first = open();
+            QVERIFY(first->FCW->MKeepPasses->isChecked());   // on by default
+            first->FCW->MKeepPasses->trigger();
+            QVERIFY(first->FCW->close());
+        }
+        QVERIFY(!open()->FCW->MKeepPasses->isChecked());
+        QFile ini(dir.filePath(QStringLiteral("MERIL.INI")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(!ini.readAll().contains("Keep"));
+        QCOMPARE(op.Problems(), QString());
+    }
+
+    void linkLostAfterFivePassesOfEightThenContinued()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        TScriptedRun(h).Start(8, QStringLiteral("run1"));
+        TScriptedRun(h).Feed(1, 5);
+        h.Feed(Pass({1000, 2000}, false));            // pass 6 cut off
+        h.Operator.ExpectMessage(LostCom1);
+        h.Script().Drop();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+        const QString folder = acq.filePath(QStringLiteral("run1.passes"));
+        QCOMPARE(PassFiles(folder).size(), 5);
+
+        // Not connected: nothing to continue with.
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(!w.MContinueAcc->isEnabled());
+        h.ConnectScripted();
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(w.MContinueAcc->isEnabled());
+        // Another gain is another measurement; back to the kept one, it may go on.
+        w.GainScrollBar->setValue(w.GainScrollBar->value() + 1);
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(!w.MContinueAcc->isEnabled());
+        w.GainScrollBar->setValue(w.GainScrollBar->value() - 1);
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(w.MContinueAcc->isEnabled());
+
+        // The connection took up the setup again, with its Accumulations; the
+        // operator is asked, and offered the three passes the run lacked.
+        QCOMPARE(w.AccUpDown->Position(), 1);
+        h.Operator.ExpectModal([](QDialog& d) {
+            auto* more = d.findChild<QSpinBox*>(QStringLiteral("MorePassesEdit"));
+            QVERIFY(more);
+            QCOMPARE(more->value(), 3);
+            QCOMPARE(more->accessibleName(), QStringLiteral("More passes"));
+            d.accept();
+        });
+        w.MContinueAcc->trigger();
+        QCOMPARE(w.AccUpDown->Position(), 8);
+        const QString sent = h.TakeSent();
+        QVERIFY2(sent.endsWith(QStringLiteral("F1|")), qPrintable(sent + h.Operator.Problems()));
+        h.Feed("A0004\rB\r");
+        w.UpdateRunProgress();
+        QVERIFY2(w.RunProgressBar->format().startsWith(QStringLiteral("pass 6 of 8")),
+                 qPrintable(w.RunProgressBar->format()));
+        h.Feed(ValueLine(PassValues(6)[0]) + ValueLine(PassValues(6)[1]) + ValueLine(PassValues(6)[2]) +
+               ValueLine(PassValues(6)[3]) + "C\rD\r");
+        TScriptedRun(h).Feed(7, 8);
+        QCOMPARE(w.ExpState, int(esFinished));
+        QCOMPARE(PassFiles(folder).size(), 8);
+        const TSpectrum stored = ReadSpectrumFile(acq.filePath(QStringLiteral("run1.dcw")));
+        QCOMPARE(stored.Acc, 8);
+        QCOMPARE(stored.Sums, ExpectedSum(1, 8));
+        const TPassSet set = ReadPassFolder(folder);
+        QCOMPARE(SumOfPasses(set.Passes, std::vector<bool>(8, true)), stored.Sums);
+        // Finished and stored: continuing again asks how many more passes.
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(w.MContinueAcc->isEnabled());
+        h.Operator.ExpectModal([](QDialog& d) { d.reject(); });
+        w.MContinueAcc->trigger();
+        QVERIFY(!h.TakeSent().contains(QStringLiteral("F1|")));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void anAbortedRunContinuesWithoutItsCutPass()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        TScriptedRun(h).Start(4);
+        TScriptedRun(h).Feed(1, 2);
+        h.TakeSent();
+        h.Feed(Pass({500, 500}, false));               // pass 3, aborted half way
+        w.AbortToolB->click();
+        h.Feed("F\rD\r");
+        QCOMPARE(w.ExpState, int(esAborted));
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(w.MContinueAcc->isEnabled());
+        w.MContinueAcc->trigger();
+        TScriptedRun(h).Feed(3, 4);
+        QCOMPARE(w.ExpState, int(esFinished));
+        QCOMPARE(w.AccBuffer, ExpectedSum(1, 4));
+        const QStringList folders = Folders(acq.path(), QStringLiteral("unsaved-*.passes"));
+        QCOMPARE(folders.size(), 1);
+        QCOMPARE(PassFiles(acq.filePath(folders[0])).size(), 4);
+        h.Operator.ExpectMessage(QStringLiteral("The last spectrum is not saved. Close anyway?"), mbYes);
+        QVERIFY(w.close());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void aRestartTakesUpThePassesAndContinuesThem()
+    {
+        QTemporaryDir acq;
+        const QString folder = acq.filePath(QStringLiteral("run1.passes"));
+        {
+            TFCWHarness before(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+            TScriptedRun(before).Start(2, QStringLiteral("run1"));
+            TScriptedRun(before).Feed(1, 2);
+            QCOMPARE(before.Operator.Problems(), QString());
+        }
+        QTemporaryDir otherAcq;
+        TFCWHarness h(AcqIni(otherAcq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        // Opened from the processing window, as after a restart.
+        h.Operator.ExpectSelectDirectory(folder);
+        h.Windows->FDataProc->MOpenPasses->trigger();
+        QCOMPARE(w.AccBuffer, ExpectedSum(1, 2));
+        QVERIFY(w.MSaveas->isEnabled());
+        QCOMPARE(w.SeriesAcc->Count(), 4);
+        QCOMPARE(w.SeriesAcc->YValue(3), double(ExpectedSum(1, 2)[3]) / 2);
+
+        h.ConnectScripted();
+        w.AccUpDown->SetPosition(4);
+        w.AccUpDownClick();
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(w.MContinueAcc->isEnabled());
+        w.MContinueAcc->trigger();
+        TScriptedRun(h).Feed(3, 4);
+        QCOMPARE(w.ExpState, int(esFinished));
+        QCOMPARE(PassFiles(folder).size(), 4);
+        // The spectrum of the folder holds the continued sum.
+        const TSpectrum stored = ReadSpectrumFile(SpectrumOfPassFolder(folder));
+        QCOMPARE(stored.Acc, 4);
+        QCOMPARE(stored.Sums, ExpectedSum(1, 4));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void aFolderWithDamagedMissingAndForeignFilesNamesThemAndUsesTheRest()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        TScriptedRun(h).Start(5, QStringLiteral("run1"));
+        TScriptedRun(h).Feed(1, 5);
+        const QDir folder(acq.filePath(QStringLiteral("run1.passes")));
+        QVERIFY(QFile::resize(folder.filePath(QStringLiteral("pass-002.dcw")), 50));
+        QVERIFY(QFile::remove(folder.filePath(QStringLiteral("pass-003.dcw"))));
+        WriteSpectrumFile(folder.filePath(QStringLiteral("pass-004.dcw")), ReadSpectrumFile(folder.filePath(QStringLiteral("pass-001.dcw"))).Header, ExpectedSum(4, 4, 3));
+
+        h.Operator.ExpectMessage(QStringLiteral("Some pass files are left out."));
+        QVERIFY(w.OpenPassFolder(folder.path()));
+        const QString detail = h.Operator.MessageDetails.value(0);
+        for (const char* named : {"pass-002.dcw: damaged", "pass-003.dcw: missing", "pass-004.dcw: foreign: 3 points"})
+            QVERIFY2(detail.contains(QLatin1String(named)), qPrintable(detail));
+        std::vector<int32_t> kept = ExpectedSum(1, 1);
+        for (size_t i = 0; i < kept.size(); ++i)
+            kept[i] += ExpectedSum(5, 5)[i];
+        QCOMPARE(w.AccBuffer, kept);
+        h.Operator.ExpectFileDialog(acq.filePath(QStringLiteral("two.dcw")));
+        w.MSaveas->trigger();
+        QCOMPARE(ReadSpectrumFile(acq.filePath(QStringLiteral("two.dcw"))).Acc, 2);
+
+        // The processing window reviews the passes of the spectrum it shows.
+        TFDataProc& proc = *h.Windows->FDataProc;
+        proc.LoadSpectrum(acq.filePath(QStringLiteral("run1.dcw")));
+        ShowMenuOf(proc.MPasses);
+        QVERIFY(proc.MPasses->isEnabled());
+        h.Operator.ExpectModal([&](QDialog& d) {
+            auto& review = dynamic_cast<TPassReview&>(d);
+            QCOMPARE(int(review.PassChecks.size()), 2);
+            QVERIFY(review.ProblemLab->text().contains(QStringLiteral("pass-003.dcw: missing")));
+            h.Operator.ExpectFileDialog(acq.filePath(QStringLiteral("again.dcw")));
+            review.SaveButton->click();
+        });
+        proc.MPasses->trigger();
+        const TSpectrum again = ReadSpectrumFile(acq.filePath(QStringLiteral("again.dcw")));
+        QCOMPARE(again.Acc, 2);
+        QCOMPARE(again.Sums, kept);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    void reviewMarksTheSpoiledPassAndStoresTheSumOfTheOthers()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()));
+        TInstrumentConfig config = h.Instrument().Config();
+        config.Points = 256;
+        config.Faults.SpoilPass = 3;
+        h.Instrument().Configure(config);
+        QVERIFY(h.Connect());
+        TFCW& w = h.FCW();
+        w.AccUpDown->SetPosition(8);
+        w.AccUpDownClick();
+        w.FNameEdit->setText(QStringLiteral("spoilt"));
+        w.CommentEdit->setText(QStringLiteral("door slammed"));
+        QVERIFY(h.RunToEnd(30000));
+        const QString folder = acq.filePath(QStringLiteral("spoilt.passes"));
+        QCOMPARE(PassFiles(folder).size(), 8);
+
+        ShowMenuOf(w.MPasses);
+        QVERIFY(w.MPasses->isEnabled());
+        h.Operator.ExpectModal([&](QDialog& d) {
+            auto& review = dynamic_cast<TPassReview&>(d);
+            QCOMPARE(int(review.PassChecks.size()), 8);
+            QStringList suspects;
+            for (int row = 0; row < 8; ++row)
+                if (review.Suspect(row))
+                    suspects << review.PassChecks[size_t(row)]->text();
+            QCOMPARE(suspects.size(), 1);
+            QVERIFY2(suspects[0].startsWith(QStringLiteral("pass-003.dcw")) && suspects[0].endsWith(QStringLiteral("suspect")),
+                     qPrintable(suspects[0]));
+            // Unticked, the average of the others is on the main chart at once.
+            review.PassChecks[2]->click();
+            QCOMPARE(review.ChosenLab->text(), QStringLiteral("7 of 8 passes ticked"));
+            QCOMPARE(w.SeriesAcc->YValue(100), double(w.AccBuffer[100]) / 7);
+            review.CloseButton->click();
+        });
+        w.MPasses->trigger();
+
+        // The sum of the other seven, added here from their files.
+        std::vector<int64_t> sum(256, 0);
+        TDataHeader header;
+        for (int k : {1, 2, 4, 5, 6, 7, 8}) {
+            const TSpectrum pass = ReadSpectrumFile(QDir(folder).filePath(PassFileName(k)));
+            header = pass.Header;
+            for (size_t i = 0; i < sum.size(); ++i)
+                sum[i] += pass.Sums[i];
+        }
+        header.Acc = QStringLiteral("7");
+        const std::vector<int32_t> sum32(sum.begin(), sum.end());
+        const QString path = acq.filePath(QStringLiteral("without3.dcw"));
+        h.Operator.ExpectFileDialog(path);
+        w.MSaveas->trigger();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), SpectrumFileBytes(header, sum32));
+        // meril-proc leaves out the same pass and writes the same sums.
+        QProcess proc;
+        proc.start(qEnvironmentVariable("MERIL_PROC"), {QStringLiteral("--reject"), QStringLiteral("3"), folder});
+        QVERIFY(proc.waitForFinished(30000));
+        QCOMPARE(proc.exitCode(), 0);
+        const QByteArray out = proc.readAllStandardOutput();
+        QVERIFY2(out.contains("\"left_out\":[{\"deviation\"") && out.contains("\"pass\":\"pass-003.dcw\"}]"), out.constData());
+        const TSpectrum rejected = ReadSpectrumFile(acq.filePath(QStringLiteral("spoilt-reject3.dcw")));
+        QCOMPARE(rejected.Acc, 7);
+        QCOMPARE(rejected.Sums, sum32);
+        // Nothing on disk was removed.
+        QCOMPARE(PassFiles(folder).size(), 8);
+        QCOMPARE(ReadSpectrumFile(acq.filePath(QStringLiteral("spoilt.dcw"))).Acc, 8);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+};
+
+QTEST_MAIN(TestFCWPasses)
+#include "test_FCWPasses.moc"
