@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QShowEvent>
@@ -135,6 +136,18 @@ void TFDataProc::FormShow()
     MExportAscii->setEnabled(false);
     GPanel->hide();
     SwitchViewsOff();
+}
+
+bool TFDataProc::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == DDst && event->type() == QEvent::KeyPress && DstMarker.Chart == DDst) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        bool used = false;
+        RunGuarded([&] { used = DstMarker.KeyPress(key->key(), key->modifiers()); });
+        if (used)
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFDataProc::closeEvent(QCloseEvent* event)

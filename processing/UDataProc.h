@@ -134,6 +134,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Layout
@@ -172,6 +173,9 @@ private:
     void ReleaseCursorsAndHide(QObject* sender);
     void PlaceM2Cursors();
     void SetIndexOnLineCentre();
+    QToolButton* CursorButton(TCursorButton button) const;
+    bool GrabCursorLine(int line);
+    void ReleaseCursorLine();
     void RefreshMeasurements();
     void ShowMoments(TViewKind kind);
     void ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& at);

@@ -235,9 +235,17 @@ void TFDataProc::CreateSecondRow(QWidget* parent)
     row->addWidget(Gap(rowWidget, 15));   // S23TB
 
     CursorsToolBar = ToolBar(rowWidget, QStringLiteral("CursorsToolBar"));
-    M2LCTB = ToolButton(CursorsToolBar, QStringLiteral("LC"), QString(), true);
-    M2MCTB = ToolButton(CursorsToolBar, QStringLiteral("MC"), QString(), true);
-    M2RCTB = ToolButton(CursorsToolBar, QStringLiteral("RC"), QString(), true);
+    // What each cursor bounds, and how it is moved.
+    const QString move = QStringLiteral(
+        "\nDrag its red line, or press the button and drag the marker or use Left/Right (Shift: ten points)");
+    M2LCTB = ToolButton(CursorsToolBar, QStringLiteral("LC"),
+                        QStringLiteral("Left cursor: left end of the range measured (M2L, SDB, HDB, Integral)") + move,
+                        true);
+    M2MCTB = ToolButton(CursorsToolBar, QStringLiteral("MC"),
+                        QStringLiteral("Middle cursor: line centre, the inner end of M2L and M2R") + move, true);
+    M2RCTB = ToolButton(CursorsToolBar, QStringLiteral("RC"),
+                        QStringLiteral("Right cursor: right end of the range measured (M2R, SDB, HDB, Integral)") + move,
+                        true);
     SCursorsTB = PlaceHolder(rowWidget, QStringLiteral("SCursorsTB"), {CursorsToolBar});
     row->addWidget(SCursorsTB);
     row->addStretch(1);
@@ -259,6 +267,9 @@ void TFDataProc::CreateCharts()
     Series2 = &DDst->AddSeries();
     SeriesI = &DDst->AddSeries();
     Series2->Hide();
+    // Focused by a click, the lower chart takes the marker keys.
+    DDst->setFocusPolicy(Qt::StrongFocus);
+    DDst->installEventFilter(this);
     for (TChart* chart : {DSrc, DDst}) {
         chart->setMinimumSize(320, 160);
         chart->BottomAxis().SetValueFormat(QStringLiteral("# ##0.### [Gs]"));

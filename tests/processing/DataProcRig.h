@@ -11,11 +11,37 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
+#include <qcustomplot.h>
 #include <vector>
+
+// A mouse event on a chart's plot at a pixel of the chart; a press holds its button.
+inline void ChartMouse(TChart& chart, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+    QMouseEvent e(type, QPointF(at), chart.Plot()->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(chart.Plot(), &e);
+}
+
+inline void ChartClick(TChart& chart, QPoint at, Qt::MouseButton button = Qt::LeftButton)
+{
+    ChartMouse(chart, QEvent::MouseButtonPress, at, button);
+    ChartMouse(chart, QEvent::MouseButtonRelease, at, button);
+}
+
+// Press at one column of the plot's middle row, move to another, release.
+inline void ChartDrag(TChart& chart, int fromX, int toX)
+{
+    const int y = chart.ChartRect().center().y();
+    ChartMouse(chart, QEvent::MouseButtonPress, QPoint(fromX, y), Qt::LeftButton);
+    ChartMouse(chart, QEvent::MouseMove, QPoint((fromX + toX) / 2, y));
+    ChartMouse(chart, QEvent::MouseMove, QPoint(toX, y));
+    ChartMouse(chart, QEvent::MouseButtonRelease, QPoint(toX, y), Qt::LeftButton);
+}
 
 struct TDataProcRig {
     QTemporaryDir Dir;
@@ -84,6 +110,13 @@ struct TDataProcRig {
     void MoveMarker(int index)
     {
         W.DstMarker.SetIndex(index);
+        Draw();
+    }
+    // The marker dragged with the mouse onto point `index` of the view.
+    void DragMarker(int index)
+    {
+        Draw();
+        ChartDrag(*W.DDst, W.Series2->CalcXPos(W.DstMarker.GetIndex()), W.Series2->CalcXPos(index));
         Draw();
     }
     std::vector<double> Ys(const TChartSeries& s) const
