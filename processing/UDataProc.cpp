@@ -33,7 +33,7 @@ TFDataProc::TFDataProc(long double screenScale, QWidget* parent)
     ConnectHandlers();
     Marker2.Done();
     DstMarker.Done();
-    resize(1024, 720);
+    OpenInScreen();
 }
 
 TFDataProc::~TFDataProc()

@@ -22,6 +22,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -31,6 +32,8 @@ class QMimeData;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
+class QScrollArea;
+class QVBoxLayout;
 class QToolBar;
 class QToolButton;
 class TChart;
@@ -97,6 +100,10 @@ public:
     QGroupBox* GroupBox1;
     QLabel *LResonance, *LSweepTp, *LSweepR, *LModAmp, *LSweepTime, *LGain, *LPhase, *LB0, *LFrequency, *LAcc;
     QPlainTextEdit* LComment;
+    // The group boxes on the right, in a column that scrolls; more panels
+    // may be added to PanelColumn.
+    QScrollArea* PanelArea;
+    QVBoxLayout* PanelColumn;
     // Processing parameters
     QGroupBox* GroupBox2;
     QWidget *M2Panel, *GPanel, *DBPanel, *AbsorptionPanel;
@@ -145,6 +152,8 @@ private:
     void CreateCharts();
     QGroupBox* CreateSetupBox();
     QGroupBox* CreateParametersBox();
+    QScrollArea* CreatePanelArea(std::initializer_list<QWidget*> boxes);
+    void OpenInScreen();
     void PlaceReadouts();
     void ConnectHandlers();
     // Show and load

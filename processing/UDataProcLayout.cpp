@@ -4,6 +4,7 @@
 // the window.
 
 #include "Chart.h"
+#include "FlowLayout.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
 
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -94,13 +96,12 @@ QWidget* PlaceHolder(QWidget* parent, const QString& name, std::initializer_list
     return holder;
 }
 
-// A row of tool bars on a widget of its own, without margins or spacing.
-QHBoxLayout* ToolBarRow(QWidget* parent)
+// A row of tool bars on a widget of its own, without margins or spacing. A
+// row that runs out of width goes on in a second line, so no button is ever
+// hidden behind an overflow mark.
+TFlowLayout* ToolBarRow(QWidget* parent)
 {
-    auto* row = new QHBoxLayout(new QWidget(parent));
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    return row;
+    return new TFlowLayout(new QWidget(parent));
 }
 
 QWidget* Gap(QWidget* parent, int width)
@@ -129,11 +130,7 @@ void TFDataProc::CreateControls()
     column->addWidget(DDst, 1);
     row->addLayout(column, 1);
 
-    auto* right = new QVBoxLayout;
-    right->addWidget(CreateSetupBox());
-    right->addWidget(CreateParametersBox());
-    right->addStretch(1);
-    row->addLayout(right);
+    row->addWidget(CreatePanelArea({CreateSetupBox(), CreateParametersBox()}));
     setCentralWidget(central);
 
     StatusBar = new TStatusBar(this);
@@ -173,7 +170,7 @@ void TFDataProc::CreateMenu()
 
 void TFDataProc::CreateFirstRow(QWidget* parent)
 {
-    QHBoxLayout* row = ToolBarRow(parent);
+    TFlowLayout* row = ToolBarRow(parent);
     QWidget* rowWidget = row->parentWidget();
     DIFileToolBar = ToolBar(rowWidget, QStringLiteral("DIFileToolBar"));
     FOpenTB = ToolButton(DIFileToolBar, QStringLiteral("Open File"), QStringLiteral("Load data"));
@@ -191,20 +188,16 @@ void TFDataProc::CreateFirstRow(QWidget* parent)
     Line0LeftTB = ImageButton(L0ToolBar, QStyle::SP_ArrowLeft, QStringLiteral("Baseline left"), QStringLiteral("Base line"));
     Line0RightTB = ImageButton(L0ToolBar, QStyle::SP_ArrowRight, QStringLiteral("Baseline right"), QStringLiteral("Base line"));
     row->addWidget(L0ToolBar);
-    row->addStretch(1);
 
     auto* setupBar = ToolBar(rowWidget, QStringLiteral("SetupToolBar"));
     SetupTB = ToolButton(setupBar, QStringLiteral("Setup && Acq"), QStringLiteral("Setup & Acquisition"));
+    row->addWidget(Gap(rowWidget, 15));
     row->addWidget(setupBar);
-    // On a narrow window only the baseline arrows give way to an overflow
-    // menu: the file and view commands and "Setup & Acq" stay on the row.
-    for (QToolBar* bar : {DIFileToolBar, setupBar})
-        bar->setMinimumWidth(bar->sizeHint().width());
 }
 
 void TFDataProc::CreateSecondRow(QWidget* parent)
 {
-    QHBoxLayout* row = ToolBarRow(parent);
+    TFlowLayout* row = ToolBarRow(parent);
     QWidget* rowWidget = row->parentWidget();
     DOFileToolBar = ToolBar(rowWidget, QStringLiteral("DOFileToolBar"));
     DOOpenTB = ImageButton(DOFileToolBar, QStyle::SP_DialogOpenButton, QStringLiteral("Open file"), QStringLiteral("Open file"));
@@ -248,7 +241,6 @@ void TFDataProc::CreateSecondRow(QWidget* parent)
                         true);
     SCursorsTB = PlaceHolder(rowWidget, QStringLiteral("SCursorsTB"), {CursorsToolBar});
     row->addWidget(SCursorsTB);
-    row->addStretch(1);
 
     for (QToolButton* b : {ZoomTB, UnZoomTB, VerticalExpTB})
         b->setEnabled(false);
