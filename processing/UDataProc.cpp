@@ -6,6 +6,7 @@
 #include "Chart.h"
 #include "Errors.h"
 #include "NumFormat.h"
+#include "PictureCaption.h"
 #include "SpectrumReport.h"
 #include "StatusBar.h"
 #include "UDataProcState.h"
@@ -131,6 +132,7 @@ void TFDataProc::FormShow()
     XYST->clear();
     XYST->hide();   // an empty readout box is not left standing on the chart
     SetStatusText(*StatusBar, 0, QString());
+    StatusBar->SetPanelText(WrittenPanel, QString());
     for (QToolButton* b : {ExportATB, FDerivativeTB, AbsorptionTB, Line0DnTB, Line0UpTB, Line0LeftTB, Line0RightTB})
         b->setEnabled(false);
     MExportAscii->setEnabled(false);
@@ -229,10 +231,9 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     Series1->SetPoints(x, y, QColor(255, 255, 0));
 
     // "NMR 1H &&19F" is stored with the doubled ampersand that shows as one.
-    LResonance->setText(QString(h.Resonance).replace(QLatin1String("&&"), QLatin1String("&")));
-    LSweepTp->setText(h.SweepTp == 0 ? QStringLiteral("Frequency") : h.SweepTp == 1 ? QStringLiteral("Field") : QString());
-    LSweepR->setText(h.SweepTp == 1 ? Format(QStringLiteral("%4g Gs"), {double(h.SweepR)})
-                                    : Format(QStringLiteral("%4d kHz"), {int(RoundHalfEven(h.SweepR))}));
+    LResonance->setText(ModeText(h));
+    LSweepTp->setText(SweepKindText(h));
+    LSweepR->setText(SweepRangeText(h));
     LModAmp->setText(h.ModAmp);
     LSweepTime->setText(h.SweepTime);
     LGain->setText(h.Gain);

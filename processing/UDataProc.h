@@ -18,9 +18,11 @@
 #include "LineView.h"
 #include "Moments.h"
 #include "Operator.h"
+#include "PictureCaption.h"
 #include "UMMarker.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -64,6 +66,11 @@ public:
 
     // "Setup & Acq": brings the main window to the front (set by the program).
     std::function<void()> OnSetupAcq;
+    // Lines added under the saved picture's caption block (results of other
+    // tools on the spectrum shown), when set.
+    std::function<QStringList()> PictureExtraLines;
+    // The caption block of a saved picture as it would be now.
+    QStringList PictureCaptionLines() const;
 
     // "kHz" for a frequency sweep, "Gs" for a field sweep.
     QString AxisUnitText() const;
@@ -194,6 +201,10 @@ private:
     void ShowIntegral();
     // Export
     void SaveChartsPicture(const QString& path) const;
+    std::vector<TShownValue> ShownValues() const;
+    // Says in the status line what was written, with the full path.
+    void TellWritten(const QString& what, const QString& path);
+    static constexpr int WrittenPanel = 1;
 
     long double FScreenScale;
     bool FLoaded = false;

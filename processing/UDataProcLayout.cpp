@@ -135,6 +135,7 @@ void TFDataProc::CreateControls()
 
     StatusBar = new TStatusBar(this);
     StatusBar->AddPanel(QStringLiteral("File: "), 50);
+    StatusBar->AddPanel(QString(), 50);   // what the last export or picture wrote
     auto* bottom = new QToolBar(this);
     bottom->setMovable(false);
     bottom->setFloatable(false);
@@ -155,6 +156,7 @@ void TFDataProc::CreateMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     MOpen = file->addAction(QStringLiteral("Open"));
+    MOpen->setShortcut(QKeySequence::Open);
     MExportAscii = file->addAction(QStringLiteral("Export ASCII"));
     file->addSeparator();
     MSaveSetupAs = file->addAction(QStringLiteral("Save Setup As"));
