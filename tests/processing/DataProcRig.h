@@ -43,6 +43,19 @@ inline void ChartDrag(TChart& chart, int fromX, int toX)
     ChartMouse(chart, QEvent::MouseButtonRelease, QPoint(toX, y), Qt::LeftButton);
 }
 
+// An absorption line made of a rising and a falling ramp of 20 points each
+// around point 50 of 101 points over 100 Gs (1 Gs a point): points 40 to 60
+// lie above half height.
+inline std::vector<int32_t> TriangleDerivative()
+{
+    std::vector<int32_t> sums(101, 0);
+    for (int i = 30; i <= 49; ++i)
+        sums[size_t(i)] = 10;
+    for (int i = 51; i <= 70; ++i)
+        sums[size_t(i)] = -10;
+    return sums;
+}
+
 struct TDataProcRig {
     QTemporaryDir Dir;
     TScriptedOperator Op;

@@ -82,14 +82,7 @@ void TestDataProcCursorsByHand::keysMoveTheSelectedCursorOrTheMarker()
 {
     TDataProcRig rig;
     TFDataProc& w = rig.W;
-    rig.Load(rig.Write(QStringLiteral("triangle.dcw"), NmrHeader(), [] {
-        std::vector<int32_t> sums(101, 0);
-        for (int i = 30; i <= 49; ++i)
-            sums[size_t(i)] = 10;
-        for (int i = 51; i <= 70; ++i)
-            sums[size_t(i)] = -10;
-        return sums;
-    }()));
+    rig.Load(rig.Write(QStringLiteral("triangle.dcw"), NmrHeader(), TriangleDerivative()));
     rig.Click(w.AbsorptionTB);
     rig.Click(w.IntegralTB);
     // The keys reach the chart through the plot that has the focus.
