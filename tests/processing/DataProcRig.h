@@ -43,6 +43,12 @@ inline void ChartDrag(TChart& chart, int fromX, int toX)
     ChartMouse(chart, QEvent::MouseButtonRelease, QPoint(toX, y), Qt::LeftButton);
 }
 
+// A series as the processing library reads it.
+inline TLineView Line(const TChartSeries& s)
+{
+    return TLineView(s.XValues(), s.YValues(), s.FirstValueIndex(), s.LastValueIndex());
+}
+
 // An absorption line made of a rising and a falling ramp of 20 points each
 // around point 50 of 101 points over 100 Gs (1 Gs a point): points 40 to 60
 // lie above half height.

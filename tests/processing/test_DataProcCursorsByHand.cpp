@@ -11,11 +11,6 @@
 
 namespace {
 
-TLineView Line(const TChartSeries& s)
-{
-    return TLineView(s.XValues(), s.YValues(), s.FirstValueIndex(), s.LastValueIndex());
-}
-
 // The readout's abscissa part (" B: 12.00 Gs"), without the value.
 QString ReadoutX(const QLabel& readout)
 {

@@ -19,11 +19,6 @@
 
 namespace {
 
-TLineView Line(const TChartSeries& s)
-{
-    return TLineView(s.XValues(), s.YValues(), s.FirstValueIndex(), s.LastValueIndex());
-}
-
 std::array<int, 3> Slots(const TMarker& m)
 {
     return {m.Positions[1], m.Positions[2], m.Positions[3]};
