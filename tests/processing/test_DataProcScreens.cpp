@@ -225,12 +225,20 @@ void TestDataProcScreens::everyViewAtThreeSizes()
     for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 1000)}) {
         w.resize(size);
         const QString tag = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        const QString name = QStringLiteral("size_") + tag;
         rig.Click(w.FDerivativeTB);
         rig.Click(w.M2DerivativeTB);
-        Shot(rig, QStringLiteral("size_") + tag + QStringLiteral("_derivative_m2"), {w.M2Val, w.M4Val});
+        Shot(rig, name + QStringLiteral("_derivative_m2"), {w.M2Val, w.M4Val});
+        rig.Click(w.SDBTB);
+        Shot(rig, name + QStringLiteral("_derivative_sdb"), {w.DBVal});
         rig.Click(w.AbsorptionTB);
+        rig.Click(w.VerticalExpTB);
+        rig.Click(w.M2AbsorptionTB);
+        Shot(rig, name + QStringLiteral("_absorption_m2"), {w.M2Val, w.M4Val});
+        rig.Click(w.HDBTB);
+        Shot(rig, name + QStringLiteral("_absorption_hdb"), {w.DBVal});
         rig.Click(w.IntegralTB);
-        Shot(rig, QStringLiteral("size_") + tag + QStringLiteral("_absorption_integral"), {w.AIVal, w.ILEVal});
+        Shot(rig, name + QStringLiteral("_absorption_integral"), {w.AIVal, w.ILEVal});
         rig.Click(w.AbsorptionTB);
     }
 }
