@@ -205,11 +205,12 @@ void TFDataProc::ZoomTBClick()
     Series2->Repaint();
 }
 
-// Every zoom needs a new press of "HZ". The zoomed axis is labelled at round
-// values, as the whole range is.
+// Every zoom needs a new press of "HZ". The zoomed axes are labelled at
+// round values, as the whole range is.
 void TFDataProc::DstZoomed()
 {
     DDst->BottomAxis().SetIncrement(0);
+    DDst->RightAxis().SetIncrement(0);
     ZoomTB->setChecked(false);
     ZoomTBClick();
 }

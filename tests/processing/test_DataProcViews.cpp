@@ -19,12 +19,12 @@ QColor Pixel(TChart& chart, QPoint at)
     return chart.Plot()->grab().toImage().pixelColor(at);
 }
 
-// The bottom axis's ticks lie on the multiples of a step of 1, 2, 2.5 or 5
+// The bottom (or right) axis's ticks lie on the multiples of a step of 1, 2, 2.5 or 5
 // times a power of ten, at least two of them.
-bool TicksOnRoundValues(TChart& chart)
+bool TicksOnRoundValues(TChart& chart, bool bottom = true)
 {
     chart.RepaintNow();
-    const QVector<double> ticks = chart.Plot()->xAxis->tickVector();
+    const QVector<double> ticks = (bottom ? chart.Plot()->xAxis : chart.Plot()->yAxis2)->tickVector();
     if (ticks.size() < 2)
         return false;
     const double step = ticks[1] - ticks[0];
@@ -258,6 +258,8 @@ void TestDataProcViews::zoomByPressDragRelease()
     TFDataProc& w = rig.W;
     rig.LoadLine(LorentzDerivative(1001, 40), w.AbsorptionTB);
     TChart& chart = *w.DDst;
+    rig.Click(w.VerticalExpTB);   // the right axis from the line's own extremes
+    QVERIFY(!TicksOnRoundValues(chart, false));
     const QRect plot = chart.ChartRect();
     const int from = plot.left() + plot.width() / 3 + 7, to = plot.left() + plot.width() * 2 / 3 - 5;
     const double left = chart.BottomAxis().CalcPosPoint(from);
@@ -270,6 +272,7 @@ void TestDataProcViews::zoomByPressDragRelease()
     QVERIFY(!w.ZoomTB->isChecked());
     QVERIFY(w.DstMarker.Active);
     QVERIFY(TicksOnRoundValues(chart));
+    QVERIFY(TicksOnRoundValues(chart, false));
     // Unzoomed, the axis counts from its minimum by a quarter of the range again.
     rig.Click(w.UnZoomTB);
     QCOMPARE(chart.BottomAxis().Increment(), 25.0);
