@@ -107,33 +107,7 @@ void TFCW::DHToolBClick()
 
 bool TFCW::FidKeyPress(const QKeyEvent& key)
 {
-    if (!Marker1.Active || Marker1.Chart != Fid)
+    if (Marker1.Chart != Fid)
         return false;
-    const int step = key.modifiers() & Qt::ShiftModifier ? 10 : 1;
-    if (HorizMTB->isChecked()) {
-        const QRect plot = Fid->ChartRect();
-        switch (key.key()) {
-        case Qt::Key_Up: Marker1.Level -= step; break;
-        case Qt::Key_Down: Marker1.Level += step; break;
-        case Qt::Key_Home: Marker1.Level = plot.top(); break;
-        case Qt::Key_End: Marker1.Level = plot.bottom(); break;
-        default: return false;
-        }
-        Marker1.Refresh();   // the next paint keeps the line inside the axis
-        return true;
-    }
-    const TChartSeries& s = *Series[size_t(CurrPass)];
-    const int first = s.FirstValueIndex(), last = s.LastValueIndex();
-    if (last < first)
-        return false;
-    int i = Marker1.GetIndex();
-    switch (key.key()) {
-    case Qt::Key_Left: i -= step; break;
-    case Qt::Key_Right: i += step; break;
-    case Qt::Key_Home: i = first; break;
-    case Qt::Key_End: i = last; break;
-    default: return false;
-    }
-    Marker1.SetIndex(std::clamp(i, first, last));
-    return true;
+    return Marker1.KeyPress(key.key(), key.modifiers());
 }

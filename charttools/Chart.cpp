@@ -713,7 +713,7 @@ bool TChart::eventFilter(QObject* watched, QEvent* event)
     const auto* mouseEvent = static_cast<QMouseEvent*>(event);
     const QPoint pos = mouseEvent->position().toPoint();
     FCursorPos = pos;
-    const TChartMouse mouse{mouseEvent->button(), pos.x(), pos.y()};
+    const TChartMouse mouse{mouseEvent->button(), pos.x(), pos.y(), event->type() == QEvent::MouseButtonDblClick};
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

@@ -126,7 +126,8 @@ private:
 // format in the program's FormatFloat style ("# ##0.### [Gs]").
 // Ticks start at the minimum and follow every Increment; when they would
 // crowd their labels, only every n-th is labelled. Increment 0 lets the axis
-// choose a readable step.
+// choose a readable step (1, 2, 2.5 or 5 times a power of ten) and puts the
+// ticks on its multiples.
 class TChartAxis {
 public:
     double Minimum() const;             // the range shown now (zoomed or not)
@@ -172,6 +173,7 @@ private:
 struct TChartMouse {
     Qt::MouseButton Button = Qt::NoButton;    // NoButton for moves
     int X = 0, Y = 0;                         // pixel position in the chart
+    bool DoubleClick = false;                 // the press of a double click
 };
 
 // What a tool draws on after the chart has been drawn. The chart keeps one

@@ -47,9 +47,12 @@ void TChartTicker::generate(const QCPRange& range, const QLocale&, QChar, int,
         return;
 
     const double step = LabelStep(range);
-    const int count = int(std::floor(range.size() / step + 1e-9)) + 1;
+    // A set Increment counts from the minimum; the axis's own readable step
+    // falls on its round multiples.
+    const double start = FAxis.Increment() > 0 ? range.lower : std::ceil(range.lower / step - 1e-9) * step;
+    const int count = int(std::floor((range.upper - start) / step + 1e-9)) + 1;
     for (int k = 0; k < count; ++k) {
-        double value = range.lower + k * step;
+        double value = start + k * step;
         if (std::abs(value) < step * 1e-9)
             value = 0;                  // no "-0" from rounding
         ticks.append(value);

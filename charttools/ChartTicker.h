@@ -1,6 +1,7 @@
 #pragma once
 // Ticks and labels of a chart axis: ticks from the axis minimum at a fixed
-// step (the axis Increment), labels in the axis's FormatFloat value format.
+// step (the axis Increment), or, with no Increment, at round multiples of a
+// readable step; labels in the axis's FormatFloat value format.
 
 #include <qcustomplot.h>
 

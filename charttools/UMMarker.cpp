@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 TMarker Marker1;
 TMarker Marker2;
@@ -87,6 +88,8 @@ void TMarker::SelectKind(uint8_t mode)
 {
     if (!Chart)
         return;
+    if (mode == VerticalKind || mode == HorizontalKind)
+        Kind = mode;
     if (mode == VerticalKind) {
         Chart->OnMouseDown = Handler(&TMarker::VertMouseDown);
         Chart->OnMouseMove = Handler(&TMarker::VertMouseMove);
@@ -203,16 +206,104 @@ void TMarker::VertAfterDraw(TChartCanvas& canvas)
     }
 }
 
+bool TMarker::KeyPress(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (!Active || !Chart)
+        return false;
+    const int step = modifiers & Qt::ShiftModifier ? 10 : 1;
+    if (Kind == HorizontalKind) {
+        const QRect plot = Chart->ChartRect();
+        switch (key) {
+        case Qt::Key_Up: Level -= step; break;
+        case Qt::Key_Down: Level += step; break;
+        case Qt::Key_Home: Level = plot.top(); break;
+        case Qt::Key_End: Level = plot.bottom(); break;
+        default: return false;
+        }
+        Refresh();   // the next paint keeps the line inside the axis
+        return true;
+    }
+    const TChartSeries* series = Followed();
+    if (!series)
+        return false;
+    const int first = series->FirstValueIndex(), last = series->LastValueIndex();
+    if (last < first || first < 0)
+        return false;
+    int i = GetIndex();
+    switch (key) {
+    case Qt::Key_Left: i -= step; break;
+    case Qt::Key_Right: i += step; break;
+    case Qt::Key_Home: i = first; break;
+    case Qt::Key_End: i = last; break;
+    default: return false;
+    }
+    SetIndex(std::clamp(i, first, last));
+    return true;
+}
+
+int TMarker::LineAt(int x) const
+{
+    const TChartSeries* series = Followed();
+    if (LineMode != 1 || !series || !Chart)
+        return 0;
+    // As wide as the marker's own grip, and never less than a few pixels.
+    const double tolerance = std::max(Chart->ChartWidth() * 0.01 * 0.5, 3.0);
+    int found = 0;
+    double nearest = tolerance;
+    for (int k = 1; k <= PositionCount; ++k) {
+        if (Positions[k] >= series->Count())
+            continue;
+        const double d = std::abs(series->CalcXPos(Positions[k]) - x);
+        if (d <= nearest) {
+            found = k;
+            nearest = d;
+        }
+    }
+    return found;
+}
+
+int32_t TMarker::IndexAtColumn(int x) const
+{
+    const TChartSeries* series = Followed();
+    const int first = series->FirstValueIndex();
+    return ToInt32(RoundHalfEven((x - series->CalcXPos(first)) / PixelsPerPoint) + first);
+}
+
+int32_t TMarker::NearestDrawnIndex(int x) const
+{
+    const TChartSeries* series = Followed();
+    const int first = series->FirstValueIndex(), last = series->LastValueIndex();
+    const double value = Chart->BottomAxis().CalcPosPoint(x);
+    const auto xs = series->XValues().subspan(size_t(first), size_t(last - first + 1));
+    const int after = int(std::lower_bound(xs.begin(), xs.end(), value) - xs.begin());
+    if (after == 0)
+        return first;
+    if (after == int(xs.size()))
+        return last;
+    return first + (value - xs[size_t(after - 1)] <= xs[size_t(after)] - value ? after - 1 : after);
+}
+
 void TMarker::VertMouseDown(const TChartMouse& mouse)
 {
     const TChartSeries* series = Followed();
     if (!Active || mouse.Button != Qt::LeftButton || PixelsPerPoint == 0 || !series ||
         series->LastValueIndex() < 0)
         return;
+    if (mouse.DoubleClick) {
+        SetIndex(NearestDrawnIndex(mouse.X));
+        return;
+    }
     const int markerX = series->CalcXPos(GetIndex());
     if (std::abs(mouse.X - markerX) <= Chart->ChartWidth() * 0.01 * 0.5) {
         Dragging = true;
         return;
+    }
+    if (OnGrabLine) {
+        const int line = LineAt(mouse.X);
+        if (line > 0 && OnGrabLine(line)) {
+            Dragging = FLineGrabbed = true;
+            return;
+        }
     }
     Index += mouse.X > markerX ? 1 : -1;
     Refresh();
@@ -223,10 +314,8 @@ void TMarker::VertMouseMove(const TChartMouse& mouse)
     if (!Dragging)
         return;
     const TChartSeries* series = Followed();
-    if (PixelsPerPoint > 0 && series && series->FirstValueIndex() >= 0) {
-        const int first = series->FirstValueIndex();
-        Index = ToInt32(RoundHalfEven((mouse.X - series->CalcXPos(first)) / PixelsPerPoint) + first);
-    }
+    if (PixelsPerPoint > 0 && series && series->FirstValueIndex() >= 0)
+        Index = IndexAtColumn(mouse.X);
     Refresh();
 }
 
@@ -269,6 +358,9 @@ void TMarker::HorzMouseMove(const TChartMouse& mouse)
 
 void TMarker::MouseUp(const TChartMouse& mouse)
 {
-    if (mouse.Button == Qt::LeftButton)
-        Dragging = false;
+    if (mouse.Button != Qt::LeftButton)
+        return;
+    Dragging = false;
+    if (std::exchange(FLineGrabbed, false) && OnReleaseLine)
+        OnReleaseLine();
 }

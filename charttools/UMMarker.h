@@ -10,6 +10,10 @@
 // towards a click beside it. A vertical marker in LineMode 1 also draws its
 // stored positions as full-height lines (the processing window's cursors).
 //
+// A double click moves the vertical marker straight to the point under the
+// mouse. With the chart focused, keys move the marker (KeyPress). An owner
+// may let the operator drag the stored position lines (OnGrabLine).
+//
 // The marker takes over the chart's mouse-down, mouse-move, mouse-up and
 // after-draw handlers. It owns neither the chart, the series nor the caption;
 // a chart or caption that is destroyed is simply no longer used.
@@ -20,6 +24,7 @@
 #include <QPointer>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // The stored point indexes of a marker, slot 1 first. A slot outside
@@ -54,6 +59,14 @@ struct TMarker {
     QChar AxisLetter;
     int32_t CrossHalfHeight = 0;
     int32_t CrossHalfWidth = 0;
+    uint8_t Kind = 0;                  // 0 vertical, 1 horizontal (SelectKind)
+
+    // The left button went down on stored position line `line` (1-based
+    // slot, LineMode 1) away from the marker. When the owner answers true,
+    // the marker is dragged from there (the owner has put Index on the
+    // line); OnReleaseLine runs when that button comes up.
+    std::function<bool(int line)> OnGrabLine;
+    std::function<void()> OnReleaseLine;
 
     TMarker() = default;
     TMarker(const TMarker&) = delete;              // the chart's handlers refer to this one
@@ -75,9 +88,20 @@ struct TMarker {
     void SetBaseline(TChartSeries* series) { Baseline = series; }
     // y[i] of the followed series, less the baseline's y[i] when one is set.
     double Readout(int i) const;
+    // A key on the focused chart: Left/Right step the vertical marker by one
+    // drawn point, Home/End take it to the first/last drawn point; Up/Down
+    // move the horizontal marker by a pixel, Home/End to the top/bottom of
+    // the plot. Shift: ten steps. False (nothing done) for other keys or an
+    // inactive marker.
+    bool KeyPress(int key, Qt::KeyboardModifiers modifiers);
+    // The stored position line (1-based slot) drawn nearest to pixel column
+    // x, within a few pixels; 0 when there is none.
+    int LineAt(int x) const;
 
 private:
     TChartSeries* Followed() const;
+    int32_t IndexAtColumn(int x) const;       // point at a column by the measured scale
+    int32_t NearestDrawnIndex(int x) const;   // drawn point whose x lies nearest to a column
     void VertAfterDraw(TChartCanvas& canvas);
     void VertMouseDown(const TChartMouse& mouse);
     void VertMouseMove(const TChartMouse& mouse);
@@ -90,6 +114,7 @@ private:
     std::function<void(Arg)> Handler(void (TMarker::*member)(Arg));
 
     std::shared_ptr<char> FAlive = std::make_shared<char>();
+    bool FLineGrabbed = false;
 };
 
 extern TMarker Marker1;   // the acquisition chart's marker

@@ -6,6 +6,7 @@
 #include "Chart.h"
 #include "Errors.h"
 #include "NumFormat.h"
+#include "PictureCaption.h"
 #include "SpectrumReport.h"
 #include "StatusBar.h"
 #include "UDataProcState.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QShowEvent>
@@ -33,7 +35,7 @@ TFDataProc::TFDataProc(long double screenScale, QWidget* parent)
     CreatePassCommands();
     Marker2.Done();
     DstMarker.Done();
-    resize(1024, 720);
+    OpenInScreen();
 }
 
 TFDataProc::~TFDataProc()
@@ -131,11 +133,24 @@ void TFDataProc::FormShow()
     XYST->clear();
     XYST->hide();   // an empty readout box is not left standing on the chart
     SetStatusText(*StatusBar, 0, QString());
+    StatusBar->SetPanelText(WrittenPanel, QString());
     for (QToolButton* b : {ExportATB, FDerivativeTB, AbsorptionTB, Line0DnTB, Line0UpTB, Line0LeftTB, Line0RightTB})
         b->setEnabled(false);
     MExportAscii->setEnabled(false);
     GPanel->hide();
     SwitchViewsOff();
+}
+
+bool TFDataProc::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == DDst && event->type() == QEvent::KeyPress && DstMarker.Chart == DDst) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        bool used = false;
+        RunGuarded([&] { used = DstMarker.KeyPress(key->key(), key->modifiers()); });
+        if (used)
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFDataProc::closeEvent(QCloseEvent* event)
@@ -217,10 +232,9 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     Series1->SetPoints(x, y, QColor(255, 255, 0));
 
     // "NMR 1H &&19F" is stored with the doubled ampersand that shows as one.
-    LResonance->setText(QString(h.Resonance).replace(QLatin1String("&&"), QLatin1String("&")));
-    LSweepTp->setText(h.SweepTp == 0 ? QStringLiteral("Frequency") : h.SweepTp == 1 ? QStringLiteral("Field") : QString());
-    LSweepR->setText(h.SweepTp == 1 ? Format(QStringLiteral("%4g Gs"), {double(h.SweepR)})
-                                    : Format(QStringLiteral("%4d kHz"), {int(RoundHalfEven(h.SweepR))}));
+    LResonance->setText(ModeText(h));
+    LSweepTp->setText(SweepKindText(h));
+    LSweepR->setText(SweepRangeText(h));
     LModAmp->setText(h.ModAmp);
     LSweepTime->setText(h.SweepTime);
     LGain->setText(h.Gain);

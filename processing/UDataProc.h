@@ -18,10 +18,13 @@
 #include "LineView.h"
 #include "Moments.h"
 #include "Operator.h"
+#include "PictureCaption.h"
 #include "UMMarker.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -31,6 +34,8 @@ class QMimeData;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
+class QScrollArea;
+class QVBoxLayout;
 class QToolBar;
 class QToolButton;
 class TChart;
@@ -61,6 +66,11 @@ public:
 
     // "Setup & Acq": brings the main window to the front (set by the program).
     std::function<void()> OnSetupAcq;
+    // Lines added under the saved picture's caption block (results of other
+    // tools on the spectrum shown), when set.
+    std::function<QStringList()> PictureExtraLines;
+    // The caption block of a saved picture as it would be now.
+    QStringList PictureCaptionLines() const;
 
     // Kept passes (UDataProcPasses.cpp): "Passes..." reviews those of the
     // spectrum shown; "Open passes folder..." hands a folder to the main window.
@@ -106,6 +116,10 @@ public:
     QGroupBox* GroupBox1;
     QLabel *LResonance, *LSweepTp, *LSweepR, *LModAmp, *LSweepTime, *LGain, *LPhase, *LB0, *LFrequency, *LAcc;
     QPlainTextEdit* LComment;
+    // The group boxes on the right, in a column that scrolls; more panels
+    // may be added to PanelColumn.
+    QScrollArea* PanelArea;
+    QVBoxLayout* PanelColumn;
     // Processing parameters
     QGroupBox* GroupBox2;
     QWidget *M2Panel, *GPanel, *DBPanel, *AbsorptionPanel;
@@ -143,6 +157,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Layout
@@ -153,6 +168,8 @@ private:
     void CreateCharts();
     QGroupBox* CreateSetupBox();
     QGroupBox* CreateParametersBox();
+    QScrollArea* CreatePanelArea(std::initializer_list<QWidget*> boxes);
+    void OpenInScreen();
     void PlaceReadouts();
     void ConnectHandlers();
     // Show and load
@@ -181,6 +198,9 @@ private:
     void ReleaseCursorsAndHide(QObject* sender);
     void PlaceM2Cursors();
     void SetIndexOnLineCentre();
+    QToolButton* CursorButton(TCursorButton button) const;
+    bool GrabCursorLine(int line);
+    void ReleaseCursorLine();
     void RefreshMeasurements();
     void ShowMoments(TViewKind kind);
     void ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& at);
@@ -190,6 +210,10 @@ private:
     void ShowIntegral();
     // Export
     void SaveChartsPicture(const QString& path) const;
+    std::vector<TShownValue> ShownValues() const;
+    // Says in the status line what was written, with the full path.
+    void TellWritten(const QString& what, const QString& path);
+    static constexpr int WrittenPanel = 1;
 
     long double FScreenScale;
     bool FLoaded = false;

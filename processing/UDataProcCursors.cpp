@@ -38,7 +38,9 @@ void TFDataProc::EnableCursorButtons(bool lc, bool mc, bool rc)
     M2RCTB->setEnabled(rc);
 }
 
-// The library's cursors as the marker shows them: fixed lines and the marker.
+// The library's cursors as the marker shows them: the fixed lines. The
+// marker's own index is set by the callers that move it; the half-height
+// search moves only the lines and leaves the marker where the operator put it.
 void TFDataProc::MirrorCursors()
 {
     const TCursorState& c = F->Cursors;
@@ -46,7 +48,6 @@ void TFDataProc::MirrorCursors()
         DstMarker.Positions[slot] = c.Positions[size_t(slot)];
     DstMarker.PositionCount = uint8_t(c.PositionCount);
     DstMarker.EditedSlot = uint8_t(c.EditedSlot);
-    DstMarker.Index = c.Index;
     CursorsTag = c.K;
 }
 
@@ -64,7 +65,42 @@ void TFDataProc::SelectCursor(QObject* sender)
     M2MCTB->setChecked(F->Cursors.Down == TCursorButton::MC);
     M2RCTB->setChecked(F->Cursors.Down == TCursorButton::RC);
     MirrorCursors();
-    DstMarker.Refresh();
+    DstMarker.SetIndex(F->Cursors.Index);
+}
+
+QToolButton* TFDataProc::CursorButton(TCursorButton button) const
+{
+    switch (button) {
+    case TCursorButton::LC: return M2LCTB;
+    case TCursorButton::MC: return M2MCTB;
+    case TCursorButton::RC: return M2RCTB;
+    case TCursorButton::None: break;
+    }
+    return nullptr;
+}
+
+// A fixed cursor line dragged by hand: its cursor is taken up as if its button
+// had been pressed, so the measurements follow the drag; at the release it
+// is put down where it was dropped and the marker goes back where it stood.
+bool TFDataProc::GrabCursorLine(int line)
+{
+    QToolButton* b = CursorButton(ButtonOfSlot(CursorOfLine(F->Cursors, line)));
+    if (!b || !b->isEnabled())
+        return false;
+    F->MarkerBeforeGrab = DstMarker.Index;
+    b->setChecked(true);
+    SelectCursor(b);
+    return true;
+}
+
+void TFDataProc::ReleaseCursorLine()
+{
+    QToolButton* b = CursorButton(F->Cursors.Down);
+    if (!b)
+        return;
+    b->setChecked(false);
+    SelectCursor(b);
+    DstMarker.SetIndex(F->MarkerBeforeGrab);
 }
 
 void TFDataProc::HideCursorLines()

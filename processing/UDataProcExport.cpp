@@ -6,18 +6,26 @@
 
 #include "Chart.h"
 #include "Errors.h"
+#include "PictureCaption.h"
+#include "StatusBar.h"
 #include "TextTable.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <qcustomplot.h>
+
+namespace {
+constexpr int CaptionMargin = 8;   // pixels around the caption block
+}
 
 QString DroppedSpectrum(const QMimeData* data)
 {
@@ -35,24 +43,79 @@ void TFDataProc::ExportATBClick()
 {
     if (!FLoaded)
         return;
+    const QString path = ExportPath(DOutSaveDialog.InitialDir, DAcqOpenDialog.FileName);
     try {
-        WriteTextTable(ExportPath(DOutSaveDialog.InitialDir, DAcqOpenDialog.FileName), Series1->XValues(),
-                       Series1->YValues());
+        WriteTextTable(path, Series1->XValues(), Series1->YValues());
     } catch (const std::exception& e) {
         MessageDlg(ErrorText(e), TMsgType::Error, mbOK);
+        return;
     }
+    TellWritten(QStringLiteral("Exported ASCII to "), path);
+}
+
+void TFDataProc::TellWritten(const QString& what, const QString& path)
+{
+    StatusBar->SetPanelText(WrittenPanel, what + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+// The values of the result panels shown now, caption and text, in the order
+// the panels show them.
+std::vector<TShownValue> TFDataProc::ShownValues() const
+{
+    std::vector<TShownValue> shown;
+    for (const QWidget* panel : {M2Panel, GPanel, DBPanel, AbsorptionPanel}) {
+        if (panel->isHidden())
+            continue;
+        const auto* grid = static_cast<const QGridLayout*>(panel->layout());
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            const QLayoutItem* caption = grid->itemAtPosition(row, 0);
+            const QLayoutItem* value = grid->itemAtPosition(row, 1);
+            const auto* c = caption ? qobject_cast<const QLabel*>(caption->widget()) : nullptr;
+            const auto* v = value ? qobject_cast<const QLabel*>(value->widget()) : nullptr;
+            if (!c || !v)
+                continue;
+            // M4 is in Gs to the fourth: its small "4" stands beside the value.
+            const QString text = v == M4Val && !M4Val4->isHidden() ? v->text() + QChar(0x2074) : v->text();
+            shown.push_back({c->text(), text});
+        }
+    }
+    return shown;
+}
+
+QStringList TFDataProc::PictureCaptionLines() const
+{
+    return PictureCaption(DAcqOpenDialog.FileName, FSpectrum.Header, ShownValues(),
+                          PictureExtraLines ? PictureExtraLines() : QStringList());
 }
 
 // Both charts, the upper above the lower: PNG as the window shows them (with
 // their readouts), PDF and SVG drawn by the charts as vector graphics.
 void TFDataProc::SaveChartsPicture(const QString& path) const
 {
-    const QSize size(std::max(DSrc->width(), DDst->width()), DSrc->height() + DDst->height());
+    const QStringList caption = FLoaded ? PictureCaptionLines() : QStringList();
+    const QFontMetrics metrics(font());
+    const int lineHeight = metrics.lineSpacing();
+    const int chartsHeight = DSrc->height() + DDst->height();
+    const int captionHeight = caption.isEmpty() ? 0 : lineHeight * int(caption.size()) + 2 * CaptionMargin;
+    const QSize size(std::max(DSrc->width(), DDst->width()), chartsHeight + captionHeight);
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const auto drawCharts = [this](QCPPainter& painter) {
+    // The caption block under the charts, black on white.
+    const auto drawCaption = [&](QPainter& painter) {
+        painter.save();
+        painter.resetTransform();
+        painter.fillRect(QRect(0, chartsHeight, size.width(), captionHeight), Qt::white);
+        painter.setPen(Qt::black);
+        painter.setFont(font());
+        for (qsizetype i = 0; i < caption.size(); ++i)
+            painter.drawText(CaptionMargin, chartsHeight + CaptionMargin + int(i) * lineHeight + metrics.ascent(),
+                             caption[i]);
+        painter.restore();
+    };
+    const auto drawCharts = [&](QCPPainter& painter) {
         DSrc->Plot()->toPainter(&painter, DSrc->width(), DSrc->height());
         painter.translate(0, DSrc->height());
         DDst->Plot()->toPainter(&painter, DDst->width(), DDst->height());
+        drawCaption(painter);
     };
     bool written = false;
     if (suffix == QLatin1String("pdf")) {
@@ -87,6 +150,7 @@ void TFDataProc::SaveChartsPicture(const QString& path) const
             QPainter painter(&image);
             painter.drawPixmap(0, 0, DSrc->grab());
             painter.drawPixmap(0, DSrc->height(), DDst->grab());
+            drawCaption(painter);
         }
         written = image.save(path, suffix == QLatin1String("png") ? "PNG" : nullptr);
     }
@@ -98,13 +162,22 @@ void TFDataProc::MSavePictureClick()
 {
     if (DPictureSaveDialog.InitialDir.isEmpty())
         DPictureSaveDialog.InitialDir = DOutSaveDialog.InitialDir;
+    // Proposed: the spectrum's name, in the folder used last.
+    if (FLoaded) {
+        const QString folder = DPictureSaveDialog.FileName.isEmpty() ? DPictureSaveDialog.InitialDir
+                                                                     : QFileInfo(DPictureSaveDialog.FileName).path();
+        DPictureSaveDialog.FileName =
+            QDir(folder).filePath(QFileInfo(DAcqOpenDialog.FileName).completeBaseName() + QStringLiteral(".png"));
+    }
     if (!DPictureSaveDialog.Execute(this))
         return;
     try {
         SaveChartsPicture(DPictureSaveDialog.FileName);
     } catch (const std::exception& e) {
         MessageDlg(ErrorText(e), TMsgType::Error, mbOK);
+        return;
     }
+    TellWritten(QStringLiteral("Saved picture "), DPictureSaveDialog.FileName);
 }
 
 void TFDataProc::dragEnterEvent(QDragEnterEvent* event)

@@ -4,6 +4,7 @@
 // the window.
 
 #include "Chart.h"
+#include "FlowLayout.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
 
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -94,13 +96,12 @@ QWidget* PlaceHolder(QWidget* parent, const QString& name, std::initializer_list
     return holder;
 }
 
-// A row of tool bars on a widget of its own, without margins or spacing.
-QHBoxLayout* ToolBarRow(QWidget* parent)
+// A row of tool bars on a widget of its own, without margins or spacing. A
+// row that runs out of width goes on in a second line, so no button is ever
+// hidden behind an overflow mark.
+TFlowLayout* ToolBarRow(QWidget* parent)
 {
-    auto* row = new QHBoxLayout(new QWidget(parent));
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    return row;
+    return new TFlowLayout(new QWidget(parent));
 }
 
 QWidget* Gap(QWidget* parent, int width)
@@ -129,15 +130,12 @@ void TFDataProc::CreateControls()
     column->addWidget(DDst, 1);
     row->addLayout(column, 1);
 
-    auto* right = new QVBoxLayout;
-    right->addWidget(CreateSetupBox());
-    right->addWidget(CreateParametersBox());
-    right->addStretch(1);
-    row->addLayout(right);
+    row->addWidget(CreatePanelArea({CreateSetupBox(), CreateParametersBox()}));
     setCentralWidget(central);
 
     StatusBar = new TStatusBar(this);
     StatusBar->AddPanel(QStringLiteral("File: "), 50);
+    StatusBar->AddPanel(QString(), 50);   // what the last export or picture wrote
     auto* bottom = new QToolBar(this);
     bottom->setMovable(false);
     bottom->setFloatable(false);
@@ -158,6 +156,7 @@ void TFDataProc::CreateMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     MOpen = file->addAction(QStringLiteral("Open"));
+    MOpen->setShortcut(QKeySequence::Open);
     MExportAscii = file->addAction(QStringLiteral("Export ASCII"));
     file->addSeparator();
     MSaveSetupAs = file->addAction(QStringLiteral("Save Setup As"));
@@ -173,7 +172,7 @@ void TFDataProc::CreateMenu()
 
 void TFDataProc::CreateFirstRow(QWidget* parent)
 {
-    QHBoxLayout* row = ToolBarRow(parent);
+    TFlowLayout* row = ToolBarRow(parent);
     QWidget* rowWidget = row->parentWidget();
     DIFileToolBar = ToolBar(rowWidget, QStringLiteral("DIFileToolBar"));
     FOpenTB = ToolButton(DIFileToolBar, QStringLiteral("Open File"), QStringLiteral("Load data"));
@@ -191,20 +190,16 @@ void TFDataProc::CreateFirstRow(QWidget* parent)
     Line0LeftTB = ImageButton(L0ToolBar, QStyle::SP_ArrowLeft, QStringLiteral("Baseline left"), QStringLiteral("Base line"));
     Line0RightTB = ImageButton(L0ToolBar, QStyle::SP_ArrowRight, QStringLiteral("Baseline right"), QStringLiteral("Base line"));
     row->addWidget(L0ToolBar);
-    row->addStretch(1);
 
     auto* setupBar = ToolBar(rowWidget, QStringLiteral("SetupToolBar"));
     SetupTB = ToolButton(setupBar, QStringLiteral("Setup && Acq"), QStringLiteral("Setup & Acquisition"));
+    row->addWidget(Gap(rowWidget, 15));
     row->addWidget(setupBar);
-    // On a narrow window only the baseline arrows give way to an overflow
-    // menu: the file and view commands and "Setup & Acq" stay on the row.
-    for (QToolBar* bar : {DIFileToolBar, setupBar})
-        bar->setMinimumWidth(bar->sizeHint().width());
 }
 
 void TFDataProc::CreateSecondRow(QWidget* parent)
 {
-    QHBoxLayout* row = ToolBarRow(parent);
+    TFlowLayout* row = ToolBarRow(parent);
     QWidget* rowWidget = row->parentWidget();
     DOFileToolBar = ToolBar(rowWidget, QStringLiteral("DOFileToolBar"));
     DOOpenTB = ImageButton(DOFileToolBar, QStyle::SP_DialogOpenButton, QStringLiteral("Open file"), QStringLiteral("Open file"));
@@ -235,12 +230,19 @@ void TFDataProc::CreateSecondRow(QWidget* parent)
     row->addWidget(Gap(rowWidget, 15));   // S23TB
 
     CursorsToolBar = ToolBar(rowWidget, QStringLiteral("CursorsToolBar"));
-    M2LCTB = ToolButton(CursorsToolBar, QStringLiteral("LC"), QString(), true);
-    M2MCTB = ToolButton(CursorsToolBar, QStringLiteral("MC"), QString(), true);
-    M2RCTB = ToolButton(CursorsToolBar, QStringLiteral("RC"), QString(), true);
+    // What each cursor bounds, and how it is moved.
+    const QString move = QStringLiteral(
+        "\nDrag its red line, or press the button and drag the marker or use Left/Right (Shift: ten points)");
+    M2LCTB = ToolButton(CursorsToolBar, QStringLiteral("LC"),
+                        QStringLiteral("Left cursor: left end of the range measured (M2L, SDB, HDB, Integral)") + move,
+                        true);
+    M2MCTB = ToolButton(CursorsToolBar, QStringLiteral("MC"),
+                        QStringLiteral("Middle cursor: line centre, the inner end of M2L and M2R") + move, true);
+    M2RCTB = ToolButton(CursorsToolBar, QStringLiteral("RC"),
+                        QStringLiteral("Right cursor: right end of the range measured (M2R, SDB, HDB, Integral)") + move,
+                        true);
     SCursorsTB = PlaceHolder(rowWidget, QStringLiteral("SCursorsTB"), {CursorsToolBar});
     row->addWidget(SCursorsTB);
-    row->addStretch(1);
 
     for (QToolButton* b : {ZoomTB, UnZoomTB, VerticalExpTB})
         b->setEnabled(false);
@@ -259,6 +261,9 @@ void TFDataProc::CreateCharts()
     Series2 = &DDst->AddSeries();
     SeriesI = &DDst->AddSeries();
     Series2->Hide();
+    // Focused by a click, the lower chart takes the marker keys.
+    DDst->setFocusPolicy(Qt::StrongFocus);
+    DDst->installEventFilter(this);
     for (TChart* chart : {DSrc, DDst}) {
         chart->setMinimumSize(320, 160);
         chart->BottomAxis().SetValueFormat(QStringLiteral("# ##0.### [Gs]"));

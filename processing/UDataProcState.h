@@ -19,6 +19,8 @@ struct TFDataProc::TState {
     TIntegrator Absorption;           // spectrum minus baseline -> Series2
     TIntegrator Area;                 // Series2 between the cursors -> SeriesI
     TCursorState Cursors;
+    bool VerticallyExpanded = false;  // "VE" set the right axis of the view on
+    int MarkerBeforeGrab = 0;         // the marker's index before a line was dragged
     // The cursors and view whose moment uncertainties the tooltips show.
     struct TUncertaintyKey {
         int Left = -1, Centre = -1, Right = -1;

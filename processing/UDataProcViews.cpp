@@ -52,6 +52,7 @@ void TFDataProc::Line0RightTBClick() { StepLine0(TBaselineStep::Right); }
 
 void TFDataProc::CopyAxes()
 {
+    F->VerticallyExpanded = false;
     const TChartAxis& srcBottom = DSrc->BottomAxis();
     TChartAxis& bottom = DDst->BottomAxis();
     bottom.SetMinMax(srcBottom.Minimum(), srcBottom.Maximum());
@@ -67,6 +68,9 @@ void TFDataProc::InitDstMarker()
 {
     DstMarker.Init(DDst, Series2->Count(), 0, 1, int32_t(Trunc(FScreenScale * 82)), 1, DstXYST, 1, AxisUnitText(),
                    AxisLetter());
+    // The chart runs these guarded, inside its mouse handlers.
+    DstMarker.OnGrabLine = [this](int line) { return GrabCursorLine(line); };
+    DstMarker.OnReleaseLine = [this] { ReleaseCursorLine(); };
     DstMarker.Centre();
 }
 
@@ -201,11 +205,12 @@ void TFDataProc::ZoomTBClick()
     Series2->Repaint();
 }
 
-// Every zoom needs a new press of "HZ".
+// Every zoom needs a new press of "HZ". The zoomed axes are labelled at
+// round values, as the whole range is.
 void TFDataProc::DstZoomed()
 {
-    TChartAxis& bottom = DDst->BottomAxis();
-    bottom.SetIncrement((bottom.Maximum() - bottom.Minimum()) / 4);
+    DDst->BottomAxis().SetIncrement(0);
+    DDst->RightAxis().SetIncrement(0);
     ZoomTB->setChecked(false);
     ZoomTBClick();
 }
@@ -215,12 +220,17 @@ void TFDataProc::UnZoomTBClick()
     DDst->UndoZoom();
 }
 
+// The full width again; a vertical expansion made with "VE" is kept.
 void TFDataProc::DstUndoZoomed()
 {
     TChartAxis& bottom = DDst->BottomAxis();
     bottom.SetIncrement((bottom.Maximum() - bottom.Minimum()) / 4);
-    DDst->RightAxis().SetMinMax(-500, 500);
-    DDst->RightAxis().SetIncrement(250);
+    if (F->VerticallyExpanded) {
+        VerticalExpTBClick();
+    } else {
+        DDst->RightAxis().SetMinMax(-500, 500);
+        DDst->RightAxis().SetIncrement(250);
+    }
     DstMarker.PixelsPerPoint = 0;
 }
 
@@ -229,4 +239,5 @@ void TFDataProc::VerticalExpTBClick()
     const TAxisRange range = VerticalExpansion(Series2->YValues());
     DDst->RightAxis().SetMinMax(range.Minimum, range.Maximum);
     DDst->RightAxis().SetIncrement(range.Increment);
+    F->VerticallyExpanded = true;
 }

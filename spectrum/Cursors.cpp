@@ -38,6 +38,23 @@ void SelectCursor(TCursorState& state, TCursorButton sender, bool down)
     }
 }
 
+int CursorOfLine(const TCursorState& state, int line)
+{
+    if (line < 1 || line > state.PositionCount)
+        return 0;
+    return state.EditedSlot != 0 && line == state.EditedSlot ? state.K : line;
+}
+
+TCursorButton ButtonOfSlot(int slot)
+{
+    switch (slot) {
+    case 1: return TCursorButton::LC;
+    case 2: return TCursorButton::RC;
+    case 3: return TCursorButton::MC;
+    default: return TCursorButton::None;
+    }
+}
+
 TCursorIndexes MeasuredCursors(const TCursorState& state, int markerIndex)
 {
     TCursorIndexes c{state.Positions[1], state.Positions[2], state.Positions[3]};

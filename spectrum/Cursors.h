@@ -38,6 +38,14 @@ struct TCursorState {
 // PositionCount and refreshes it.
 void SelectCursor(TCursorState& state, TCursorButton sender, bool down);
 
+// The cursor (slot 1 LC, 2 RC, 3 MC) whose fixed line is drawn in slot
+// `line`: while a cursor is moved, its slot shows the slot K cursor. 0 when
+// no fixed line is drawn in that slot.
+int CursorOfLine(const TCursorState& state, int line);
+
+// The cursor button of a slot (1 LC, 2 RC, 3 MC); None for any other.
+TCursorButton ButtonOfSlot(int slot);
+
 // The indexes a measurement uses: left, right, centre.
 struct TCursorIndexes {
     int Left = 0;

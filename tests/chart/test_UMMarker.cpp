@@ -71,6 +71,10 @@ private slots:
     void horizontalMarkerStepsDragsAndIsPulledBack();   // and switching kinds
     void doneLeavesCaptionAndDataAsTheyWere();
     void storedPositionsDrawnAsLines();
+    void everyStoredPositionDrawnTheLastIncluded();
+    void keysStepTheMarkerWithinTheDrawnPoints();
+    void doubleClickTakesTheMarkerToThePoint();
+    void storedLineGrabbedDraggedAndReleased();
     void markerWithoutSeriesOrDestroyedIsHarmless();
     void screenshotOfPassesWithMarker();
 
@@ -357,7 +361,7 @@ void TestUMMarker::storedPositionsDrawnAsLines()
     rig.Marker.Positions[1] = 20;
     rig.Marker.Positions[2] = 80;
     rig.Marker.Positions[3] = 101;   // beyond the series: no line, no error
-    rig.Marker.PositionCount = 3;
+    rig.Marker.PositionCount = 3;   // every slot inside: everyStoredPositionDrawnTheLastIncluded
     rig.Chart.RepaintNow();
     const QRect plot = rig.Chart.ChartRect();
     QCOMPARE(rig.Pixel(rig.Series.CalcXPos(20), plot.top() + 3), Red);
@@ -370,6 +374,129 @@ void TestUMMarker::storedPositionsDrawnAsLines()
     QVERIFY(rig.Pixel(rig.Series.CalcXPos(20), plot.top() + 3) != Red);
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, rig.Marker.Positions[0]);
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, rig.Marker.Positions[1101]);
+}
+
+// Each slot up to PositionCount is a line, the last one too: it is the
+// centre line of M2 and the right line of SDB, HDB and Integral. Slots
+// beyond PositionCount are not drawn.
+void TestUMMarker::everyStoredPositionDrawnTheLastIncluded()
+{
+    TRig rig;
+    rig.Init(0, 1);
+    const int at[] = {10, 30, 45, 70, 90};
+    for (int k = 1; k <= 5; ++k)
+        rig.Marker.Positions[k] = uint16_t(at[k - 1]);
+    rig.Marker.Index = 60;   // the marker itself stands on none of them
+    const QRect plot = rig.Chart.ChartRect();
+    for (const int count : {1, 3, 4}) {
+        rig.Marker.PositionCount = uint8_t(count);
+        rig.Chart.RepaintNow();
+        for (int k = 1; k <= 5; ++k) {
+            const QColor top = rig.Pixel(rig.Series.CalcXPos(at[k - 1]), plot.top() + 3);
+            QVERIFY2((top == Red) == (k <= count), qPrintable(QStringLiteral("slot %1 of %2").arg(k).arg(count)));
+        }
+    }
+}
+
+// The keys of a focused chart, as owners hand them over.
+void TestUMMarker::keysStepTheMarkerWithinTheDrawnPoints()
+{
+    TRig rig;
+    rig.Init();
+    rig.Marker.SetIndex(50);
+    QVERIFY(rig.Marker.KeyPress(Qt::Key_Right, {}));
+    QCOMPARE(rig.Marker.Index, 51);
+    QVERIFY(rig.Marker.KeyPress(Qt::Key_Left, Qt::ShiftModifier));
+    QCOMPARE(rig.Marker.Index, 41);
+    QVERIFY(rig.Marker.KeyPress(Qt::Key_End, {}));
+    QCOMPARE(rig.Marker.Index, 100);
+    QVERIFY(rig.Marker.KeyPress(Qt::Key_Right, Qt::ShiftModifier));
+    QCOMPARE(rig.Marker.Index, 100);   // stops at the last drawn point
+    // Zoomed: the drawn points bound the steps.
+    rig.Chart.BottomAxis().SetMinMax(-20, 20);   // points 30 ... 70
+    rig.Chart.RepaintNow();
+    QVERIFY(rig.Marker.KeyPress(Qt::Key_Home, {}));
+    QCOMPARE(rig.Marker.Index, 30);
+    QVERIFY(rig.Marker.KeyPress(Qt::Key_Left, {}));
+    QCOMPARE(rig.Marker.Index, 30);
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Caption.text(), QString(" B: -20.00 Gs \u2022 A: 30 a.u."));
+    QVERIFY(!rig.Marker.KeyPress(Qt::Key_A, {}));
+    // A horizontal marker moves by pixels; an inactive one takes no key.
+    rig.Marker.SelectKind(1);
+    rig.Marker.Level = 100;
+    QVERIFY(rig.Marker.KeyPress(Qt::Key_Down, Qt::ShiftModifier));
+    QCOMPARE(rig.Marker.Level, 110);
+    QVERIFY(!rig.Marker.KeyPress(Qt::Key_Left, {}));
+    rig.Marker.Done();
+    QVERIFY(!rig.Marker.KeyPress(Qt::Key_Down, {}));
+    QCOMPARE(rig.Marker.Level, 110);
+}
+
+// A single click beside the marker steps it by one point; a double click
+// takes it to the point under the mouse.
+void TestUMMarker::doubleClickTakesTheMarkerToThePoint()
+{
+    TRig rig;
+    rig.Init();
+    rig.Marker.SetIndex(50);
+    rig.Chart.RepaintNow();
+    const int y = rig.Chart.ChartYCenter();
+    rig.Click(rig.Series.CalcXPos(80), y);
+    QCOMPARE(rig.Marker.Index, 51);
+    QTest::mouseDClick(rig.Chart.Plot(), Qt::LeftButton, {}, QPoint(rig.Series.CalcXPos(80), y));
+    rig.Chart.RepaintNow();
+    QCOMPARE(rig.Marker.Index, 80);
+    QCOMPARE(rig.Caption.text(), QString(" B: 30.00 Gs \u2022 A: 80 a.u."));
+    QVERIFY(!rig.Marker.Dragging);
+}
+
+// Pressing on a stored line asks the owner; when it takes the line up the
+// marker is dragged from there, and the release is told.
+void TestUMMarker::storedLineGrabbedDraggedAndReleased()
+{
+    TRig rig;
+    rig.Init(0, 1);
+    rig.Marker.Positions[1] = 20;
+    rig.Marker.Positions[2] = 80;
+    rig.Marker.PositionCount = 2;
+    rig.Marker.SetIndex(50);
+    rig.Chart.RepaintNow();
+    QList<int> grabbed;
+    int released = 0;
+    bool accept = false;
+    rig.Marker.OnGrabLine = [&](int line) {
+        grabbed << line;
+        if (accept)
+            rig.Marker.Index = rig.Marker.Positions[line];
+        return accept;
+    };
+    rig.Marker.OnReleaseLine = [&] { ++released; };
+    QWidget* widget = rig.Chart.Plot();
+    const int y = rig.Chart.ChartYCenter();
+
+    // Refused: an ordinary click beside the marker, one point towards it.
+    rig.Click(rig.Series.CalcXPos(80) + 1, y);
+    QCOMPARE(grabbed, QList<int>{2});
+    QCOMPARE(rig.Marker.Index, 51);
+    QCOMPARE(released, 0);
+
+    accept = true;
+    QTest::mousePress(widget, Qt::LeftButton, {}, QPoint(rig.Series.CalcXPos(20) - 2, y));
+    QCOMPARE(grabbed.last(), 1);
+    QVERIFY(rig.Marker.Dragging);
+    QTest::mouseMove(widget, QPoint(rig.Series.CalcXPos(33), y));
+    QCOMPARE(rig.Marker.Index, 33);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(rig.Series.CalcXPos(33), y));
+    QCOMPARE(released, 1);
+    QVERIFY(!rig.Marker.Dragging);
+    // A drag of the marker itself is no line drag.
+    QTest::mousePress(widget, Qt::LeftButton, {}, QPoint(rig.MarkerX(), y));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, QPoint(rig.MarkerX(), y));
+    QCOMPARE(released, 1);
+    QCOMPARE(grabbed.size(), 2);
+    // Far from any line: no question.
+    QCOMPARE(rig.Marker.LineAt(rig.Series.CalcXPos(50)), 0);
 }
 
 void TestUMMarker::markerWithoutSeriesOrDestroyedIsHarmless()

@@ -12,11 +12,56 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
+#include <qcustomplot.h>
 #include <vector>
+
+// A mouse event on a chart's plot at a pixel of the chart; a press holds its button.
+inline void ChartMouse(TChart& chart, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+    QMouseEvent e(type, QPointF(at), chart.Plot()->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(chart.Plot(), &e);
+}
+
+inline void ChartClick(TChart& chart, QPoint at, Qt::MouseButton button = Qt::LeftButton)
+{
+    ChartMouse(chart, QEvent::MouseButtonPress, at, button);
+    ChartMouse(chart, QEvent::MouseButtonRelease, at, button);
+}
+
+// Press at one column of the plot's middle row, move to another, release.
+inline void ChartDrag(TChart& chart, int fromX, int toX)
+{
+    const int y = chart.ChartRect().center().y();
+    ChartMouse(chart, QEvent::MouseButtonPress, QPoint(fromX, y), Qt::LeftButton);
+    ChartMouse(chart, QEvent::MouseMove, QPoint((fromX + toX) / 2, y));
+    ChartMouse(chart, QEvent::MouseMove, QPoint(toX, y));
+    ChartMouse(chart, QEvent::MouseButtonRelease, QPoint(toX, y), Qt::LeftButton);
+}
+
+// A series as the processing library reads it.
+inline TLineView Line(const TChartSeries& s)
+{
+    return TLineView(s.XValues(), s.YValues(), s.FirstValueIndex(), s.LastValueIndex());
+}
+
+// An absorption line made of a rising and a falling ramp of 20 points each
+// around point 50 of 101 points over 100 Gs (1 Gs a point): points 40 to 60
+// lie above half height.
+inline std::vector<int32_t> TriangleDerivative()
+{
+    std::vector<int32_t> sums(101, 0);
+    for (int i = 30; i <= 49; ++i)
+        sums[size_t(i)] = 10;
+    for (int i = 51; i <= 70; ++i)
+        sums[size_t(i)] = -10;
+    return sums;
+}
 
 struct TDataProcRig {
     // Before any window: assistive tools get the program's own interfaces.
@@ -87,6 +132,13 @@ struct TDataProcRig {
     void MoveMarker(int index)
     {
         W.DstMarker.SetIndex(index);
+        Draw();
+    }
+    // The marker dragged with the mouse onto point `index` of the view.
+    void DragMarker(int index)
+    {
+        Draw();
+        ChartDrag(*W.DDst, W.Series2->CalcXPos(W.DstMarker.GetIndex()), W.Series2->CalcXPos(index));
         Draw();
     }
     std::vector<double> Ys(const TChartSeries& s) const

@@ -25,9 +25,11 @@ private slots:
     void unreadableFilesLeaveWindowAsItWas_data();
     void unreadableFilesLeaveWindowAsItWas();
     void openDialogLoadsChosenFileAndCancelChangesNothing();
+    void ctrlOOpensAFile();
     void exportWritesTableNamedAfterFile();
     void exportFailureIsToldAndChangesNothing();
     void savePictureByExtension();
+    void pictureNamedAfterSpectrumWithCaption();
     void droppedSpectrumLoads();
     void controlsNamedForAssistiveTechnology();
 };
@@ -227,6 +229,20 @@ void TestDataProcLoad::openDialogLoadsChosenFileAndCancelChangesNothing()
     QCOMPARE(rig.Op.FileDialogs[1].InitialDir, rig.AcqDir());
 }
 
+void TestDataProcLoad::ctrlOOpensAFile()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    const QString path = rig.Write(QStringLiteral("keys.dcw"), NmrHeader(), LorentzDerivative(300, 20));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    rig.Op.ExpectFileDialog(path);
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+    QCOMPARE(w.Series1->Count(), 300);
+    QCOMPARE(w.StatusBar->PanelText(0), QStringLiteral("File: ") + path);
+}
+
 void TestDataProcLoad::exportWritesTableNamedAfterFile()
 {
     TDataProcRig rig;
@@ -243,6 +259,9 @@ void TestDataProcLoad::exportWritesTableNamedAfterFile()
     QCOMPARE(text.count("\r\n"), 1025);
     QVERIFY(text.endsWith("\r\n\r\n"));
     QCOMPARE(text, TextTableBytes(w.Series1->XValues(), w.Series1->YValues()));
+    // The status line says what was written, with the full path.
+    QCOMPARE(w.StatusBar->PanelText(1), QStringLiteral("Exported ASCII to ") + QFileInfo(f).absoluteFilePath());
+    QCOMPARE(w.StatusBar->PanelText(0), QStringLiteral("File: ") + QDir(rig.AcqDir()).filePath(QStringLiteral("run.2.dcw")));
     // A second export replaces the first without a question.
     f.close();
     rig.Click(w.Line0UpTB);   // the baseline does not enter the table
@@ -262,6 +281,7 @@ void TestDataProcLoad::exportFailureIsToldAndChangesNothing()
     rig.Op.ExpectMessage(QStringLiteral("a.txt"));
     w.ExportATB->click();
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+    QCOMPARE(w.StatusBar->PanelText(1), QString());   // nothing written, nothing said
     QVERIFY(!QFile::exists(rig.Dir.filePath(QStringLiteral("missing/a.txt"))));
     QVERIFY(w.FDerivativeTB->isChecked());
     QVERIFY(w.Series2->Visible());
@@ -288,7 +308,21 @@ void TestDataProcLoad::savePictureByExtension()
         QVERIFY(f.size() > 1000);
     }
     QImage png(QDir(rig.OutDir()).filePath(QStringLiteral("both.png")));
-    QCOMPARE(png.height(), w.DSrc->height() + w.DDst->height());
+    // The charts, then the caption block: white, with dark text in it.
+    const int charts = w.DSrc->height() + w.DDst->height();
+    const int captionHeight = png.height() - charts;
+    QVERIFY(captionHeight >= 3 * png.devicePixelRatio() * QFontMetrics(w.font()).lineSpacing());
+    int dark = 0, white = 0;
+    for (int y = charts; y < png.height(); ++y)
+        for (int x = 0; x < png.width(); x += 2) {
+            const QColor c = png.pixelColor(x, y);
+            dark += c.lightness() < 100;
+            white += c == Qt::white;
+        }
+    QVERIFY(dark > 100);
+    QVERIFY(white > dark);
+    QCOMPARE(w.StatusBar->PanelText(1),
+             QStringLiteral("Saved picture ") + QDir(rig.OutDir()).filePath(QStringLiteral("both.svg")));
     QFile svg(QDir(rig.OutDir()).filePath(QStringLiteral("both.svg")));
     QVERIFY(svg.open(QIODevice::ReadOnly));
     const QByteArray svgText = svg.readAll();   // drawn as lines and texts, not as a picture
@@ -301,6 +335,33 @@ void TestDataProcLoad::savePictureByExtension()
     w.MSavePicture->trigger();
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
     QCOMPARE(rig.Op.FileDialogs.first().InitialDir, rig.OutDir());
+}
+
+// Save Picture proposes the spectrum's name, in the folder used last; the
+// caption names the file, its settings and the values shown.
+void TestDataProcLoad::pictureNamedAfterSpectrumWithCaption()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    rig.Load(rig.Write(QStringLiteral("water.dcw"), NmrHeader(), LorentzDerivative(400, 20)));
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.M2DerivativeTB);
+    rig.Op.ExpectFileDialog(std::nullopt);
+    w.MSavePicture->trigger();
+    QCOMPARE(rig.Op.FileDialogs.last().FileName, QDir(rig.OutDir()).filePath(QStringLiteral("water.png")));
+    QCOMPARE(w.StatusBar->PanelText(1), QString());   // cancelled: nothing said
+
+    const QStringList caption = w.PictureCaptionLines();
+    QCOMPARE(caption.value(0), QStringLiteral("water.dcw    NMR 1H"));
+    QCOMPARE(caption.value(1), QStringLiteral("B0 3 288.2 Gs    Frequency 14 000.0 kHz    2nd Mod Amplit 0.025 Gs"));
+    QCOMPARE(caption.value(2), QStringLiteral("Sweep Field 100 Gs, 0.5 min    Acc 1"));
+    QVERIFY2(caption.value(3).startsWith(QStringLiteral("M2 = ") + w.M2Val->text().trimmed()), qPrintable(caption.value(3)));
+    QVERIFY(caption.value(3).contains(QStringLiteral("M4 = ") + w.M4Val->text().trimmed() + QChar(0x2074)));
+    QVERIFY(!caption.join(QLatin1Char(' ')).contains(QStringLiteral("SDB")));   // empty: left out
+    // Lines of other tools come last.
+    w.PictureExtraLines = [] { return QStringList{QStringLiteral("Fit: Lorentzian")}; };
+    QCOMPARE(w.PictureCaptionLines().last(), QStringLiteral("Fit: Lorentzian"));
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
 void TestDataProcLoad::droppedSpectrumLoads()

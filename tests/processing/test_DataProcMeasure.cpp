@@ -19,27 +19,9 @@
 
 namespace {
 
-TLineView Line(const TChartSeries& s)
-{
-    return TLineView(s.XValues(), s.YValues(), s.FirstValueIndex(), s.LastValueIndex());
-}
-
 std::array<int, 3> Slots(const TMarker& m)
 {
     return {m.Positions[1], m.Positions[2], m.Positions[3]};
-}
-
-// An absorption line made of a rising and a falling ramp of 20 points each
-// around point 50 of 101 points over 100 Gs (1 Gs a point): points 40 to 60
-// lie above half height.
-std::vector<int32_t> TriangleDerivative()
-{
-    std::vector<int32_t> sums(101, 0);
-    for (int i = 30; i <= 49; ++i)
-        sums[size_t(i)] = 10;
-    for (int i = 51; i <= 70; ++i)
-        sums[size_t(i)] = -10;
-    return sums;
 }
 
 } // namespace

@@ -5,8 +5,12 @@
 
 #include "DataProcRig.h"
 #include "Screenshot.h"
+#include "StatusBar.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QToolBar>
 #include <QRandomGenerator>
 #include <qcustomplot.h>
 
@@ -43,8 +47,13 @@ private slots:
     void viewButtonsStayOnASmallScreen();
     void nmrViews();
     void esrViews();
+    void opensInsideTheAvailableScreen();
+    void fitsAnEightHundredBySixHundredScreen();
+    void everyViewAtThreeSizes();
 
 private:
+    // Checks that what the operator needs of the window lies inside it.
+    void CheckFits(TFDataProc& w, const QString& step);
     void Shot(TDataProcRig& rig, const QString& name, std::initializer_list<QLabel*> filled);
 };
 
@@ -126,6 +135,112 @@ void TestDataProcScreens::esrViews()
     rig.Click(w.IntegralTB);
     Shot(rig, QStringLiteral("esr_absorption_integral"), {w.AIVal, w.ILBVal, w.ILEVal});
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// The offscreen screen measures 800 x 600: the window opens inside it.
+void TestDataProcScreens::opensInsideTheAvailableScreen()
+{
+    TScriptedOperator op;
+    TFDataProc w;
+    const QRect available = w.screen()->availableGeometry();
+    QVERIFY2(available.contains(w.geometry()), qPrintable(QStringLiteral("%1x%2 at %3,%4 on %5x%6")
+                                                             .arg(w.width()).arg(w.height()).arg(w.x()).arg(w.y())
+                                                             .arg(available.width()).arg(available.height())));
+    QVERIFY(w.width() >= available.width() - 40);   // and uses it
+}
+
+void TestDataProcScreens::CheckFits(TFDataProc& w, const QString& step)
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const QString at = step + QStringLiteral(": ");
+    const QSize minimum = w.minimumSizeHint();
+    QVERIFY2(minimum.width() <= 800 && minimum.height() <= 600,
+             qPrintable(at + QStringLiteral("minimum %1x%2").arg(minimum.width()).arg(minimum.height())));
+    QVERIFY2(w.size() == QSize(800, 600), qPrintable(at + QStringLiteral("grew")));
+    const QRect window = w.rect();
+    const auto inside = [&](QWidget* c) { return window.contains(QRect(c->mapTo(&w, QPoint()), c->size())); };
+    // Every button of the shown tool bars is there whole, none behind an overflow mark.
+    for (QToolBar* bar : w.findChildren<QToolBar*>()) {
+        if (!bar->isVisible())
+            continue;
+        QVERIFY2(inside(bar), qPrintable(at + bar->objectName()));
+        for (QToolButton* b : bar->findChildren<QToolButton*>()) {
+            if (b->objectName() == QLatin1String("qt_toolbar_ext_button")) {
+                QVERIFY2(!b->isVisible(), qPrintable(at + QStringLiteral("overflow on ") + bar->objectName()));
+                continue;
+            }
+            if (b->isVisibleTo(bar) && b != w.FOpenTB)
+                QVERIFY2(b->isVisible() && inside(b), qPrintable(at + b->accessibleName()));
+        }
+    }
+    QVERIFY2(inside(w.StatusBar) && w.StatusBar->isVisible(), qPrintable(at + QStringLiteral("status line")));
+    for (TChart* chart : {w.DSrc, w.DDst})
+        QVERIFY2(inside(chart) && chart->height() >= 120, qPrintable(at + chart->objectName()));
+    // The values on the right are reached by scrolling, never cut at the side.
+    const QRect viewport(w.PanelArea->viewport()->mapTo(&w, QPoint()), w.PanelArea->viewport()->size());
+    QVERIFY2(inside(w.PanelArea), qPrintable(at + QStringLiteral("panels")));
+    for (QLabel* value : w.PanelArea->findChildren<QLabel*>()) {
+        if (!value->isVisible() || value->accessibleName().isEmpty())
+            continue;
+        const QRect r(value->mapTo(&w, QPoint()), value->size());
+        QVERIFY2(r.left() >= viewport.left() && r.right() <= viewport.right(),
+                 qPrintable(at + value->accessibleName()));
+    }
+}
+
+// With each view and each of its measurements on, and the ESR ones, the
+// window keeps to an 800 x 600 screen.
+void TestDataProcScreens::fitsAnEightHundredBySixHundredScreen()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    w.resize(800, 600);
+    CheckFits(w, QStringLiteral("empty"));
+    rig.Load(rig.Write(QStringLiteral("water.dcw"), NmrHeader(), Measured(2048, 90, 320, 30, 1)));
+    for (QToolButton* view : {w.FDerivativeTB, w.AbsorptionTB}) {
+        rig.Click(view);
+        const QList<QToolButton*> measurements = view == w.FDerivativeTB
+            ? QList<QToolButton*>{w.M2DerivativeTB, w.SDBTB}
+            : QList<QToolButton*>{w.M2AbsorptionTB, w.HDBTB, w.IntegralTB};
+        for (QToolButton* m : measurements) {
+            rig.Click(m);
+            CheckFits(w, view->text() + QLatin1Char(' ') + m->text());
+        }
+    }
+    SaveScreenshot(w, QStringLiteral("proc_fit_800x600_integral"));
+    rig.Load(rig.Write(QStringLiteral("dpph.dcw"), EsrHeader(), Measured(1024, 25, 280, -20, 2)));
+    rig.Click(w.AbsorptionTB);
+    rig.Click(w.M2AbsorptionTB);
+    CheckFits(w, QStringLiteral("ESR G"));
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// Review pictures at the three screen sizes, each view with a measurement.
+void TestDataProcScreens::everyViewAtThreeSizes()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    rig.Load(rig.Write(QStringLiteral("water.dcw"), NmrHeader(), Measured(2048, 90, 320, 30, 1)));
+    for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 1000)}) {
+        w.resize(size);
+        const QString tag = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        const QString name = QStringLiteral("size_") + tag;
+        rig.Click(w.FDerivativeTB);
+        rig.Click(w.M2DerivativeTB);
+        Shot(rig, name + QStringLiteral("_derivative_m2"), {w.M2Val, w.M4Val});
+        rig.Click(w.SDBTB);
+        Shot(rig, name + QStringLiteral("_derivative_sdb"), {w.DBVal});
+        rig.Click(w.AbsorptionTB);
+        rig.Click(w.VerticalExpTB);
+        rig.Click(w.M2AbsorptionTB);
+        Shot(rig, name + QStringLiteral("_absorption_m2"), {w.M2Val, w.M4Val});
+        rig.Click(w.HDBTB);
+        Shot(rig, name + QStringLiteral("_absorption_hdb"), {w.DBVal});
+        rig.Click(w.IntegralTB);
+        Shot(rig, name + QStringLiteral("_absorption_integral"), {w.AIVal, w.ILEVal});
+        rig.Click(w.AbsorptionTB);
+    }
 }
 
 QTEST_MAIN(TestDataProcScreens)

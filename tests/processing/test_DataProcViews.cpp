@@ -7,29 +7,36 @@
 #include "Views.h"
 
 #include <QLabel>
-#include <QMouseEvent>
+#include <cmath>
 #include <QToolBar>
 #include <qcustomplot.h>
 
 namespace {
 
-void Mouse(TChart& chart, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
-    QMouseEvent e(type, QPointF(at), chart.Plot()->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(chart.Plot(), &e);
-}
-
-void Click(TChart& chart, QPoint at, Qt::MouseButton button)
-{
-    Mouse(chart, QEvent::MouseButtonPress, at, button);
-    Mouse(chart, QEvent::MouseButtonRelease, at, button);
-}
-
 QColor Pixel(TChart& chart, QPoint at)
 {
     chart.RepaintNow();
     return chart.Plot()->grab().toImage().pixelColor(at);
+}
+
+// The bottom (or right) axis's ticks lie on the multiples of a step of 1, 2, 2.5 or 5
+// times a power of ten, at least two of them.
+bool TicksOnRoundValues(TChart& chart, bool bottom = true)
+{
+    chart.RepaintNow();
+    const QVector<double> ticks = (bottom ? chart.Plot()->xAxis : chart.Plot()->yAxis2)->tickVector();
+    if (ticks.size() < 2)
+        return false;
+    const double step = ticks[1] - ticks[0];
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+    bool round = false;
+    for (const double m : {1.0, 2.0, 2.5, 5.0, 10.0})
+        round = round || std::abs(mantissa - m) < 1e-6;
+    for (const double t : ticks)
+        round = round && std::abs(t / step - std::round(t / step)) < 1e-6;
+    if (!round)
+        qWarning() << "ticks" << ticks;
+    return round;
 }
 
 } // namespace
@@ -44,6 +51,7 @@ private slots:
     void zoomBandTwoClicksAnyButton();
     void noZoomWhenSecondClickIsNotRightOfFirst();
     void undoZoomAndVerticalExpansion();
+    void zoomByPressDragRelease();
 };
 
 // 1000 points: the mean of points 0..100 is the offset, the slope the step
@@ -162,8 +170,8 @@ void TestDataProcViews::zoomBandTwoClicksAnyButton()
     rig.Click(w.ZoomTB);
     QVERIFY(!w.DstMarker.Active);
     const QColor plain = Pixel(chart, inBand);
-    Click(chart, start, Qt::RightButton);
-    Mouse(chart, QEvent::MouseMove, end);
+    ChartClick(chart, start, Qt::RightButton);
+    ChartMouse(chart, QEvent::MouseMove, end);
     QCOMPARE(ZoomSelect.EndX, end.x());
     const QColor inverted = Pixel(chart, inBand);
     QCOMPARE(inverted.red(), 255 - plain.red());
@@ -173,18 +181,18 @@ void TestDataProcViews::zoomBandTwoClicksAnyButton()
 
     const double left = chart.BottomAxis().CalcPosPoint(start.x());
     const double right = chart.BottomAxis().CalcPosPoint(end.x());
-    Click(chart, QPoint(plot.right() - 5, plot.bottom() - 5), Qt::MiddleButton);   // its own place does not count
+    ChartClick(chart, QPoint(plot.right() - 5, plot.bottom() - 5), Qt::MiddleButton);   // its own place does not count
     QVERIFY(chart.Zoomed());
     QVERIFY(std::abs(chart.BottomAxis().Minimum() - left) < 1e-9);
     QVERIFY(std::abs(chart.BottomAxis().Maximum() - right) < 1e-9);
-    QCOMPARE(chart.BottomAxis().Increment(), (right - left) / 4);
+    QVERIFY(TicksOnRoundValues(chart));
     // The zoom released "HZ": the marker is back with its handlers.
     QVERIFY(!w.ZoomTB->isChecked());
     QVERIFY(w.DstMarker.Active);
     const int index = (w.Series2->FirstValueIndex() + w.Series2->LastValueIndex()) / 2;
     rig.MoveMarker(index);
     const int markerX = w.Series2->CalcXPos(index);
-    Click(chart, QPoint(markerX + 30, plot.center().y()), Qt::LeftButton);
+    ChartClick(chart, QPoint(markerX + 30, plot.center().y()), Qt::LeftButton);
     rig.Draw();
     QCOMPARE(w.DstMarker.GetIndex(), index + 1);
 }
@@ -197,14 +205,14 @@ void TestDataProcViews::noZoomWhenSecondClickIsNotRightOfFirst()
     TChart& chart = *w.DDst;
     const QRect plot = chart.ChartRect();
     rig.Click(w.ZoomTB);
-    Click(chart, QPoint(plot.center().x(), plot.center().y()), Qt::LeftButton);
-    Mouse(chart, QEvent::MouseMove, QPoint(plot.center().x() - 50, plot.center().y()));
-    Click(chart, QPoint(plot.center().x() - 50, plot.center().y()), Qt::LeftButton);
+    ChartClick(chart, QPoint(plot.center().x(), plot.center().y()), Qt::LeftButton);
+    ChartMouse(chart, QEvent::MouseMove, QPoint(plot.center().x() - 50, plot.center().y()));
+    ChartClick(chart, QPoint(plot.center().x() - 50, plot.center().y()), Qt::LeftButton);
     QVERIFY(!chart.Zoomed());
     QCOMPARE(chart.BottomAxis().Minimum(), -50.0);
     QVERIFY(w.ZoomTB->isChecked());   // still armed: the next click starts anew
     QCOMPARE(ZoomSelect.Selecting, uint8_t(0));
-    Click(chart, QPoint(plot.center().x(), plot.center().y()), Qt::LeftButton);
+    ChartClick(chart, QPoint(plot.center().x(), plot.center().y()), Qt::LeftButton);
     QCOMPARE(ZoomSelect.Selecting, uint8_t(1));
     // Releasing "HZ" gives the chart back to the marker.
     rig.Click(w.ZoomTB);
@@ -229,9 +237,47 @@ void TestDataProcViews::undoZoomAndVerticalExpansion()
     QCOMPARE(chart.BottomAxis().Minimum(), -50.0);
     QCOMPARE(chart.BottomAxis().Maximum(), 50.0);
     QCOMPARE(chart.BottomAxis().Increment(), 25.0);
+    // The vertical expansion outlasts the zoom.
+    QCOMPARE(chart.RightAxis().Minimum(), range.Minimum);
+    QCOMPARE(chart.RightAxis().Maximum(), range.Maximum);
+    QCOMPARE(chart.RightAxis().Increment(), range.Increment);
+    // A view switched on anew starts from the whole axis, and "UZ" keeps it.
+    rig.Click(w.AbsorptionTB);
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.UnZoomTB);
     QCOMPARE(chart.RightAxis().Minimum(), -500.0);
     QCOMPARE(chart.RightAxis().Maximum(), 500.0);
     QCOMPARE(chart.RightAxis().Increment(), 250.0);
+}
+
+// "HZ", then press, drag and release: the band is zoomed at the release,
+// labelled at round values, and "HZ" is up again.
+void TestDataProcViews::zoomByPressDragRelease()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    rig.LoadLine(LorentzDerivative(1001, 40), w.AbsorptionTB);
+    TChart& chart = *w.DDst;
+    rig.Click(w.VerticalExpTB);   // the right axis from the line's own extremes
+    QVERIFY(!TicksOnRoundValues(chart, false));
+    const QRect plot = chart.ChartRect();
+    const int from = plot.left() + plot.width() / 3 + 7, to = plot.left() + plot.width() * 2 / 3 - 5;
+    const double left = chart.BottomAxis().CalcPosPoint(from);
+    const double right = chart.BottomAxis().CalcPosPoint(to);
+    rig.Click(w.ZoomTB);
+    ChartDrag(chart, from, to);
+    QVERIFY(chart.Zoomed());
+    QVERIFY(std::abs(chart.BottomAxis().Minimum() - left) < 1e-9);
+    QVERIFY(std::abs(chart.BottomAxis().Maximum() - right) < 1e-9);
+    QVERIFY(!w.ZoomTB->isChecked());
+    QVERIFY(w.DstMarker.Active);
+    QVERIFY(TicksOnRoundValues(chart));
+    QVERIFY(TicksOnRoundValues(chart, false));
+    // Unzoomed, the axis counts from its minimum by a quarter of the range again.
+    rig.Click(w.UnZoomTB);
+    QCOMPARE(chart.BottomAxis().Increment(), 25.0);
+    chart.RepaintNow();
+    QCOMPARE(chart.Plot()->xAxis->tickVector().first(), -50.0);
 }
 
 QTEST_MAIN(TestDataProcViews)

@@ -15,6 +15,7 @@ private slots:
     void movingACursorKeepsTheOthersFixed();
     void movingTheCentreAndReleasingEverything();
     void measuredCursorsFollowTheMovedOne();
+    void fixedLinesNameTheirCursors();
     void m2CursorsAtTheThresholdOrTheDrawnEnds();
     void lineCentre();
     void widthAndIntegralPlacements();
@@ -80,6 +81,38 @@ void TestCursors::movingTheCentreAndReleasingEverything()
     SelectCursor(s, TCursorButton::None, false);
     QCOMPARE(s.Index, 40 + (7 - 40) / 2);
     QCOMPARE(s.Index, 24);
+}
+
+// A line dragged by hand must move the cursor it shows, also while another
+// cursor is moved and the slot K cursor stands in the moved one's slot.
+void TestCursors::fixedLinesNameTheirCursors()
+{
+    TCursorState s;
+    s.Positions = {0, 100, 300, 200};
+    s.K = 3;
+    s.PositionCount = 3;
+    QCOMPARE(CursorOfLine(s, 1), 1);
+    QCOMPARE(CursorOfLine(s, 2), 2);
+    QCOMPARE(CursorOfLine(s, 3), 3);
+    QCOMPARE(CursorOfLine(s, 0), 0);
+    QCOMPARE(CursorOfLine(s, 4), 0);
+    SelectCursor(s, TCursorButton::LC, true);   // line 1 now shows MC at 200
+    QCOMPARE(s.Positions[1], uint16_t(200));
+    QCOMPARE(CursorOfLine(s, 1), 3);
+    QCOMPARE(CursorOfLine(s, 2), 2);
+    QCOMPARE(CursorOfLine(s, 3), 0);          // not drawn while LC moves
+    SelectCursor(s, TCursorButton::MC, true);
+    QCOMPARE(CursorOfLine(s, 1), 1);
+    QCOMPARE(CursorOfLine(s, 2), 2);
+    // Two cursors: with LC moved, its slot shows RC.
+    s.K = 2;
+    SelectCursor(s, TCursorButton::None, false);
+    SelectCursor(s, TCursorButton::LC, true);
+    QCOMPARE(s.PositionCount, 1);
+    QCOMPARE(CursorOfLine(s, 1), 2);
+    QCOMPARE(ButtonOfSlot(CursorOfLine(s, 1)), TCursorButton::RC);
+    QCOMPARE(ButtonOfSlot(3), TCursorButton::MC);
+    QCOMPARE(ButtonOfSlot(0), TCursorButton::None);
 }
 
 void TestCursors::measuredCursorsFollowTheMovedOne()
