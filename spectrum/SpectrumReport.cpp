@@ -1,6 +1,7 @@
 #include "SpectrumReport.h"
 
 #include "Errors.h"
+#include "Freq.h"
 #include "MomentUncertainty.h"
 #include "UTextTbl.h"
 #include "Views.h"
@@ -26,6 +27,15 @@ bool IsEsrSpectrum(const TDataHeader& header)
 QString AxisUnitText(const TDataHeader& header)
 {
     return UnitNames(header.SweepTp == 0 ? 0 : 1);
+}
+
+double ModAmpInXUnits(const TSpectrum& spectrum)
+{
+    if (spectrum.Header.SweepTp != 0)
+        return double(spectrum.ModAmp);
+    const QString& mode = spectrum.Header.Resonance;
+    const int m = IsEsrSpectrum(spectrum.Header) ? 3 : mode == QLatin1String("NMR 19F") ? 1 : 0;
+    return double(spectrum.ModAmp * FreqGamma[size_t(m)]);
 }
 
 namespace {
@@ -112,5 +122,10 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
 
     if (IsEsrSpectrum(spectrum.Header))
         r.G = MeasureGFactor(spectrum.Frequency, spectrum.B0, derivativeView.XValue(r.Centre)).G;
+
+    TCheckInput checks{line, baseline, ModAmpInXUnits(spectrum), std::nullopt, {}, unit};
+    for (const TViewReport* v : {&r.Derivative, &r.Absorption})
+        checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
+    r.Warnings = CheckMeasurements(checks);
     return r;
 }

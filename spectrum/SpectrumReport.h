@@ -7,6 +7,7 @@
 #include "Baseline.h"
 #include "Cursors.h"
 #include "DataFile.h"
+#include "MeasurementChecks.h"
 #include "Moments.h"
 
 #include <QString>
@@ -25,6 +26,9 @@ struct TSpectrumArrays {
 bool IsEsrSpectrum(const TDataHeader& header);
 // "kHz" for a frequency sweep (SweepTp 0), "Gs" otherwise.
 QString AxisUnitText(const TDataHeader& header);
+// The file's modulation amplitude (Gs) in x units: Gs for a field sweep, kHz
+// for a frequency sweep through the gyromagnetic ratio of the mode.
+double ModAmpInXUnits(const TSpectrum& spectrum);
 
 struct TViewReport {
     TCursorIndexes Cursors;
@@ -46,6 +50,8 @@ struct TSpectrumReport {
     long double AI = 0;                     // the area integrator's Sum
     std::optional<double> G;                // ESR spectra only, at the line centre
     double Noise = 0;
+    // The measurement checks, with the moment cursors of both views.
+    std::vector<TMeasurementWarning> Warnings;
 };
 
 struct TReportOptions {

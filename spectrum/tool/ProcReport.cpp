@@ -22,11 +22,25 @@ QJsonObject ViewJson(const TViewReport& v)
 
 const char* const ViewKeys[] = {"LC", "MC", "RC", "M2L", "M2R", "M2", "M4", "M2_u", "M4_u"};
 
-// A CSV field: quoted when it holds a separator, a quote or a line break.
+QJsonArray WarningsJson(const std::vector<TMeasurementWarning>& warnings)
+{
+    QJsonArray list;
+    for (const TMeasurementWarning& w : warnings)
+        list.append(QJsonObject{{"code", w.Code}, {"text", w.Text}});
+    return list;
+}
+
+// A CSV field: quoted when it holds a separator, a quote or a line break. A
+// list of warnings gives their codes joined by ';'.
 QString CsvField(const QJsonValue& v)
 {
     QString text;
-    if (v.isString())
+    if (v.isArray()) {
+        QStringList codes;
+        for (const QJsonValue& w : v.toArray())
+            codes << w.toObject().value(QLatin1String("code")).toString();
+        text = codes.join(QLatin1Char(';'));
+    } else if (v.isString())
         text = v.toString();
     else if (v.isDouble())
         text = QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
@@ -79,6 +93,7 @@ TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const T
         o.Fields.insert(o.Fields.begin() + 13, {"HDB_error", r.HDBError});
     if (r.G)
         o.Fields.insert(o.Fields.end() - 1, {"g", Number(*r.G)});
+    o.Fields.push_back({"warnings", WarningsJson(r.Warnings)});
     return o;
 }
 
@@ -89,7 +104,7 @@ QStringList CsvColumns()
     for (const char* view : {"derivative", "absorption"})
         for (const char* key : ViewKeys)
             columns << QLatin1String(view) + QLatin1Char('.') + QLatin1String(key);
-    columns << "SDB" << "HDB" << "HDB_error" << "integral.LC" << "integral.RC" << "integral.AI" << "g" << "noise";
+    columns << "SDB" << "HDB" << "HDB_error" << "integral.LC" << "integral.RC" << "integral.AI" << "g" << "noise" << "warnings";
     return columns;
 }
 

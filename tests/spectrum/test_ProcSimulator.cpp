@@ -8,6 +8,7 @@
 #include "ReplyLine.h"
 #include "UTextTbl.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -90,6 +91,18 @@ void TestProcSimulator::solidHydrogenSecondMoment()
     }
     // The simulator's noise (2 counts rms at gain 128) shows at the ends.
     QVERIFY2(o["noise"].toDouble() > 1 && o["noise"].toDouble() < 3, qPrintable(QString::number(o["noise"].toDouble())));
+
+    // The checks: the automatic cursors cut the wings (the low M2 above);
+    // cursors at +-5 sigma about the centre leave a clean, well-set
+    // spectrum with nothing to warn of.
+    const QJsonArray automatic = o["warnings"].toArray();
+    QCOMPARE(automatic.size(), 1);
+    QCOMPARE(automatic[0].toObject()["code"].toString(), "wings_cut");
+    const int centre = o["centre"].toInt(), reach = int(5 * std::sqrt(m2) * (Points - 1) / 50);
+    const TProcRun wide =
+        RunMerilProc({"--cursors", QStringLiteral("%1,%2,%3").arg(centre - reach).arg(centre).arg(centre + reach), path});
+    const QJsonValue warnings = QJsonDocument::fromJson(wide.Out).object()["warnings"];
+    QVERIFY2(warnings.isArray() && warnings.toArray().isEmpty(), wide.Out);
 }
 
 QTEST_GUILESS_MAIN(TestProcSimulator)
