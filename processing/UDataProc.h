@@ -11,6 +11,7 @@
 //   UDataProcViews.cpp    baseline, derivative and absorption views, zoom tools
 //   UDataProcCursors.cpp  cursors and measurements
 //   UDataProcExport.cpp   text export, picture, dropped files
+//   UDataProcFit.cpp      measurement checks strip, line-shape fit and its panel
 
 #include "Baseline.h"
 #include "Cursors.h"
@@ -27,6 +28,7 @@
 #include <vector>
 
 class QAction;
+class QBoxLayout;
 class QMimeData;
 class QGroupBox;
 class QLabel;
@@ -36,6 +38,8 @@ class QToolButton;
 class TChart;
 class TChartSeries;
 class TStatusBar;
+class TChecksStrip;
+class TFitPanel;
 
 class TFDataProc : public QMainWindow {
     Q_OBJECT
@@ -107,6 +111,16 @@ public:
     // The lower chart's marker, which also carries the cursors.
     TMarker DstMarker;
 
+    // Measurement checks under the lower chart; the fit panel and the fitted
+    // curve and residual drawn over the derivative view.
+    TChecksStrip* ChecksStrip;
+    TFitPanel* FitPanel;
+    TChartSeries *SeriesFit, *SeriesResidual;
+    // The fit shown, as text lines (none before a fit): the panel's lines,
+    // also for the caption of a saved picture.
+    QStringList FitResultLines() const;
+    bool Fitting() const;   // a fit runs in the background
+
     // ---- Handlers ----
     void FOpenTBClick();
     void SetupTBClick();
@@ -128,6 +142,7 @@ public:
     void HDBTBClick();
     void IntegralTBClick();
     void SelectCursor(QObject* sender);
+    void FitTBClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -179,6 +194,11 @@ private:
     void ShowWidth();
     void FindHalfHeight();
     void ShowIntegral();
+    // Checks and fit
+    void CreateFitAndChecks(QBoxLayout* chartColumn);
+    void RefreshChecks();
+    void FitToolsFollowView();
+    void ClearFit();
     // Export
     void SaveChartsPicture(const QString& path) const;
 
