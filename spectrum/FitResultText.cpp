@@ -29,7 +29,10 @@ QStringList FitResultLines(const TFitResult& r, const QString& unit, const std::
         return {QStringLiteral("Fit failed: %1").arg(r.Failure)};
     QString model = QStringLiteral("Fit: %1").arg(FitModelName(r.Model));
     if (hyperfine)
-        model += QStringLiteral(", %1 nuclei of spin %2").arg(hyperfine->Nuclei).arg(Spin(hyperfine->Spin));
+        model += QStringLiteral(", %1 %2 of spin %3")
+                     .arg(hyperfine->Nuclei)
+                     .arg(hyperfine->Nuclei == 1 ? QStringLiteral("nucleus") : QStringLiteral("nuclei"))
+                     .arg(Spin(hyperfine->Spin));
     QStringList lines{model};
     const auto add = [&](const QString& name, const TFitValue& v, const QString& u) {
         lines << QStringLiteral("%1 = %2%3").arg(name, ValueWithUncertainty(v), u.isEmpty() ? QString() : QLatin1Char(' ') + u);

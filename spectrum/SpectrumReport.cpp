@@ -73,6 +73,17 @@ TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::s
 
 } // namespace
 
+std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TSpectrumReport& report,
+                                                std::optional<double> fitPpWidth)
+{
+    const TSpectrumArrays arrays(spectrum);
+    const std::vector<double> baseline = BaselineValues(report.Baseline, int(arrays.Y.size()));
+    TCheckInput checks{arrays.View(), baseline, ModAmpInXUnits(spectrum), fitPpWidth, {}, AxisUnitText(spectrum.Header)};
+    for (const TViewReport* v : {&report.Derivative, &report.Absorption})
+        checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
+    return CheckMeasurements(checks);
+}
+
 TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions& options)
 {
     CheckProcessable((long long)spectrum.Points.size());
@@ -122,10 +133,6 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
 
     if (IsEsrSpectrum(spectrum.Header))
         r.G = MeasureGFactor(spectrum.Frequency, spectrum.B0, derivativeView.XValue(r.Centre)).G;
-
-    TCheckInput checks{line, baseline, ModAmpInXUnits(spectrum), std::nullopt, {}, unit};
-    for (const TViewReport* v : {&r.Derivative, &r.Absorption})
-        checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
-    r.Warnings = CheckMeasurements(checks);
+    r.Warnings = SpectrumChecks(spectrum, r);
     return r;
 }

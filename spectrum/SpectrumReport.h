@@ -61,6 +61,12 @@ struct TReportOptions {
     bool Uncertainties = true;
 };
 
+// The measurement checks of a measured spectrum with the moment cursors of
+// both views. With a fit's peak-to-peak width (x units), the overmodulated
+// check uses it instead of SDB.
+std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TSpectrumReport& report,
+                                                std::optional<double> fitPpWidth = std::nullopt);
+
 // Throws EMerilError when the spectrum cannot be processed (fewer than 2 or
 // more than 65535 points, cursors outside the spectrum).
 TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions& options = {});
