@@ -73,6 +73,7 @@ private slots:
     void stripFollowsCursorsAndBaseline();
     void fitDrawsTheCurveAndThePanelShowsTheLibrarysValues();
     void savedPictureHoldsTheFit();
+    void fitRunsInTheBackground();
     void screenshots();
 };
 
@@ -216,6 +217,31 @@ void TestDataProcFit::savedPictureHoldsTheFit()
     QCOMPARE(fitPixels(without, 0, without.height()), 0);
     QVERIFY2(fitPixels(with, withSplit, with.height()) > 100, qPrintable(QString::number(fitPixels(with, withSplit, with.height()))));
     QCOMPARE(fitPixels(with, 0, withSplit), 0);
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// The fit runs off the window's thread: the command shows that it works and
+// cannot be given twice; a fit that ends after another load is dropped.
+void TestDataProcFit::fitRunsInTheBackground()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    rig.LoadLine(GaussianLine(300), w.FDerivativeTB);
+    w.FitPanel->FitButton->click();
+    QVERIFY(w.Fitting());
+    QVERIFY(w.FitPanel->Busy());
+    QVERIFY(!w.FitPanel->FitButton->isEnabled());
+    rig.Load(rig.Write(QStringLiteral("next.dcw"), NmrHeader(), GaussianLine(250, 3)));
+    QTRY_VERIFY(!w.Fitting());
+    QVERIFY(!w.FitPanel->Busy());
+    QVERIFY(w.FitPanel->Lines().isEmpty());
+    QCOMPARE(w.SeriesFit->Count(), 0);
+    // The new spectrum's own fit.
+    rig.Click(w.FDerivativeTB);
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    QCOMPARE(w.SeriesFit->Count(), Points);
+    QVERIFY(w.FitPanel->FitButton->isEnabled());
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
