@@ -1,6 +1,7 @@
 #include "SpectrumReport.h"
 
 #include "Errors.h"
+#include "Freq.h"
 #include "MomentUncertainty.h"
 #include "UTextTbl.h"
 #include "Views.h"
@@ -26,6 +27,14 @@ bool IsEsrSpectrum(const TDataHeader& header)
 QString AxisUnitText(const TDataHeader& header)
 {
     return UnitNames(header.SweepTp == 0 ? 0 : 1);
+}
+
+double XUnitsPerGauss(const TDataHeader& header)
+{
+    if (header.SweepTp != 0)
+        return 1;
+    const int m = IsEsrSpectrum(header) ? 3 : header.Resonance == QLatin1String("NMR 19F") ? 1 : 0;
+    return double(FreqGamma[size_t(m)]);
 }
 
 namespace {
@@ -112,5 +121,25 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
 
     if (IsEsrSpectrum(spectrum.Header))
         r.G = MeasureGFactor(spectrum.Frequency, spectrum.B0, derivativeView.XValue(r.Centre)).G;
+
+    if (options.Fit) {
+        TFitRequest request;
+        request.Model = *options.Fit;
+        request.Hyperfine = options.Hyperfine;
+        if (options.FitRange) {
+            request.First = options.FitRange->first;
+            request.Last = options.FitRange->second;
+        }
+        request.XPerGauss = XUnitsPerGauss(spectrum.Header);
+        request.ModAmp = double(spectrum.ModAmp) * request.XPerGauss;
+        request.Noise = r.Noise;
+        if (r.G) {
+            request.EsrFrequencyKHz = double(spectrum.Frequency);
+            request.B0 = double(spectrum.B0);
+        }
+        r.Fit = FitLineShape(derivativeView, request);
+        if (!r.Fit->Ok)
+            r.Warnings.push_back({QStringLiteral("fit_failed"), r.Fit->Failure});
+    }
     return r;
 }

@@ -63,7 +63,7 @@ void TestMerilProc::measuresAStoredNmrSpectrum()
     QCOMPARE(run.OutLines().size(), 1);
     const QJsonObject o = ParseLine(run.OutLines()[0]);
     QCOMPARE(Keys(o), (QSet<QString>{"file", "version", "resonance", "unit", "points", "acc", "baseline", "factor",
-                                     "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise"}));
+                                     "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise", "warnings"}));
     QCOMPARE(o["file"].toString(), FNmr);
     QCOMPARE(o["version"].toInt(), 11);
     QCOMPARE(o["resonance"].toString(), "NMR 1H");
