@@ -76,7 +76,7 @@ void TFDataProc::RefreshChecks()
         return;
     F->ChecksShown = key;
     TCheckInput in{TLineView(Series1->XValues(), Series1->YValues()), SeriesLine0->YValues(),
-                   ModAmpInXUnits(FSpectrum), key.FitPpWidth, {}, AxisUnitText()};
+                   double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText()};
     if (key.Moments)
         in.Moments.push_back({key.Moments->first, key.Moments->second});
     ChecksStrip->ShowWarnings(CheckMeasurements(in));
@@ -121,7 +121,8 @@ void TFDataProc::FitTBClick()
         request.First = std::clamp(std::min(at.Left, at.Right), 0, count - 1);
         request.Last = std::clamp(std::max(at.Left, at.Right), 0, count - 1);
     }
-    request.ModAmp = ModAmpInXUnits(FSpectrum);
+    request.XPerGauss = XUnitsPerGauss(FSpectrum.Header);
+    request.ModAmp = double(FSpectrum.ModAmp) * request.XPerGauss;
     request.Noise = BaselineNoise(Series1->YValues(), SeriesLine0->YValues());
     if (IsEsrSpectrum(FSpectrum.Header))
         request.EsrFrequencyKHz = double(FSpectrum.Frequency);

@@ -127,7 +127,8 @@ void TestDataProcFit::fitDrawsTheCurveAndThePanelShowsTheLibrarysValues()
 {
     TDataProcRig rig;
     TFDataProc& w = rig.W;
-    rig.Load(rig.Write(QStringLiteral("line.dcw"), NmrHeader(), GaussianLine(300)));
+    const QString path = rig.Write(QStringLiteral("line.dcw"), NmrHeader(), GaussianLine(300));
+    rig.Load(path);
     // The fit acts on the derivative view.
     QVERIFY(!w.FitPanel->FitButton->isEnabled());
     rig.Click(w.FDerivativeTB);
@@ -152,9 +153,9 @@ void TestDataProcFit::fitDrawsTheCurveAndThePanelShowsTheLibrarysValues()
     request.Model = TFitModel::Gauss;
     request.First = 300;
     request.Last = 700;
-    request.ModAmp = 0.025;
+    request.ModAmp = double(ReadSpectrumFile(path).ModAmp);
     request.Noise = BaselineNoise(w.Series1->YValues(), w.SeriesLine0->YValues());
-    request.B0 = 3288.2;
+    request.B0 = double(ReadSpectrumFile(path).B0);
     const std::vector<double> derivative =
         DerivativeView(TLineView(w.Series1->XValues(), w.Series1->YValues()), w.SeriesLine0->YValues());
     const TFitResult expected = FitLineShape(TLineView(w.Series1->XValues(), derivative), request);

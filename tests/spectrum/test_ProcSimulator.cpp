@@ -2,10 +2,8 @@
 // of M2 = 10 Gs²), taken in as the main window takes the V lines, stored by
 // the spectrum file writer with the header the main window fills, and
 // measured by meril-proc.
-#include "Instrument.h"
-#include "Pacer.h"
 #include "ProcTestUtil.h"
-#include "ReplyLine.h"
+#include "SimulatedPass.h"
 #include "UTextTbl.h"
 
 #include <QJsonArray>
@@ -24,22 +22,8 @@ std::vector<int32_t> SolidHPass(quint32 seed)
     config.Sample = TSample::SolidH;
     config.Points = Points;
     config.Seed = seed;
-    TInstrument instrument(config);
     // 50 Gs field sweep, 1 Gs modulation, 14 MHz, B0 at the zero calibration: the line in the middle.
-    instrument.Receive("H005\rR064\rJ00D59F80\rB10802\r");
-    TPacer pacer(instrument, TPacer::Clock::now());
-    pacer.SetSpeed(0, TPacer::Clock::now());
-    instrument.Receive("F0\r");
-    QByteArray bytes;
-    for (QByteArray chunk; !(chunk = pacer.Take(TPacer::Clock::now(), 4096)).isEmpty();)
-        bytes += chunk;
-    std::vector<int32_t> values;
-    for (const QByteArray& line : bytes.split('\r')) {
-        const TParsedReply parsed = ParseReply(line);
-        if (const TReply* r = std::get_if<TReply>(&parsed); r && r->Letter == 'V')
-            values.push_back(r->Raw / DataDivisor);
-    }
-    return values;
+    return SimulatedPass(config, "H005\rR064\rJ00D59F80\rB10802\r", DataDivisor);
 }
 
 TDataHeader MainWindowHeader()
