@@ -57,13 +57,14 @@ QStringList TFDataProc::FitResultLines() const
 }
 
 // The checks of the spectrum as it stands: its baseline, the cursors of a
-// moment measurement on, and the width of a fit that succeeded. Worked out
-// again only when one of those changed.
+// moment measurement on, and the width of a fit that succeeded; a fit that
+// failed is one more finding. Worked out again only when one of those
+// changed.
 void TFDataProc::RefreshChecks()
 {
     if (!FLoaded)
         return;
-    TState::TChecksKey key{F->BaselineVersion, std::nullopt, std::nullopt};
+    TState::TChecksKey key{F->BaselineVersion, std::nullopt, std::nullopt, {}};
     const bool moments = (M2DerivativeTB->isChecked() && !IsG(M2DerivativeTB)) ||
                          (M2AbsorptionTB->isChecked() && !IsG(M2AbsorptionTB));
     if (moments) {
@@ -72,6 +73,8 @@ void TFDataProc::RefreshChecks()
     }
     if (F->Fit && F->Fit->Ok)
         key.FitPpWidth = F->Fit->PpWidth.Value;
+    else if (F->Fit)
+        key.FitFailure = F->Fit->Failure;
     if (F->ChecksShown == key)
         return;
     F->ChecksShown = key;
@@ -79,7 +82,10 @@ void TFDataProc::RefreshChecks()
                    double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText()};
     if (key.Moments)
         in.Moments.push_back({key.Moments->first, key.Moments->second});
-    ChecksStrip->ShowWarnings(CheckMeasurements(in));
+    std::vector<TMeasurementWarning> warnings = CheckMeasurements(in);
+    if (F->Fit && !F->Fit->Ok)
+        warnings.push_back({QStringLiteral("fit_failed"), key.FitFailure});
+    ChecksStrip->ShowWarnings(warnings);
     ChecksStrip->show();
 }
 

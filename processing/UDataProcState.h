@@ -47,6 +47,7 @@ struct TFDataProc::TState {
         uint64_t BaselineVersion = 0;
         std::optional<std::pair<int, int>> Moments;
         std::optional<double> FitPpWidth;
+        QString FitFailure;
         bool operator==(const TChecksKey&) const = default;
     };
     std::optional<TChecksKey> ChecksShown;

@@ -74,6 +74,7 @@ private slots:
     void fitDrawsTheCurveAndThePanelShowsTheLibrarysValues();
     void savedPictureHoldsTheFit();
     void fitRunsInTheBackground();
+    void failedFitIsTold();
     void screenshots();
 };
 
@@ -242,6 +243,23 @@ void TestDataProcFit::fitRunsInTheBackground()
     w.FitPanel->FitButton->click();
     QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
     QCOMPARE(w.SeriesFit->Count(), Points);
+    QVERIFY(w.FitPanel->FitButton->isEnabled());
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// A flat spectrum has no line to fit: the panel and the strip say why, no
+// curve is drawn, nothing is asked of the operator.
+void TestDataProcFit::failedFitIsTold()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    rig.LoadLine(std::vector<int32_t>(Points, 7), w.FDerivativeTB);
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    QVERIFY2(w.FitPanel->Lines().first().startsWith("Fit failed: "), qPrintable(w.FitPanel->Lines().join('\n')));
+    QVERIFY(Codes(w).contains("fit_failed"));
+    QCOMPARE(w.SeriesFit->Count(), 0);
+    QVERIFY(!w.SeriesFit->Visible());
     QVERIFY(w.FitPanel->FitButton->isEnabled());
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
