@@ -17,8 +17,10 @@ QString ValueWithUncertainty(const TFitValue& v)
 {
     if (!std::isfinite(v.Value))
         return QStringLiteral("\u2013");
+    // Without an uncertainty (a noiseless line): six significant digits, and
+    // what rounding leaves of zero shown as 0.
     if (!(v.U > 0) || !std::isfinite(v.U))
-        return QString::number(v.Value, 'g', 4);
+        return std::abs(v.Value) < 1e-9 ? QStringLiteral("0") : QString::number(v.Value, 'g', 6);
     const int decimals = std::clamp(1 - int(std::floor(std::log10(v.U))), 0, 10);
     return QStringLiteral("%1 \u00b1 %2").arg(QString::number(v.Value, 'f', decimals), QString::number(v.U, 'f', decimals));
 }

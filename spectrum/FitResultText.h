@@ -13,6 +13,6 @@
 QStringList FitResultLines(const TFitResult& result, const QString& unit,
                            const std::optional<THyperfine>& hyperfine = std::nullopt);
 
-// value ± u with two significant digits of u, or the value alone to four
+// value ± u with two significant digits of u, or the value alone to six
 // significant digits when u is 0 or not finite.
 QString ValueWithUncertainty(const TFitValue& v);

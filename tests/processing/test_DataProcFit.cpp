@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <cmath>
 #include <random>
 
@@ -75,6 +76,7 @@ private slots:
     void savedPictureHoldsTheFit();
     void fitRunsInTheBackground();
     void failedFitIsTold();
+    void tripletWithTheHyperfineChoice();
     void screenshots();
 };
 
@@ -261,6 +263,43 @@ void TestDataProcFit::failedFitIsTold()
     QCOMPARE(w.SeriesFit->Count(), 0);
     QVERIFY(!w.SeriesFit->Visible());
     QVERIFY(w.FitPanel->FitButton->isEnabled());
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// An ESR triplet of one 14N (1:1:1, lines 150 points apart): the strip
+// says the centre is ambiguous; a lorentz fit with "1,1" finds the coupling.
+void TestDataProcFit::tripletWithTheHyperfineChoice()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    std::vector<int32_t> sums(static_cast<size_t>(Points));
+    for (int i = 0; i < Points; ++i) {
+        double y = 0;
+        for (const int centre : {Points / 2 - 150, Points / 2, Points / 2 + 150}) {
+            const double u = (i - centre) / 12.0;
+            y -= 300 * u / ((1 + u * u) * (1 + u * u));
+        }
+        sums[size_t(i)] = int32_t(std::lround(y));
+    }
+    rig.Load(rig.Write(QStringLiteral("nitroxide.dcw"), EsrHeader(), sums));
+    rig.Click(w.FDerivativeTB);
+    QVERIFY2(Codes(w).contains("ambiguous_centre"), qPrintable(Codes(w).join(' ')));
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("lorentz"));
+    w.FitPanel->HyperfineBox->setCurrentIndex(w.FitPanel->HyperfineBox->findText("1,1"));
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    const QStringList lines = w.FitPanel->Lines();
+    QCOMPARE(lines.first(), QStringLiteral("Fit: lorentz, 1 nucleus of spin 1"));
+    const QString a = lines.filter(QRegularExpression(QStringLiteral("^a = "))).value(0);
+    const double spacing = 150 * 50.0 / (Points - 1);   // Gs
+    QVERIFY2(qAbs(a.section(' ', 2, 2).toDouble() - spacing) < 0.01 * spacing, qPrintable(lines.join('\n')));
+    QVERIFY(lines.filter(QRegularExpression(QStringLiteral("^g = 2\\.00"))).size() == 1);
+    rig.Draw();
+    SaveScreenshot(w, QStringLiteral("proc_fit_triplet"));
+    // "pake" is one proton pair: no multiplet with it.
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("pake"));
+    QVERIFY(!w.FitPanel->Hyperfine());
+    QVERIFY(!w.FitPanel->HyperfineBox->isEnabled());
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 

@@ -20,8 +20,10 @@ void TestFitResultText::digitsFollowTheUncertainty()
     QCOMPARE(ValueWithUncertainty({2.003612, 0.00048}), QStringLiteral("2.00361 \u00b1 0.00048"));
     QCOMPARE(ValueWithUncertainty({12345.6, 87}), QStringLiteral("12346 \u00b1 87"));
     QCOMPARE(ValueWithUncertainty({0.5, 0.15}), QStringLiteral("0.50 \u00b1 0.15"));
-    // No uncertainty: four significant digits; no number: a dash, never "nan".
-    QCOMPARE(ValueWithUncertainty({3.14159, 0}), QStringLiteral("3.142"));
+    // No uncertainty: six significant digits, rounding noise as 0; no
+    // number: a dash, never "nan".
+    QCOMPARE(ValueWithUncertainty({2.0022412, 0}), QStringLiteral("2.00224"));
+    QCOMPARE(ValueWithUncertainty({-2.029e-14, 0}), QStringLiteral("0"));
     QCOMPARE(ValueWithUncertainty({std::numeric_limits<double>::quiet_NaN(), 1}), QStringLiteral("\u2013"));
     QCOMPARE(ValueWithUncertainty({1.5, std::numeric_limits<double>::infinity()}), QStringLiteral("1.5"));
 }
