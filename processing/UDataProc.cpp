@@ -113,8 +113,14 @@ void TFDataProc::ConnectHandlers()
         connect(b, &QToolButton::clicked, this, [this, b] { RunGuarded([&] { SelectCursor(b); }); });
 
     // The views follow the baseline; the measurements follow the drawn view.
-    SeriesLine0->OnAfterDraw = [this] { KeepViewInStep(); };
-    Series2->OnAfterDraw = [this] { RefreshMeasurements(); };
+    SeriesLine0->OnAfterDraw = [this] {
+        KeepViewInStep();
+        RefreshChecks();
+    };
+    Series2->OnAfterDraw = [this] {
+        RefreshMeasurements();
+        RefreshChecks();
+    };
     DDst->OnZoom = [this] { DstZoomed(); };
     DDst->OnUndoZoom = [this] { DstUndoZoomed(); };
 }
@@ -267,4 +273,5 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     }
     // Once more, so that the measurement just chosen runs its switching-off part.
     SwitchViewsOff();
+    ClearFit();
 }

@@ -11,6 +11,7 @@
 //   UDataProcViews.cpp    baseline, derivative and absorption views, zoom tools
 //   UDataProcCursors.cpp  cursors and measurements
 //   UDataProcExport.cpp   text export, picture, dropped files
+//   UDataProcFit.cpp      measurement checks strip, line-shape fit and its panel
 
 #include "Baseline.h"
 #include "Cursors.h"
@@ -30,6 +31,7 @@
 #include <vector>
 
 class QAction;
+class QBoxLayout;
 class QMimeData;
 class QGroupBox;
 class QLabel;
@@ -41,6 +43,8 @@ class QToolButton;
 class TChart;
 class TChartSeries;
 class TStatusBar;
+class TChecksStrip;
+class TFitPanel;
 
 class TFDataProc : public QMainWindow {
     Q_OBJECT
@@ -66,9 +70,6 @@ public:
 
     // "Setup & Acq": brings the main window to the front (set by the program).
     std::function<void()> OnSetupAcq;
-    // Lines added under the saved picture's caption block (results of other
-    // tools on the spectrum shown), when set.
-    std::function<QStringList()> PictureExtraLines;
     // The caption block of a saved picture as it would be now.
     QStringList PictureCaptionLines() const;
 
@@ -130,6 +131,16 @@ public:
     // The lower chart's marker, which also carries the cursors.
     TMarker DstMarker;
 
+    // Measurement checks under the lower chart; the fit panel and the fitted
+    // curve and residual drawn over the derivative view.
+    TChecksStrip* ChecksStrip;
+    TFitPanel* FitPanel;
+    TChartSeries *SeriesFit, *SeriesResidual;
+    // The fit shown, as text lines (none before a fit): the panel's lines,
+    // also for the caption of a saved picture.
+    QStringList FitResultLines() const;
+    bool Fitting() const;   // a fit runs in the background
+
     // ---- Handlers ----
     void FOpenTBClick();
     void SetupTBClick();
@@ -151,6 +162,7 @@ public:
     void HDBTBClick();
     void IntegralTBClick();
     void SelectCursor(QObject* sender);
+    void FitTBClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -208,6 +220,11 @@ private:
     void ShowWidth();
     void FindHalfHeight();
     void ShowIntegral();
+    // Checks and fit
+    void CreateFitAndChecks(QBoxLayout* chartColumn);
+    void RefreshChecks();
+    void FitToolsFollowView();
+    void ClearFit();
     // Export
     void SaveChartsPicture(const QString& path) const;
     std::vector<TShownValue> ShownValues() const;

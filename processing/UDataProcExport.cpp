@@ -84,8 +84,7 @@ std::vector<TShownValue> TFDataProc::ShownValues() const
 
 QStringList TFDataProc::PictureCaptionLines() const
 {
-    return PictureCaption(DAcqOpenDialog.FileName, FSpectrum.Header, ShownValues(),
-                          PictureExtraLines ? PictureExtraLines() : QStringList());
+    return PictureCaption(DAcqOpenDialog.FileName, FSpectrum.Header, ShownValues(), FitResultLines());
 }
 
 // Both charts, the upper above the lower: PNG as the window shows them (with

@@ -128,6 +128,7 @@ void TFDataProc::CreateControls()
     column->addWidget(DSrc, 1);
     column->addWidget(DOFileToolBar->parentWidget());
     column->addWidget(DDst, 1);
+    CreateFitAndChecks(column);
     row->addLayout(column, 1);
 
     row->addWidget(CreatePanelArea({CreateSetupBox(), CreateParametersBox()}));

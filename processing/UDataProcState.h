@@ -4,12 +4,15 @@
 
 #include "Baseline.h"
 #include "Cursors.h"
+#include "LineFit.h"
+#include "MeasurementChecks.h"
 #include "Moments.h"
 #include "UDataProc.h"
 #include "UIntegration.h"
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 struct TFDataProc::TState {
     TBaseline Baseline;
@@ -35,4 +38,19 @@ struct TFDataProc::TState {
         int First = -1, Last = -1;
         QString Error;
     } HalfHeightTold;
+    // The fit shown, with the multiplet asked for; LoadCount tells a fit
+    // that ends after another load to go away.
+    std::optional<TFitResult> Fit;
+    std::optional<THyperfine> FitHyperfine;
+    uint64_t LoadCount = 0;
+    bool FitRunning = false;
+    // What the checks strip shows was worked out from.
+    struct TChecksKey {
+        uint64_t BaselineVersion = 0;
+        std::optional<std::pair<int, int>> Moments;
+        std::optional<double> FitPpWidth;
+        QString FitFailure;
+        bool operator==(const TChecksKey&) const = default;
+    };
+    std::optional<TChecksKey> ChecksShown;
 };

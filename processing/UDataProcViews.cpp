@@ -89,6 +89,7 @@ void TFDataProc::SetViewToolsVisible(QToolBar* measurementBar, bool on)
         b->setEnabled(on);
     Series2->SetVisible(on);
     DstXYST->setVisible(on);
+    FitToolsFollowView();
 }
 
 void TFDataProc::EmptyResultLabels(QToolButton* widthButton)

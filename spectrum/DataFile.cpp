@@ -137,7 +137,7 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
     for (qsizetype i = 0; i < n; ++i) {
         const int32_t sum = qFromLittleEndian<int32_t>(data.data() + 4 * i);
         s.Sums.push_back(sum);
-        const long long y = std::clamp(RoundHalfEven((long double)sum / s.Acc), -500LL, 500LL);
+        const long long y = std::clamp(RoundHalfEven((long double)sum / s.Acc), -(long long)SpectrumLimit, (long long)SpectrumLimit);
         s.Points.emplace_back(double(-range / 2 + i * (long double)s.XStep), double(y));
     }
     return s;

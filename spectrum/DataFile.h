@@ -41,6 +41,10 @@ inline constexpr qsizetype MaxSpectrumPoints = qsizetype(1) << 24;
 inline constexpr double MinSweepRange = 0.001;
 inline constexpr double MaxSweepRange = 100000;
 
+// The reader clips every mean value to +-SpectrumLimit, the range of the
+// processing charts.
+inline constexpr int SpectrumLimit = 500;
+
 // A spectrum as read: header, the numbers later operations need, and the
 // points centred on x = 0 with y the mean per pass clipped to +-500.
 struct TSpectrum {

@@ -34,6 +34,9 @@ struct TFitRequest {
     int Last = -1;
     // Peak amplitude of the sinusoidal modulation in x units; 0 for none.
     double ModAmp = 0;
+    // x units per Gs: 1 for a field sweep, gamma (kHz/Gs) for a frequency
+    // sweep. r_HH needs alpha in Gs.
+    double XPerGauss = 1;
     // Gauss, Lorentz and Voigt only.
     std::optional<THyperfine> Hyperfine;
     // The measured noise of the spectrum (y units), for the reduced chi-square.

@@ -13,16 +13,25 @@
 struct TMeasurementWarning {
     QString Code;  // clipped, overmodulated, wings_cut, ambiguous_centre, low_snr, baseline_drift, fit_failed
     QString Text;
+    bool operator==(const TMeasurementWarning&) const = default;
+};
+
+// The left and right cursor of a moment measurement (point indexes).
+struct TMomentCursors {
+    int Left = 0;
+    int Right = 0;
 };
 
 struct TCheckInput {
-    TLineView Spectrum;                  // the stored points (y clipped at +-500)
-    std::span<const double> Baseline;    // the baseline under them
-    TLineView Absorption;                // the absorption view, when it is computed
-    double Noise = 0;                    // y units
-    double ModAmp = 0;                   // x units
-    std::optional<double> FitPpWidth;    // from a fit, when one ran
-    int MomentLeft = 0, MomentRight = 0; // the moment cursors
+    TLineView Spectrum;                  // the stored points (y clipped at +-500), every point
+    std::span<const double> Baseline;    // the baseline under them, one value per point
+    double ModAmp = 0;                   // modulation amplitude, x units
+    std::optional<double> FitPpWidth;    // peak-to-peak width from a fit, when one ran (x units)
+    std::vector<TMomentCursors> Moments; // the cursors of each moment measurement made
+    QString Unit = QStringLiteral("Gs"); // of x, for the texts
 };
 
+// The points at each end that the automatic baseline averages are the
+// wings: their scatter about their own mean is the noise of the checks.
+// A finding is reported once per code, in the order of the codes above.
 std::vector<TMeasurementWarning> CheckMeasurements(const TCheckInput& input);

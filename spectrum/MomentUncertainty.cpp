@@ -25,8 +25,8 @@ void AddHalfGradient(std::vector<long double>& gradient, std::span<const double>
     });
 }
 
-// Carries a gradient over the view back to the stored spectrum points and
-// returns noise * its length.
+} // namespace
+
 double PropagatedNoise(std::vector<long double> g, const TLineView& spectrum, TViewKind kind, int factor,
                        double noise)
 {
@@ -59,8 +59,6 @@ double PropagatedNoise(std::vector<long double> g, const TLineView& spectrum, TV
         squares += x * x;
     return double(noise * std::sqrt(squares));
 }
-
-} // namespace
 
 TMomentUncertainty MomentUncertainty(const TLineView& spectrum, std::span<const double> view, TViewKind kind,
                                      int factor, int left, int centre, int right, double noise)

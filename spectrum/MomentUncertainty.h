@@ -10,6 +10,7 @@
 #include "Moments.h"
 
 #include <span>
+#include <vector>
 
 struct TMomentUncertainty {
     double M2 = 0;  // of the mean (M2L + M2R) / 2
@@ -21,3 +22,10 @@ struct TMomentUncertainty {
 // with `factor`), indexed like the spectrum.
 TMomentUncertainty MomentUncertainty(const TLineView& spectrum, std::span<const double> view, TViewKind kind,
                                      int factor, int left, int centre, int right, double noise);
+
+// The rms that independent noise of rms `noise` on every stored spectrum
+// point gives a quantity whose gradient over the view (indexed like the
+// spectrum) is g: carried back through the integration (absorption view,
+// with `factor`) and the automatic baseline.
+double PropagatedNoise(std::vector<long double> g, const TLineView& spectrum, TViewKind kind, int factor,
+                       double noise);

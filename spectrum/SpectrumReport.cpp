@@ -1,6 +1,7 @@
 #include "SpectrumReport.h"
 
 #include "Errors.h"
+#include "Freq.h"
 #include "MomentUncertainty.h"
 #include "UTextTbl.h"
 #include "Views.h"
@@ -26,6 +27,14 @@ bool IsEsrSpectrum(const TDataHeader& header)
 QString AxisUnitText(const TDataHeader& header)
 {
     return UnitNames(header.SweepTp == 0 ? 0 : 1);
+}
+
+double XUnitsPerGauss(const TDataHeader& header)
+{
+    if (header.SweepTp != 0)
+        return 1;
+    const int m = IsEsrSpectrum(header) ? 3 : header.Resonance == QLatin1String("NMR 19F") ? 1 : 0;
+    return double(FreqGamma[size_t(m)]);
 }
 
 namespace {
@@ -62,6 +71,19 @@ TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::s
 }
 
 } // namespace
+
+std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TSpectrumReport& report)
+{
+    std::optional<double> fitPpWidth;
+    if (report.Fit && report.Fit->Ok)
+        fitPpWidth = report.Fit->PpWidth.Value;
+    const TSpectrumArrays arrays(spectrum);
+    const std::vector<double> baseline = BaselineValues(report.Baseline, int(arrays.Y.size()));
+    TCheckInput checks{arrays.View(), baseline, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), fitPpWidth, {}, AxisUnitText(spectrum.Header)};
+    for (const TViewReport* v : {&report.Derivative, &report.Absorption})
+        checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
+    return CheckMeasurements(checks);
+}
 
 TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions& options)
 {
@@ -112,5 +134,26 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
 
     if (IsEsrSpectrum(spectrum.Header))
         r.G = MeasureGFactor(spectrum.Frequency, spectrum.B0, derivativeView.XValue(r.Centre)).G;
+
+    if (options.Fit) {
+        TFitRequest request;
+        request.Model = *options.Fit;
+        request.Hyperfine = options.Hyperfine;
+        if (options.FitRange) {
+            request.First = options.FitRange->first;
+            request.Last = options.FitRange->second;
+        }
+        request.XPerGauss = XUnitsPerGauss(spectrum.Header);
+        request.ModAmp = double(spectrum.ModAmp) * request.XPerGauss;
+        request.Noise = r.Noise;
+        if (r.G) {
+            request.EsrFrequencyKHz = double(spectrum.Frequency);
+            request.B0 = double(spectrum.B0);
+        }
+        r.Fit = FitLineShape(derivativeView, request);
+    }
+    r.Warnings = SpectrumChecks(spectrum, r);
+    if (r.Fit && !r.Fit->Ok)
+        r.Warnings.push_back({QStringLiteral("fit_failed"), r.Fit->Failure});
     return r;
 }

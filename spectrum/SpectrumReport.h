@@ -7,6 +7,8 @@
 #include "Baseline.h"
 #include "Cursors.h"
 #include "DataFile.h"
+#include "LineFit.h"
+#include "MeasurementChecks.h"
 #include "Moments.h"
 
 #include <QString>
@@ -25,6 +27,9 @@ struct TSpectrumArrays {
 bool IsEsrSpectrum(const TDataHeader& header);
 // "kHz" for a frequency sweep (SweepTp 0), "Gs" otherwise.
 QString AxisUnitText(const TDataHeader& header);
+// x units per Gs: 1 for a field sweep; for a frequency sweep the gyromagnetic
+// ratio (kHz/Gs) of the mode's nucleus (1H for "NMR 1H &&19F").
+double XUnitsPerGauss(const TDataHeader& header);
 
 struct TViewReport {
     TCursorIndexes Cursors;
@@ -46,6 +51,9 @@ struct TSpectrumReport {
     long double AI = 0;                     // the area integrator's Sum
     std::optional<double> G;                // ESR spectra only, at the line centre
     double Noise = 0;
+    std::optional<TFitResult> Fit;  // when a fit was asked for
+    // The measurement checks, with the moment cursors of both views.
+    std::vector<TMeasurementWarning> Warnings;
 };
 
 struct TReportOptions {
@@ -53,7 +61,17 @@ struct TReportOptions {
     std::optional<TCursorIndexes> Cursors;
     // M2_u and M4_u of both views (the window shows none).
     bool Uncertainties = true;
+    // The line-shape fit of the baseline-corrected derivative, over the point
+    // indexes FitRange (inclusive; the whole spectrum when none).
+    std::optional<TFitModel> Fit;
+    std::optional<THyperfine> Hyperfine;
+    std::optional<std::pair<int, int>> FitRange;
 };
+
+// The measurement checks of a measured spectrum with the moment cursors of
+// both views. When the report holds a fit that succeeded, the overmodulated
+// check uses its peak-to-peak width instead of SDB.
+std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TSpectrumReport& report);
 
 // Throws EMerilError when the spectrum cannot be processed (fewer than 2 or
 // more than 65535 points, cursors outside the spectrum).

@@ -22,11 +22,60 @@ QJsonObject ViewJson(const TViewReport& v)
 
 const char* const ViewKeys[] = {"LC", "MC", "RC", "M2L", "M2R", "M2", "M4", "M2_u", "M4_u"};
 
-// A CSV field: quoted when it holds a separator, a quote or a line break.
+const char* const FitKeys[] = {"model", "centre", "centre_u", "pp_width", "pp_width_u", "width", "width_u",
+                               "eta", "eta_u", "area", "area_u", "M2", "M2_u", "alpha", "alpha_u", "r_HH",
+                               "r_HH_u", "a", "a_u", "g", "g_u", "chi2_red", "residual_rms", "residual_corr"};
+
+// Every key of the fit; null where it does not apply or no fit was made.
+QJsonObject FitJson(const TFitResult& f)
+{
+    QJsonObject o;
+    for (const char* key : FitKeys)
+        o.insert(QLatin1String(key), QJsonValue());
+    o["model"] = FitModelName(f.Model);
+    if (!f.Ok)
+        return o;
+    const auto put = [&](const char* key, const std::optional<TFitValue>& v) {
+        if (v) {
+            o[QLatin1String(key)] = Number(v->Value);
+            o[QLatin1String(key) + QStringLiteral("_u")] = Number(v->U);
+        }
+    };
+    put("centre", f.Centre);
+    put("pp_width", f.PpWidth);
+    put("width", f.Width);
+    put("eta", f.Eta);
+    put("area", f.Area);
+    put("M2", f.M2);
+    put("alpha", f.Alpha);
+    put("r_HH", f.RHH);
+    put("a", f.A);
+    put("g", f.G);
+    o["chi2_red"] = Number(f.Chi2Red);
+    o["residual_rms"] = Number(f.ResidualRms);
+    o["residual_corr"] = Number(f.ResidualCorr);
+    return o;
+}
+
+QJsonArray WarningsJson(const std::vector<TMeasurementWarning>& warnings)
+{
+    QJsonArray list;
+    for (const TMeasurementWarning& w : warnings)
+        list.append(QJsonObject{{"code", w.Code}, {"text", w.Text}});
+    return list;
+}
+
+// A CSV field: quoted when it holds a separator, a quote or a line break. A
+// list of warnings gives their codes joined by ';'.
 QString CsvField(const QJsonValue& v)
 {
     QString text;
-    if (v.isString())
+    if (v.isArray()) {
+        QStringList codes;
+        for (const QJsonValue& w : v.toArray())
+            codes << w.toObject().value(QLatin1String("code")).toString();
+        text = codes.join(QLatin1Char(';'));
+    } else if (v.isString())
         text = v.toString();
     else if (v.isDouble())
         text = QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
@@ -79,10 +128,13 @@ TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const T
         o.Fields.insert(o.Fields.begin() + 13, {"HDB_error", r.HDBError});
     if (r.G)
         o.Fields.insert(o.Fields.end() - 1, {"g", Number(*r.G)});
+    if (r.Fit)
+        o.Fields.push_back({"fit", FitJson(*r.Fit)});
+    o.Fields.push_back({"warnings", WarningsJson(r.Warnings)});
     return o;
 }
 
-QStringList CsvColumns()
+QStringList CsvColumns(bool withFit)
 {
     QStringList columns{"file", "version", "resonance", "unit", "points", "acc", "baseline.offset", "baseline.slope",
                         "factor", "centre"};
@@ -90,18 +142,22 @@ QStringList CsvColumns()
         for (const char* key : ViewKeys)
             columns << QLatin1String(view) + QLatin1Char('.') + QLatin1String(key);
     columns << "SDB" << "HDB" << "HDB_error" << "integral.LC" << "integral.RC" << "integral.AI" << "g" << "noise";
+    if (withFit)
+        for (const char* key : FitKeys)
+            columns << QStringLiteral("fit.") + QLatin1String(key);
+    columns << "warnings";
     return columns;
 }
 
-QString CsvHeader()
+QString CsvHeader(bool withFit)
 {
-    return CsvColumns().join(QLatin1Char(','));
+    return CsvColumns(withFit).join(QLatin1Char(','));
 }
 
-QString CsvRow(const QJsonObject& report)
+QString CsvRow(const QJsonObject& report, bool withFit)
 {
     QStringList fields;
-    for (const QString& column : CsvColumns()) {
+    for (const QString& column : CsvColumns(withFit)) {
         const qsizetype dot = column.indexOf(QLatin1Char('.'));
         const QJsonValue v = dot < 0 ? report.value(column)
                                      : report.value(column.left(dot)).toObject().value(column.mid(dot + 1));

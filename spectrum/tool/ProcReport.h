@@ -20,8 +20,9 @@ struct TReportFields {
 
 TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& report);
 
-// The CSV columns: the JSON keys, nested ones as "view.key".
-QStringList CsvColumns();
+// The CSV columns: the JSON keys, nested ones as "view.key"; the fit's as
+// "fit.key" when a fit was asked for.
+QStringList CsvColumns(bool withFit = false);
 // One CSV row of a report object, in the order of CsvColumns.
-QString CsvRow(const QJsonObject& report);
-QString CsvHeader();
+QString CsvRow(const QJsonObject& report, bool withFit = false);
+QString CsvHeader(bool withFit = false);

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -25,9 +26,15 @@ const char* const Example =
     "integral, g-factor (ESR), noise and moment uncertainties.\n"
     "One JSON object per file and line on stdout; failures on stderr.\n"
     "Exit status: 0 all files processed, 1 some file failed, 2 usage error.\n\n"
-    "Example:\n"
+    "With --fit, a least-squares fit of the derivative line shape (modulation\n"
+    "included) adds the object \"fit\": centre, pp_width, width, eta, area, M2,\n"
+    "alpha, r_HH, a, g, each with its uncertainty (key_u), and chi2_red,\n"
+    "residual_rms, residual_corr; keys that do not apply are null. A fit that\n"
+    "cannot be made is the warning fit_failed with its reason.\n\n"
+    "Examples:\n"
     "  meril-proc --csv --export-txt out/ data/sample.dcw data/run2.dcw > results.csv\n"
-    "  meril-proc --reject 3 data/run1.passes    # writes data/run1-reject3.dcw";
+    "  meril-proc --fit lorentz --hyperfine 1,1 --fit-range 100,900 data/tempo.dcw
+  meril-proc --reject 3 data/run1.passes    # writes data/run1-reject3.dcw";
 
 void PrintLine(FILE* stream, const QString& text)
 {
@@ -58,6 +65,33 @@ std::optional<TCursorIndexes> ParseCursors(const QString& text)
     return TCursorIndexes{values[0], values[2], values[1]};
 }
 
+// "N,I": a number of nuclei and their spin.
+std::optional<THyperfine> ParseHyperfine(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool nOk = false, iOk = false;
+    const THyperfine h{parts[0].trimmed().toInt(&nOk), parts[1].trimmed().toDouble(&iOk)};
+    const bool halfInteger = std::abs(2 * h.Spin - std::round(2 * h.Spin)) < 1e-9;
+    if (!nOk || !iOk || h.Nuclei < 1 || h.Nuclei > 20 || !(h.Spin >= 0.5 && h.Spin <= 10) || !halfInteger)
+        return std::nullopt;
+    return h;
+}
+
+// "LC,RC" as two point indexes, LC before RC.
+std::optional<std::pair<int, int>> ParseFitRange(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool leftOk = false, rightOk = false;
+    const int left = parts[0].trimmed().toInt(&leftOk), right = parts[1].trimmed().toInt(&rightOk);
+    if (!leftOk || !rightOk || left < 0 || right <= left)
+        return std::nullopt;
+    return std::pair{left, right};
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -80,7 +114,17 @@ int main(int argc, char* argv[])
     const QCommandLineOption rejectOption(QStringLiteral("reject"),
                                           QStringLiteral("The arguments are passes folders: write the sum of the passes whose deviation is at most <K> as a new file (run1-rejectK.dcw) and print the passes left out."),
                                           QStringLiteral("K"));
-    parser.addOptions({csvOption, exportOption, cursorsOption, passesOption, rejectOption});
+    const QCommandLineOption fitOption(QStringLiteral("fit"),
+                                       QStringLiteral("Fit the line shape: gauss, lorentz, voigt, pake, or auto (the best of the first three by BIC)."),
+                                       QStringLiteral("MODEL"));
+    const QCommandLineOption hyperfineOption(QStringLiteral("hyperfine"),
+                                             QStringLiteral("Fit a multiplet of N equivalent nuclei of spin I (1,1 for one 14N); with --fit."),
+                                             QStringLiteral("N,I"));
+    const QCommandLineOption fitRangeOption(QStringLiteral("fit-range"),
+                                            QStringLiteral("Point indexes of the first and last fitted point (default: the whole spectrum); with --fit."),
+                                            QStringLiteral("LC,RC"));
+    parser.addOptions({csvOption, exportOption, cursorsOption, fitOption, hyperfineOption, fitRangeOption,
+                       passesOption, rejectOption});
     parser.addPositionalArgument(QStringLiteral("FILE.dcw"), QStringLiteral("Spectrum files to measure."), QStringLiteral("FILE.dcw..."));
 
     if (!parser.parse(QCoreApplication::arguments()))
@@ -102,6 +146,26 @@ int main(int argc, char* argv[])
         if (!options.Cursors)
             return UsageError(QStringLiteral("--cursors takes three point indexes LC,MC,RC, as in --cursors 100,512,900."));
     }
+    if (parser.isSet(fitOption)) {
+        options.Fit = FitModelFromName(parser.value(fitOption));
+        if (!options.Fit)
+            return UsageError(QStringLiteral("--fit takes gauss, lorentz, voigt, pake or auto."));
+    }
+    if ((parser.isSet(hyperfineOption) || parser.isSet(fitRangeOption)) && !options.Fit)
+        return UsageError(QStringLiteral("--hyperfine and --fit-range need --fit."));
+    if (parser.isSet(hyperfineOption)) {
+        options.Hyperfine = ParseHyperfine(parser.value(hyperfineOption));
+        if (!options.Hyperfine)
+            return UsageError(QStringLiteral("--hyperfine takes N,I: 1 to 20 nuclei of spin 1/2 to 10, as in --hyperfine 1,1 or 2,0.5."));
+        if (*options.Fit == TFitModel::Pake)
+            return UsageError(QStringLiteral("--hyperfine fits gauss, lorentz, voigt or auto lines, not pake."));
+    }
+    if (parser.isSet(fitRangeOption)) {
+        const std::optional<std::pair<int, int>> range = ParseFitRange(parser.value(fitRangeOption));
+        if (!range)
+            return UsageError(QStringLiteral("--fit-range takes two point indexes LC,RC with LC < RC, as in --fit-range 100,900."));
+        options.FitRange = range;
+    }
     const TPassOutput passOutput{[](const QString& line) { PrintLine(stdout, line); },
                                  [](const QString& line) { PrintLine(stderr, line); }};
     if (parser.isSet(rejectOption)) {
@@ -119,13 +183,13 @@ int main(int argc, char* argv[])
 
     const bool csv = parser.isSet(csvOption);
     if (csv)
-        PrintLine(stdout, CsvHeader());
+        PrintLine(stdout, CsvHeader(options.Fit.has_value()));
     bool allProcessed = true;
     for (const QString& file : files) {
         try {
             const TSpectrum spectrum = ReadSpectrumFile(file);
             const TReportFields report = ReportJson(file, spectrum, MeasureSpectrum(spectrum, options));
-            PrintLine(stdout, csv ? CsvRow(report.Object()) : report.JsonLine());
+            PrintLine(stdout, csv ? CsvRow(report.Object(), options.Fit.has_value()) : report.JsonLine());
             if (!exportDir.isEmpty()) {
                 const TSpectrumArrays arrays(spectrum);
                 WriteTextTable(ExportPath(exportDir, file), arrays.X, arrays.Y);

@@ -85,6 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Require(r.HDB.has_value() != !r.HDBError.isEmpty());
     Require(r.G.has_value() == IsEsrSpectrum(s.Header));
     Require(std::isfinite(r.Noise) && r.Noise >= 0);
+    // The checks: every finding has its code and a sentence with finite numbers.
+    for (const TMeasurementWarning& w : r.Warnings)
+        Require(!w.Code.isEmpty() && w.Text.endsWith(QLatin1Char('.')) && !w.Text.contains(QLatin1String("nan")) &&
+                !w.Text.contains(QLatin1String("inf")));
     Require(TextTableBytes(TSpectrumArrays(s).X, TSpectrumArrays(s).Y).endsWith("\r\n\r\n"));
 
     // A drawn part chosen by the last two bytes of the input.

@@ -5,6 +5,7 @@
 #include "TextTable.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
@@ -38,6 +39,7 @@ private slots:
     void csvTable();
     void exportsTheTextTables();
     void chosenCursors();
+    void warningsInJsonAndCsv();
     void usageErrors();
 
 private:
@@ -63,7 +65,7 @@ void TestMerilProc::measuresAStoredNmrSpectrum()
     QCOMPARE(run.OutLines().size(), 1);
     const QJsonObject o = ParseLine(run.OutLines()[0]);
     QCOMPARE(Keys(o), (QSet<QString>{"file", "version", "resonance", "unit", "points", "acc", "baseline", "factor",
-                                     "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise"}));
+                                     "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise", "warnings"}));
     QCOMPARE(o["file"].toString(), FNmr);
     QCOMPARE(o["version"].toInt(), 11);
     QCOMPARE(o["resonance"].toString(), "NMR 1H");
@@ -203,6 +205,28 @@ void TestMerilProc::chosenCursors()
     const TProcRun outside = RunMerilProc({"--cursors", "0,512,1024", FNmr});
     QCOMPARE(outside.ExitCode, 1);
     QVERIFY2(outside.Err.contains("1024"), outside.Err);
+}
+
+void TestMerilProc::warningsInJsonAndCsv()
+{
+    // The automatic cursors stop where |y| reaches 20 counts: the wings are cut.
+    const QJsonArray automatic = ParseLine(RunMerilProc({FNmr}).OutLines().value(0))["warnings"].toArray();
+    QCOMPARE(automatic.size(), 1);
+    QCOMPARE(automatic[0].toObject()["code"].toString(), "wings_cut");
+    QVERIFY(automatic[0].toObject()["text"].toString().contains("widen the range"));
+    // Cursors at +-5 sigma take in the whole line: nothing to warn of.
+    const QJsonValue wide = ParseLine(RunMerilProc({"--cursors", "256,512,768", FNmr}).OutLines().value(0))["warnings"];
+    QVERIFY(wide.isArray() && wide.toArray().isEmpty());
+
+    // A clipped line: the codes joined by ';' in the CSV column.
+    const QString clipped = FDir.filePath("clipped.dcw");
+    WriteSpectrumFile(clipped, FieldSweepHeader("NMR 1H", 60, "1"), PassSums(1024, 60, 1, GaussianDerivative(Sigma, 700)));
+    const QList<QByteArray> lines = RunMerilProc({"--csv", "--cursors", "256,512,768", FNmr, clipped}).OutLines();
+    QCOMPARE(lines.size(), 3);
+    const int column = int(lines[0].split(',').indexOf("warnings"));
+    QVERIFY(column >= 0);
+    QCOMPARE(lines[1].split(',').value(column), QByteArray());
+    QVERIFY2(lines[2].split(',').value(column).startsWith("clipped"), lines[2]);
 }
 
 void TestMerilProc::usageErrors()

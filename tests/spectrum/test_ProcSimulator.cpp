@@ -2,12 +2,11 @@
 // of M2 = 10 Gs²), taken in as the main window takes the V lines, stored by
 // the spectrum file writer with the header the main window fills, and
 // measured by meril-proc.
-#include "Instrument.h"
-#include "Pacer.h"
 #include "ProcTestUtil.h"
-#include "ReplyLine.h"
+#include "SimulatedPass.h"
 #include "UTextTbl.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -23,22 +22,8 @@ std::vector<int32_t> SolidHPass(quint32 seed)
     config.Sample = TSample::SolidH;
     config.Points = Points;
     config.Seed = seed;
-    TInstrument instrument(config);
     // 50 Gs field sweep, 1 Gs modulation, 14 MHz, B0 at the zero calibration: the line in the middle.
-    instrument.Receive("H005\rR064\rJ00D59F80\rB10802\r");
-    TPacer pacer(instrument, TPacer::Clock::now());
-    pacer.SetSpeed(0, TPacer::Clock::now());
-    instrument.Receive("F0\r");
-    QByteArray bytes;
-    for (QByteArray chunk; !(chunk = pacer.Take(TPacer::Clock::now(), 4096)).isEmpty();)
-        bytes += chunk;
-    std::vector<int32_t> values;
-    for (const QByteArray& line : bytes.split('\r')) {
-        const TParsedReply parsed = ParseReply(line);
-        if (const TReply* r = std::get_if<TReply>(&parsed); r && r->Letter == 'V')
-            values.push_back(r->Raw / DataDivisor);
-    }
-    return values;
+    return SimulatedPass(config, "H005\rR064\rJ00D59F80\rB10802\r", DataDivisor);
 }
 
 TDataHeader MainWindowHeader()
@@ -90,6 +75,18 @@ void TestProcSimulator::solidHydrogenSecondMoment()
     }
     // The simulator's noise (2 counts rms at gain 128) shows at the ends.
     QVERIFY2(o["noise"].toDouble() > 1 && o["noise"].toDouble() < 3, qPrintable(QString::number(o["noise"].toDouble())));
+
+    // The checks: the automatic cursors cut the wings (the low M2 above);
+    // cursors at +-5 sigma about the centre leave a clean, well-set
+    // spectrum with nothing to warn of.
+    const QJsonArray automatic = o["warnings"].toArray();
+    QCOMPARE(automatic.size(), 1);
+    QCOMPARE(automatic[0].toObject()["code"].toString(), "wings_cut");
+    const int centre = o["centre"].toInt(), reach = int(5 * std::sqrt(m2) * (Points - 1) / 50);
+    const TProcRun wide =
+        RunMerilProc({"--cursors", QStringLiteral("%1,%2,%3").arg(centre - reach).arg(centre).arg(centre + reach), path});
+    const QJsonValue warnings = QJsonDocument::fromJson(wide.Out).object()["warnings"];
+    QVERIFY2(warnings.isArray() && warnings.toArray().isEmpty(), wide.Out);
 }
 
 QTEST_GUILESS_MAIN(TestProcSimulator)

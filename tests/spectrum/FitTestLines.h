@@ -1,0 +1,80 @@
+#pragma once
+// Modulated derivative lines computed the plain way, for checking the fit:
+// the lock-in's first harmonic as the cycle average of the absorption swept
+// through d + a cos(phi), times cos(phi), with many phase samples. Nothing
+// here uses the fit's own shape code.
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <vector>
+
+using TAbsorption = std::function<double(double)>;
+
+inline TAbsorption GaussAbsorptionOf(double sigma)
+{
+    return [=](double d) { return std::exp(-d * d / (2 * sigma * sigma)) / (sigma * std::sqrt(2 * std::numbers::pi)); };
+}
+
+inline TAbsorption LorentzAbsorptionOf(double hwhm)
+{
+    return [=](double d) { return hwhm / (std::numbers::pi * (hwhm * hwhm + d * d)); };
+}
+
+// First harmonic over a (the derivative for a -> 0; double integral 1).
+// Without modulation: a central difference of the absorption.
+inline double FirstHarmonic(const TAbsorption& absorption, double d, double a, int phases = 2000)
+{
+    if (a == 0) {
+        const double h = 1e-5;
+        return (absorption(d + h) - absorption(d - h)) / (2 * h);
+    }
+    double sum = 0;
+    for (int k = 0; k < phases; ++k) {
+        const double phi = 2 * std::numbers::pi * (k + 0.5) / phases;
+        sum += absorption(d + a * std::cos(phi)) * std::cos(phi);
+    }
+    return 2 * sum / phases / a;
+}
+
+// `weights` lines spaced by `coupling` about `centre`, area `area`, at x.
+inline std::vector<double> MultipletCurve(const std::vector<double>& x, const TAbsorption& absorption, double a,
+                                          double centre, double coupling, const std::vector<double>& weights,
+                                          double area)
+{
+    double total = 0;
+    for (const double w : weights)
+        total += w;
+    std::vector<double> y(x.size(), 0.0);
+    for (size_t k = 0; k < weights.size(); ++k) {
+        const double at = centre + (double(k) - 0.5 * double(weights.size() - 1)) * coupling;
+        for (size_t i = 0; i < x.size(); ++i)
+            y[i] += area * weights[k] / total * FirstHarmonic(absorption, x[i] - at, a, 400);
+    }
+    return y;
+}
+
+inline std::vector<double> Grid(int count, double range)
+{
+    std::vector<double> x;
+    for (int i = 0; i < count; ++i)
+        x.push_back(-range / 2 + i * range / (count - 1));
+    return x;
+}
+
+// Gaussian noise of rms `rms`; with timeConstant > 0 (points) passed through a
+// first-order low-pass, as a lock-in leaves it, and scaled back to `rms`.
+inline std::vector<double> Noise(std::mt19937& random, size_t count, double rms, double timeConstant)
+{
+    std::normal_distribution<double> normal;
+    std::vector<double> n(count);
+    const double keep = timeConstant > 0 ? std::exp(-1 / timeConstant) : 0;
+    const double gain = std::sqrt((1 + keep) / (1 - keep));  // white rms over filtered rms
+    double state = normal(random) / gain;
+    for (double& v : n) {
+        state = keep * state + (1 - keep) * normal(random);
+        v = rms * gain * state;
+    }
+    return n;
+}
