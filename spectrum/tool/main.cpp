@@ -33,8 +33,8 @@ const char* const Example =
     "cannot be made is the warning fit_failed with its reason.\n\n"
     "Examples:\n"
     "  meril-proc --csv --export-txt out/ data/sample.dcw data/run2.dcw > results.csv\n"
-    "  meril-proc --fit lorentz --hyperfine 1,1 --fit-range 100,900 data/tempo.dcw
-  meril-proc --reject 3 data/run1.passes    # writes data/run1-reject3.dcw";
+    "  meril-proc --fit lorentz --hyperfine 1,1 --fit-range 100,900 data/tempo.dcw\n"
+    "  meril-proc --reject 3 data/run1.passes    # writes data/run1-reject3.dcw";
 
 void PrintLine(FILE* stream, const QString& text)
 {
