@@ -197,6 +197,19 @@ TAttempt Minimise(const TProblem& problem, std::vector<double> start)
     return result;
 }
 
+// The noise of single points, from the median step between neighbours
+// (which the smooth line hardly moves): MAD / 0.6745 over sqrt 2.
+double PointNoise(std::span<const double> y)
+{
+    std::vector<double> steps;
+    for (size_t i = 1; i < y.size(); ++i)
+        steps.push_back(std::abs(y[i] - y[i - 1]));
+    if (steps.empty())
+        return 0;
+    std::nth_element(steps.begin(), steps.begin() + ptrdiff_t(steps.size() / 2), steps.end());
+    return steps[steps.size() / 2] / (0.6745 * std::sqrt(2.0));
+}
+
 // Starting points from the data: the extremes of the derivative give the
 // centre and the peak-to-peak width; the absorption's first moment gives the
 // centre of a multiplet. Several widths (and couplings) are tried.
@@ -323,11 +336,15 @@ TFitResult FitModel(std::span<const double> x, std::span<const double> y, TFitMo
                                  .arg(n)
                                  .arg(FitModelName(model))
                                  .arg(p));
+    // The starts in turn, until a fit leaves residuals at the noise of the points.
+    const double noise = PointNoise(y);
     TAttempt best;
     for (const std::vector<double>& start : Starts(problem)) {
         TAttempt attempt = Minimise(problem, start);
         if (attempt.Rss < best.Rss || (best.Params.empty() && best.Failure.isEmpty()))
             best = std::move(attempt);
+        if (best.Rss / double(n - p) < 1.5 * noise * noise)
+            break;
     }
     if (best.Params.empty())
         return Failed(model, best.Failure.isEmpty() ? QStringLiteral("No starting point for the fit.") : best.Failure);

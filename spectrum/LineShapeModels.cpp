@@ -23,7 +23,7 @@ constexpr double MaxPakeNodes = 16384;
 double GaussAbsorption(double sigma, double d)
 {
     const double u = d / sigma;
-    return std::exp(-0.5 * u * u) / (sigma * std::sqrt(2 * pi));
+    return std::abs(u) > GaussReach ? 0 : std::exp(-0.5 * u * u) / (sigma * std::sqrt(2 * pi));
 }
 
 double GaussSlope(double sigma, double d)
@@ -96,7 +96,7 @@ public:
             }
         }
         if (F.Kind == TShapeKind::Pake) {
-            const int n = 16 + int(std::ceil(std::min(12 * F.Alpha / width, 112.0)));
+            const int n = 12 + int(std::ceil(std::min(8 * F.Alpha / width, 116.0)));
             gsl_integration_glfixed_table* table = gsl_integration_glfixed_table_alloc(size_t(n));
             for (int i = 0; i < n; ++i) {
                 double c = 0, w = 0;

@@ -66,6 +66,7 @@ void TestLineFit::honestUncertainties()
         clean[i] = area * FirstHarmonic(GaussAbsorptionOf(sigma), x[i] - centre, modAmp, 400);
     std::mt19937 random(20261209);
     TCoverage c, w, m2;
+    double correlation = 0;
     const int spectra = 200;
     for (int k = 0; k < spectra; ++k) {
         const std::vector<double> noise = Noise(random, x.size(), 3.0, timeConstant);
@@ -82,7 +83,10 @@ void TestLineFit::honestUncertainties()
         w.Add(r.Width.Value, r.Width.U, sigma);
         QVERIFY(r.M2);
         m2.Add(r.M2->Value, r.M2->U, sigma * sigma);
+        correlation += r.ResidualCorr / spectra;
     }
+    qInfo("mean lag-1 correlation of the residuals %.3f", correlation);
+    QVERIFY(timeConstant > 0 ? correlation > 0.5 : std::abs(correlation) < 0.1);
     for (const auto& [name, cov] : {std::pair{"centre", c}, std::pair{"width", w}, std::pair{"M2", m2}}) {
         qInfo("tau %.0f points, %s: within 1 u %.1f %%, within 2 u %.1f %% of %d fits", timeConstant, name,
               100 * cov.Share1(), 100 * cov.Share2(), cov.Count);
