@@ -18,7 +18,7 @@ namespace {
 // Magnetic moment of the proton, erg/G.
 constexpr double ProtonMoment = 1.410606e-23;
 // Levenberg-Marquardt steps per start; a fit that needs more has failed.
-constexpr size_t MaxIterations = 200;
+constexpr size_t MaxIterations = 100;
 // A line whose amplitude is within this many standard uncertainties of zero
 // is noise.
 constexpr double MinSignificance = 5;

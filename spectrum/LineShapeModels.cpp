@@ -18,7 +18,7 @@ constexpr double GaussReach = 12;
 // within about 1e-5 of the line's peak.
 constexpr double NodesPerWidth = 16;
 // The Pake pattern is always tabulated, on at most this many nodes.
-constexpr double MaxPakeNodes = 16384;
+constexpr double MaxPakeNodes = 4096;
 
 double GaussAbsorption(double sigma, double d)
 {
