@@ -6,11 +6,10 @@
 
 #include "LineFit.h"
 #include "LineShapeModels.h"
+#include "ThreadSeconds.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <ctime>
 #include <random>
 
 namespace {
@@ -39,13 +38,6 @@ TSpectrumPoints Spectrum(TFitModel model, int points)
     for (double& y : s.Y)
         y += noise(random);
     return s;
-}
-
-double ThreadSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 double SecondsOf(const TSpectrumPoints& s, TFitModel model)
@@ -88,11 +80,4 @@ BENCHMARK(BM_Fit)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(1);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
