@@ -22,6 +22,9 @@ constexpr size_t MaxIterations = 100;
 // A line whose amplitude is within this many standard uncertainties of zero
 // is noise.
 constexpr double MinSignificance = 5;
+// Below this height over the noise of single points nothing is fitted (white
+// noise alone spans about 4 to 5 times its rms over a few hundred points).
+constexpr double MinHeightOverNoise = 6;
 
 enum : int { PCentre, PWidth, PAmp, POffset, PSlope, FixedCount };
 
@@ -336,8 +339,14 @@ TFitResult FitModel(std::span<const double> x, std::span<const double> y, TFitMo
                                  .arg(n)
                                  .arg(FitModelName(model))
                                  .arg(p));
-    // The starts in turn, until a fit leaves residuals at the noise of the points.
+    // A height within a few times the noise of single points is no line (and
+    // not worth the many steps a fit to noise takes).
     const double noise = PointNoise(y);
+    const auto [lowest, highest] = std::minmax_element(y.begin(), y.end());
+    if (*highest - *lowest < MinHeightOverNoise * noise)
+        return Failed(model, QStringLiteral("No line stands above the noise: the height from the lowest to the highest point is %1 times the noise of single points.")
+                                 .arg((*highest - *lowest) / noise, 0, 'f', 1));
+    // The starts in turn, until a fit leaves residuals at the noise of the points.
     TAttempt best;
     for (const std::vector<double>& start : Starts(problem)) {
         TAttempt attempt = Minimise(problem, start);

@@ -60,7 +60,7 @@ void MeasureDrawnPart(const TSpectrum& spectrum, int first, int last)
     VerticalExpansion(derivative);
 }
 
-// The line-shape fit of at most 128 points of the derivative (so that each
+// The line-shape fit of at most 24 points of the derivative (so that each
 // input stays fast), with the model and the multiplet chosen by the input:
 // a result with finite numbers, or a refusal with a reason.
 void FitPart(const TSpectrum& spectrum, int first, uint8_t choice)
@@ -71,7 +71,7 @@ void FitPart(const TSpectrum& spectrum, int first, uint8_t choice)
     TFitRequest request;
     request.Model = TFitModel(choice % 5);
     request.First = first;
-    request.Last = std::min(count - 1, first + 127);
+    request.Last = std::min(count - 1, first + 23);
     request.ModAmp = double(spectrum.ModAmp);
     request.Noise = 1;
     if (choice & 0x80)
