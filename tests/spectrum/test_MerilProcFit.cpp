@@ -32,6 +32,7 @@ private slots:
     void fitObject();
     void autoOnAnEsrLine();
     void tripletWithHyperfine();
+    void frequencySweep();
     void fitThatCannotBeMade();
     void csvColumns();
     void usageErrors();
@@ -110,6 +111,24 @@ void TestMerilProcFit::tripletWithHyperfine()
     // A single-line fit takes the spread of the pattern for a width.
     const QJsonObject single = ParseJsonLine(RunMerilProc({"--fit", "lorentz", path}).OutLines().value(0))["fit"].toObject();
     QVERIFY(single["a"].isNull());
+}
+
+// On a frequency sweep the file's modulation (Gs) enters in kHz, through
+// gamma of 1H: 0.5 Gs is 2.13 kHz, which broadens a 3 kHz line well beyond
+// the tolerance here.
+void TestMerilProcFit::frequencySweep()
+{
+    const QString path = FDir.filePath("sweep.dcw");
+    TDataHeader header = FieldSweepHeader("NMR 1H", 100, "1");
+    header.SweepTp = 0;
+    const double sigma = 3, modAmp = 0.5 * 4.2577469;
+    WriteSpectrumFile(path, header, PassSums(1024, 100, 1, [&](double x) {
+                          return 8000 * FirstHarmonic(GaussAbsorptionOf(sigma), x, modAmp, 400);
+                      }));
+    const QJsonObject o = ParseJsonLine(RunMerilProc({"--fit", "gauss", path}).OutLines().value(0));
+    QCOMPARE(o["unit"].toString(), "kHz");
+    const double width = o["fit"].toObject()["width"].toDouble();
+    QVERIFY2(std::abs(width - sigma) < 0.005 * sigma, qPrintable(QString::number(width)));
 }
 
 void TestMerilProcFit::fitThatCannotBeMade()
