@@ -491,7 +491,7 @@ TFitResult FitLineShape(const TLineView& view, const TFitRequest& request)
 {
     // GSL's default handler aborts the program; every status is checked here.
     gsl_set_error_handler_off();
-    const TFitModel named = request.Model == TFitModel::Auto ? TFitModel::Gauss : request.Model;
+    const TFitModel named = request.Model;
     const int count = int(std::min(view.X.size(), view.Y.size()));
     const int first = request.First, last = request.Last < 0 ? count - 1 : request.Last;
     if (first < 0 || last >= count || first > last)
@@ -542,7 +542,7 @@ TFitResult FitLineShape(const TLineView& view, const TFitRequest& request)
         }
     }
     if (!chosen)
-        return Failed(TFitModel::Gauss, firstFailure);
+        return Failed(TFitModel::Auto, firstFailure);
     chosen->First = first;
     return *chosen;
 }
