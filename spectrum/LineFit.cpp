@@ -250,9 +250,9 @@ std::vector<std::vector<double>> Starts(const TProblem& problem)
             area += sum;
             moment += sum * problem.X[i];
         }
+        const auto [left, right] = std::minmax(problem.X.front(), problem.X.back());
         if (std::abs(area) > 0 && std::isfinite(moment / area))
-            centre = std::clamp(moment / area, problem.X.front() < problem.X.back() ? problem.X.front() : problem.X.back(),
-                                problem.X.front() < problem.X.back() ? problem.X.back() : problem.X.front());
+            centre = std::clamp(moment / area, left, right);
         const double lines = double(problem.Weights.size() - 1);
         const double smallest = 3 * problem.Step, largest = span / (lines + 1);
         constexpr int couplings = 8;

@@ -41,6 +41,7 @@ private slots:
     void multiplets_data();
     void multiplets();
     void autoPicksTheShape();
+    void voigtMixing();
     void pakePattern();
     void frequencySweepDistance();
     void badInput();
@@ -156,6 +157,35 @@ void TestLineFit::autoPicksTheShape()
         QCOMPARE(FitModelName(r.Model), lorentz ? QStringLiteral("lorentz") : QStringLiteral("gauss"));
         QVERIFY(std::abs(r.PpWidth.Value - (lorentz ? 2.4 / std::sqrt(3.0) : 3.0)) < 0.02);
     }
+}
+
+// A pseudo-Voigt line (half Lorentzian, half Gaussian of the same half
+// width): voigt returns eta, the width and the area, and auto prefers it.
+void TestLineFit::voigtMixing()
+{
+    const double hwhm = 1.0, eta = 0.5, area = 3000, modAmp = 0.4;
+    const double sigma = hwhm / std::sqrt(2 * std::log(2.0));
+    const TAbsorption line = [&](double d) { return eta * LorentzAbsorptionOf(hwhm)(d) + (1 - eta) * GaussAbsorptionOf(sigma)(d); };
+    const std::vector<double> x = Grid(512, 30);
+    std::vector<double> y = MultipletCurve(x, line, modAmp, -0.6, 0, {1}, area);
+    std::mt19937 random(9);
+    const std::vector<double> noise = Noise(random, x.size(), 1.0, 0);
+    for (size_t i = 0; i < y.size(); ++i)
+        y[i] += noise[i];
+    TFitRequest request;
+    request.Model = TFitModel::Voigt;
+    request.ModAmp = modAmp;
+    const TFitResult r = FitLineShape(TLineView(x, y), request);
+    QVERIFY2(r.Ok, qPrintable(r.Failure));
+    QVERIFY(r.Eta);
+    qInfo("eta %.4f +- %.4f, hwhm %.4f +- %.4f, area %.1f +- %.1f", r.Eta->Value, r.Eta->U, r.Width.Value, r.Width.U,
+          r.Area.Value, r.Area.U);
+    QVERIFY(std::abs(r.Eta->Value - eta) < 3 * r.Eta->U && r.Eta->U < 0.05);
+    QVERIFY(std::abs(r.Width.Value - hwhm) < 3 * r.Width.U);
+    QVERIFY(std::abs(r.Area.Value - area) < 3 * r.Area.U);
+    QVERIFY(!r.M2);  // infinite with a Lorentzian share
+    request.Model = TFitModel::Auto;
+    QCOMPARE(FitModelName(FitLineShape(TLineView(x, y), request).Model), QStringLiteral("voigt"));
 }
 
 // A Pake doublet computed by brute force (many crystallites, many phases).
