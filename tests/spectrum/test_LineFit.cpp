@@ -115,11 +115,7 @@ void TestLineFit::multiplets()
     const double width = 0.8, centre = -1.3, coupling = 4.0, modAmp = 0.3;
     const TAbsorption line = model == int(TFitModel::Lorentz) ? LorentzAbsorptionOf(width) : GaussAbsorptionOf(width);
     const std::vector<double> x = Grid(512, 40);
-    std::vector<double> y = MultipletCurve(x, line, modAmp, centre, coupling, {weights.begin(), weights.end()}, 500);
-    std::mt19937 random(7);
-    const std::vector<double> noise = Noise(random, x.size(), 1.0, 0);
-    for (size_t i = 0; i < y.size(); ++i)
-        y[i] += noise[i];
+    const std::vector<double> y = WithNoise(MultipletCurve(x, line, modAmp, centre, coupling, {weights.begin(), weights.end()}, 500), 7, 1.0);
     TFitRequest request;
     request.Model = TFitModel(model);
     request.ModAmp = modAmp;
@@ -143,13 +139,9 @@ void TestLineFit::multiplets()
 void TestLineFit::autoPicksTheShape()
 {
     const std::vector<double> x = Grid(512, 30);
-    std::mt19937 random(3);
     for (const bool lorentz : {false, true}) {
         const TAbsorption line = lorentz ? LorentzAbsorptionOf(1.2) : GaussAbsorptionOf(1.5);
-        std::vector<double> y = MultipletCurve(x, line, 0.5, 0.4, 0, {1}, 2000);
-        const std::vector<double> noise = Noise(random, x.size(), 2.0, 0);
-        for (size_t i = 0; i < y.size(); ++i)
-            y[i] += noise[i];
+        const std::vector<double> y = WithNoise(MultipletCurve(x, line, 0.5, 0.4, 0, {1}, 2000), lorentz ? 3 : 4, 2.0);
         TFitRequest request;
         request.ModAmp = 0.5;
         const TFitResult r = FitLineShape(TLineView(x, y), request);
@@ -167,11 +159,7 @@ void TestLineFit::voigtMixing()
     const double sigma = hwhm / std::sqrt(2 * std::log(2.0));
     const TAbsorption line = [&](double d) { return eta * LorentzAbsorptionOf(hwhm)(d) + (1 - eta) * GaussAbsorptionOf(sigma)(d); };
     const std::vector<double> x = Grid(512, 30);
-    std::vector<double> y = MultipletCurve(x, line, modAmp, -0.6, 0, {1}, area);
-    std::mt19937 random(9);
-    const std::vector<double> noise = Noise(random, x.size(), 1.0, 0);
-    for (size_t i = 0; i < y.size(); ++i)
-        y[i] += noise[i];
+    const std::vector<double> y = WithNoise(MultipletCurve(x, line, modAmp, -0.6, 0, {1}, area), 9, 1.0);
     TFitRequest request;
     request.Model = TFitModel::Voigt;
     request.ModAmp = modAmp;
@@ -193,22 +181,7 @@ void TestLineFit::pakePattern()
 {
     const double alpha = 5.37, sigma = 1.54, modAmp = 0.5, centre = 0.3;
     const std::vector<double> x = Grid(400, 50);
-    const int crystallites = 600;
-    const TAbsorption powder = [&](double d) {
-        double sum = 0;
-        for (int k = 0; k < crystallites; ++k) {
-            const double c = (k + 0.5) / crystallites, u = alpha * (3 * c * c - 1);
-            sum += GaussAbsorptionOf(sigma)(d - u) + GaussAbsorptionOf(sigma)(d + u);
-        }
-        return sum / (2 * crystallites);
-    };
-    std::vector<double> y(x.size());
-    for (size_t i = 0; i < x.size(); ++i)
-        y[i] = 3000 * FirstHarmonic(powder, x[i] - centre, modAmp, 48);
-    std::mt19937 random(5);
-    const std::vector<double> noise = Noise(random, x.size(), 1.0, 0);
-    for (size_t i = 0; i < y.size(); ++i)
-        y[i] += noise[i];
+    const std::vector<double> y = WithNoise(MultipletCurve(x, PowderAbsorption(alpha, sigma, 600), modAmp, centre, 0, {1}, 3000), 5, 1.0);
     TFitRequest request;
     request.Model = TFitModel::Pake;
     request.ModAmp = modAmp;
@@ -230,17 +203,7 @@ void TestLineFit::frequencySweepDistance()
 {
     const double gamma = 4.2577469, alphaGs = 5.37;
     const std::vector<double> x = Grid(300, 50 * gamma);
-    const TAbsorption powder = [&](double d) {
-        double sum = 0;
-        for (int k = 0; k < 400; ++k) {
-            const double c = (k + 0.5) / 400, u = alphaGs * gamma * (3 * c * c - 1);
-            sum += GaussAbsorptionOf(1.54 * gamma)(d - u) + GaussAbsorptionOf(1.54 * gamma)(d + u);
-        }
-        return sum / 800;
-    };
-    std::vector<double> y(x.size());
-    for (size_t i = 0; i < x.size(); ++i)
-        y[i] = 3e4 * FirstHarmonic(powder, x[i], 0);
+    std::vector<double> y = MultipletCurve(x, PowderAbsorption(alphaGs * gamma, 1.54 * gamma, 400), 0, 0, 0, {1}, 3e4);
     TFitRequest request;
     request.Model = TFitModel::Pake;
     request.XPerGauss = gamma;
