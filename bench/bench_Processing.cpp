@@ -11,6 +11,7 @@
 #include "DataFile.h"
 #include "SampleSpectra.h"
 #include "SpectrumReport.h"
+#include "ThreadSeconds.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,13 +44,6 @@ QByteArray SpectrumBytes(int points)
 TSpectrum Spectrum(int points)
 {
     return ParseSpectrum(SpectrumBytes(points));
-}
-
-double ThreadSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 double SecondsOf(const TSpectrum& spectrum, bool uncertainties)

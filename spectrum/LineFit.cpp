@@ -18,10 +18,13 @@ namespace {
 // Magnetic moment of the proton, erg/G.
 constexpr double ProtonMoment = 1.410606e-23;
 // Levenberg-Marquardt steps per start; a fit that needs more has failed.
-constexpr size_t MaxIterations = 200;
+constexpr size_t MaxIterations = 100;
 // A line whose amplitude is within this many standard uncertainties of zero
 // is noise.
 constexpr double MinSignificance = 5;
+// Below this height over the noise of single points nothing is fitted (white
+// noise alone spans about 4 to 5 times its rms over a few hundred points).
+constexpr double MinHeightOverNoise = 6;
 
 enum : int { PCentre, PWidth, PAmp, POffset, PSlope, FixedCount };
 
@@ -197,6 +200,19 @@ TAttempt Minimise(const TProblem& problem, std::vector<double> start)
     return result;
 }
 
+// The noise of single points, from the median step between neighbours
+// (which the smooth line hardly moves): MAD / 0.6745 over sqrt 2.
+double PointNoise(std::span<const double> y)
+{
+    std::vector<double> steps;
+    for (size_t i = 1; i < y.size(); ++i)
+        steps.push_back(std::abs(y[i] - y[i - 1]));
+    if (steps.empty())
+        return 0;
+    std::nth_element(steps.begin(), steps.begin() + ptrdiff_t(steps.size() / 2), steps.end());
+    return steps[steps.size() / 2] / (0.6745 * std::sqrt(2.0));
+}
+
 // Starting points from the data: the extremes of the derivative give the
 // centre and the peak-to-peak width; the absorption's first moment gives the
 // centre of a multiplet. Several widths (and couplings) are tried.
@@ -234,9 +250,9 @@ std::vector<std::vector<double>> Starts(const TProblem& problem)
             area += sum;
             moment += sum * problem.X[i];
         }
+        const auto [left, right] = std::minmax(problem.X.front(), problem.X.back());
         if (std::abs(area) > 0 && std::isfinite(moment / area))
-            centre = std::clamp(moment / area, problem.X.front() < problem.X.back() ? problem.X.front() : problem.X.back(),
-                                problem.X.front() < problem.X.back() ? problem.X.back() : problem.X.front());
+            centre = std::clamp(moment / area, left, right);
         const double lines = double(problem.Weights.size() - 1);
         const double smallest = 3 * problem.Step, largest = span / (lines + 1);
         constexpr int couplings = 8;
@@ -323,11 +339,21 @@ TFitResult FitModel(std::span<const double> x, std::span<const double> y, TFitMo
                                  .arg(n)
                                  .arg(FitModelName(model))
                                  .arg(p));
+    // A height within a few times the noise of single points is no line (and
+    // not worth the many steps a fit to noise takes).
+    const double noise = PointNoise(y);
+    const auto [lowest, highest] = std::minmax_element(y.begin(), y.end());
+    if (*highest - *lowest < MinHeightOverNoise * noise)
+        return Failed(model, QStringLiteral("No line stands above the noise: the height from the lowest to the highest point is %1 times the noise of single points.")
+                                 .arg((*highest - *lowest) / noise, 0, 'f', 1));
+    // The starts in turn, until a fit leaves residuals at the noise of the points.
     TAttempt best;
     for (const std::vector<double>& start : Starts(problem)) {
         TAttempt attempt = Minimise(problem, start);
         if (attempt.Rss < best.Rss || (best.Params.empty() && best.Failure.isEmpty()))
             best = std::move(attempt);
+        if (best.Rss / double(n - p) < 1.5 * noise * noise)
+            break;
     }
     if (best.Params.empty())
         return Failed(model, best.Failure.isEmpty() ? QStringLiteral("No starting point for the fit.") : best.Failure);
@@ -465,7 +491,7 @@ TFitResult FitLineShape(const TLineView& view, const TFitRequest& request)
 {
     // GSL's default handler aborts the program; every status is checked here.
     gsl_set_error_handler_off();
-    const TFitModel named = request.Model == TFitModel::Auto ? TFitModel::Gauss : request.Model;
+    const TFitModel named = request.Model;
     const int count = int(std::min(view.X.size(), view.Y.size()));
     const int first = request.First, last = request.Last < 0 ? count - 1 : request.Last;
     if (first < 0 || last >= count || first > last)
@@ -516,7 +542,7 @@ TFitResult FitLineShape(const TLineView& view, const TFitRequest& request)
         }
     }
     if (!chosen)
-        return Failed(TFitModel::Gauss, firstFailure);
+        return Failed(TFitModel::Auto, firstFailure);
     chosen->First = first;
     return *chosen;
 }

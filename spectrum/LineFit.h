@@ -56,7 +56,7 @@ struct TFitValue {
 struct TFitResult {
     bool Ok = false;
     QString Failure;  // why no fit was made (Ok false): the text of fit_failed
-    TFitModel Model = TFitModel::Gauss;  // the model fitted (Auto resolved)
+    TFitModel Model = TFitModel::Gauss;  // the model fitted (Auto resolved; Auto when no fit was made)
     TFitValue Centre;   // x units
     TFitValue PpWidth;  // peak-to-peak width of one line, x units
     TFitValue Width;    // sigma (gauss, pake) or half width at half height
@@ -67,7 +67,7 @@ struct TFitResult {
     std::optional<TFitValue> RHH;     // pake, proton-proton distance in Angstrom
     std::optional<TFitValue> A;       // multiplets: the coupling, x units
     std::optional<TFitValue> G;       // ESR spectra
-    double Chi2Red = 0;       // against the measured noise
+    double Chi2Red = 0;       // against the measured noise (0 when that is 0)
     double ResidualRms = 0;   // y units
     double ResidualCorr = 0;  // lag-1 autocorrelation of the residuals
     // The fitted curve (baseline offset and slope included) and the residual

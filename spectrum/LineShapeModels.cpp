@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <map>
 #include <numbers>
 
 namespace {
@@ -18,12 +19,12 @@ constexpr double GaussReach = 12;
 // within about 1e-5 of the line's peak.
 constexpr double NodesPerWidth = 16;
 // The Pake pattern is always tabulated, on at most this many nodes.
-constexpr double MaxPakeNodes = 16384;
+constexpr double MaxPakeNodes = 4096;
 
 double GaussAbsorption(double sigma, double d)
 {
     const double u = d / sigma;
-    return std::exp(-0.5 * u * u) / (sigma * std::sqrt(2 * pi));
+    return std::abs(u) > GaussReach ? 0 : std::exp(-0.5 * u * u) / (sigma * std::sqrt(2 * pi));
 }
 
 double GaussSlope(double sigma, double d)
@@ -75,18 +76,38 @@ double Reach(const TShape& s)
     }
 }
 
+// Gauss-Legendre nodes and weights of n points on 0..1, kept per thread
+// (computing them costs more than a fit's evaluation of the line).
+const std::vector<std::pair<double, double>>& LegendreNodes(int n)
+{
+    thread_local std::map<int, std::vector<std::pair<double, double>>> cache;
+    auto [it, added] = cache.try_emplace(n);
+    if (added) {
+        gsl_integration_glfixed_table* table = gsl_integration_glfixed_table_alloc(size_t(n));
+        for (int i = 0; i < n; ++i) {
+            double c = 0, w = 0;
+            gsl_integration_glfixed_point(0, 1, size_t(i), &c, &w, table);
+            it->second.emplace_back(c, w);
+        }
+        gsl_integration_glfixed_table_free(table);
+    }
+    return it->second;
+}
+
 // The shape with its quadrature nodes: the modulation phase (trapezoid rule
 // on 0..pi, exact to rounding for these smooth periodic integrands once the
 // nodes resolve the line) and, for the Pake pattern, cos theta of the
 // crystallites (Gauss-Legendre on 0..1).
 class TShapeEvaluator {
 public:
-    explicit TShapeEvaluator(const TShape& shape) : F(shape)
+    // `resolution`: the finest detail wanted, when coarser than the line (a
+    // table's step); the quadratures need resolve no more.
+    explicit TShapeEvaluator(const TShape& shape, double resolution = 0) : F(shape)
     {
         F.Width = std::abs(F.Width);
         F.Alpha = std::abs(F.Alpha);
         F.ModAmp = std::abs(F.ModAmp);
-        const double width = FeatureWidth(F);
+        const double width = std::max(FeatureWidth(F), resolution);
         if (F.ModAmp > 0 && F.Kind != TShapeKind::Lorentz) {
             const int n = 8 + int(std::ceil(std::min(8 * F.ModAmp / width, 56.0)));
             for (int k = 1; k < n; ++k) {
@@ -96,15 +117,11 @@ public:
             }
         }
         if (F.Kind == TShapeKind::Pake) {
-            const int n = 16 + int(std::ceil(std::min(12 * F.Alpha / width, 112.0)));
-            gsl_integration_glfixed_table* table = gsl_integration_glfixed_table_alloc(size_t(n));
-            for (int i = 0; i < n; ++i) {
-                double c = 0, w = 0;
-                gsl_integration_glfixed_point(0, 1, size_t(i), &c, &w, table);
+            const int n = 12 + int(std::ceil(std::min(8 * F.Alpha / width, 116.0)));
+            for (const auto& [c, w] : LegendreNodes(n)) {
                 PowderShift.push_back(F.Alpha * (3 * c * c - 1));
                 PowderWeight.push_back(0.5 * w);
             }
-            gsl_integration_glfixed_table_free(table);
         }
     }
 
@@ -249,7 +266,7 @@ double PeakToPeakWidth(const TShape& shape)
     unmodulated.ModAmp = 0;
     const TShapeEvaluator line(unmodulated);
     const double reach = shape.Kind == TShapeKind::Pake ? 2 * std::abs(shape.Alpha) + 6 * width : 6 * width;
-    const int n = 4000;
+    const int n = 400;
     int best = 1;
     for (int i = 1; i <= n; ++i)
         if (line.Slope(reach * i / n) < line.Slope(reach * best / n))
@@ -269,7 +286,6 @@ double PeakToPeakWidth(const TShape& shape)
 void AddShapeCurve(const TShape& shape, double centre, double coupling, std::span<const double> weights,
                    std::span<const double> x, double scale, std::span<double> out)
 {
-    const TShapeEvaluator line(shape);
     if (x.empty())
         return;
     const double middle = 0.5 * double(weights.size() - 1);
@@ -293,11 +309,13 @@ void AddShapeCurve(const TShape& shape, double centre, double coupling, std::spa
         const double dataStep = (*highX - *lowX) / double(std::max<size_t>(x.size() - 1, 1));
         const double step = std::max({FeatureWidth(shape) / NodesPerWidth, dataStep / 4, (to - from) / MaxPakeNodes});
         const double a = std::abs(shape.ModAmp);
-        const TShapeTable slope([&](double d) { return line.Slope(d); }, from - a - step, to + a + step, step);
+        const TShapeEvaluator powder(shape, 4 * step);
+        const TShapeTable slope([&](double d) { return powder.Slope(d); }, from - a - step, to + a + step, step);
         if (a == 0)
             return addFromTable(slope);
-        return addFromTable(TShapeTable([&](double d) { return line.PhaseAverage(d, slope); }, from, to, step));
+        return addFromTable(TShapeTable([&](double d) { return powder.PhaseAverage(d, slope); }, from, to, step));
     }
+    const TShapeEvaluator line(shape);
     const double step = FeatureWidth(shape) / NodesPerWidth;
     if ((to - from) / step < 0.5 * lookups)
         return addFromTable(TShapeTable([&](double d) { return line.Modulated(d); }, from, to, step));

@@ -49,20 +49,29 @@ int UsageError(const QString& message)
     return 2;
 }
 
+// `count` comma-separated point indexes (whole numbers from 0).
+std::optional<std::vector<int>> PointIndexes(const QString& text, int count)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != count)
+        return std::nullopt;
+    std::vector<int> values;
+    for (const QString& part : parts) {
+        bool ok = false;
+        values.push_back(part.trimmed().toInt(&ok));
+        if (!ok || values.back() < 0)
+            return std::nullopt;
+    }
+    return values;
+}
+
 // "LC,MC,RC" as three point indexes.
 std::optional<TCursorIndexes> ParseCursors(const QString& text)
 {
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 3)
+    const std::optional<std::vector<int>> v = PointIndexes(text, 3);
+    if (!v)
         return std::nullopt;
-    int values[3];
-    for (int i = 0; i < 3; ++i) {
-        bool ok = false;
-        values[i] = parts[i].trimmed().toInt(&ok);
-        if (!ok || values[i] < 0)
-            return std::nullopt;
-    }
-    return TCursorIndexes{values[0], values[2], values[1]};
+    return TCursorIndexes{(*v)[0], (*v)[2], (*v)[1]};
 }
 
 // "N,I": a number of nuclei and their spin.
@@ -82,14 +91,10 @@ std::optional<THyperfine> ParseHyperfine(const QString& text)
 // "LC,RC" as two point indexes, LC before RC.
 std::optional<std::pair<int, int>> ParseFitRange(const QString& text)
 {
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 2)
+    const std::optional<std::vector<int>> v = PointIndexes(text, 2);
+    if (!v || (*v)[1] <= (*v)[0])
         return std::nullopt;
-    bool leftOk = false, rightOk = false;
-    const int left = parts[0].trimmed().toInt(&leftOk), right = parts[1].trimmed().toInt(&rightOk);
-    if (!leftOk || !rightOk || left < 0 || right <= left)
-        return std::nullopt;
-    return std::pair{left, right};
+    return std::pair{(*v)[0], (*v)[1]};
 }
 
 } // namespace

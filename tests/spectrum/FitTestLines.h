@@ -17,6 +17,20 @@ inline TAbsorption GaussAbsorptionOf(double sigma)
     return [=](double d) { return std::exp(-d * d / (2 * sigma * sigma)) / (sigma * std::sqrt(2 * std::numbers::pi)); };
 }
 
+// Isolated proton pairs in a powder: lines at +-alpha (3 cos^2 theta - 1),
+// each a Gaussian of sigma, averaged over `crystallites` values of cos theta.
+inline TAbsorption PowderAbsorption(double alpha, double sigma, int crystallites)
+{
+    return [=](double d) {
+        double sum = 0;
+        for (int k = 0; k < crystallites; ++k) {
+            const double c = (k + 0.5) / crystallites, u = alpha * (3 * c * c - 1);
+            sum += GaussAbsorptionOf(sigma)(d - u) + GaussAbsorptionOf(sigma)(d + u);
+        }
+        return sum / (2 * crystallites);
+    };
+}
+
 inline TAbsorption LorentzAbsorptionOf(double hwhm)
 {
     return [=](double d) { return hwhm / (std::numbers::pi * (hwhm * hwhm + d * d)); };
@@ -77,4 +91,14 @@ inline std::vector<double> Noise(std::mt19937& random, size_t count, double rms,
         v = rms * gain * state;
     }
     return n;
+}
+
+// y with white noise of `rms` added, from the given seed.
+inline std::vector<double> WithNoise(std::vector<double> y, unsigned seed, double rms)
+{
+    std::mt19937 random(seed);
+    const std::vector<double> noise = Noise(random, y.size(), rms, 0);
+    for (size_t i = 0; i < y.size(); ++i)
+        y[i] += noise[i];
+    return y;
 }

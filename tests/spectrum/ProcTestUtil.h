@@ -4,6 +4,8 @@
 #include "DataFile.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,16 @@ struct TProcRun {
     QByteArray Out, Err;
     QList<QByteArray> OutLines() const { return Out.trimmed().isEmpty() ? QList<QByteArray>{} : Out.trimmed().split('\n'); }
 };
+
+// One line of meril-proc's JSON Lines as an object (a warning when it is none).
+inline QJsonObject ParseJsonLine(const QByteArray& line)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        qWarning() << "not a JSON object:" << line;
+    return doc.object();
+}
 
 inline QString MerilProcPath()
 {

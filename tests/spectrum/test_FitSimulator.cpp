@@ -105,7 +105,7 @@ void TestFitSimulator::wholeChain()
         {TSample::SolidH, "NMR 1H", "gauss", false, 3, 14000000},
         {TSample::SolidF, "NMR 19F", "gauss", false, 3, 13171000},
         {TSample::EsrStandard, "ESR", "lorentz", true, 5, 50041000},
-        {TSample::CrystalH, "NMR 1H", "pake", false, 5, 14000000},
+        {TSample::CrystalH, "NMR 1H", "pake", false, 3, 14000000},
     };
     const TChainCase& c = *std::find_if(std::begin(cases), std::end(cases), [&](const TChainCase& k) { return int(k.Sample) == sample; });
     QTemporaryDir dir;

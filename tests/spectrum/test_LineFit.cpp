@@ -41,6 +41,7 @@ private slots:
     void multiplets_data();
     void multiplets();
     void autoPicksTheShape();
+    void voigtMixing();
     void pakePattern();
     void frequencySweepDistance();
     void badInput();
@@ -66,6 +67,7 @@ void TestLineFit::honestUncertainties()
         clean[i] = area * FirstHarmonic(GaussAbsorptionOf(sigma), x[i] - centre, modAmp, 400);
     std::mt19937 random(20261209);
     TCoverage c, w, m2;
+    double correlation = 0;
     const int spectra = 200;
     for (int k = 0; k < spectra; ++k) {
         const std::vector<double> noise = Noise(random, x.size(), 3.0, timeConstant);
@@ -82,7 +84,10 @@ void TestLineFit::honestUncertainties()
         w.Add(r.Width.Value, r.Width.U, sigma);
         QVERIFY(r.M2);
         m2.Add(r.M2->Value, r.M2->U, sigma * sigma);
+        correlation += r.ResidualCorr / spectra;
     }
+    qInfo("mean lag-1 correlation of the residuals %.3f", correlation);
+    QVERIFY(timeConstant > 0 ? correlation > 0.5 : std::abs(correlation) < 0.1);
     for (const auto& [name, cov] : {std::pair{"centre", c}, std::pair{"width", w}, std::pair{"M2", m2}}) {
         qInfo("tau %.0f points, %s: within 1 u %.1f %%, within 2 u %.1f %% of %d fits", timeConstant, name,
               100 * cov.Share1(), 100 * cov.Share2(), cov.Count);
@@ -110,11 +115,7 @@ void TestLineFit::multiplets()
     const double width = 0.8, centre = -1.3, coupling = 4.0, modAmp = 0.3;
     const TAbsorption line = model == int(TFitModel::Lorentz) ? LorentzAbsorptionOf(width) : GaussAbsorptionOf(width);
     const std::vector<double> x = Grid(512, 40);
-    std::vector<double> y = MultipletCurve(x, line, modAmp, centre, coupling, {weights.begin(), weights.end()}, 500);
-    std::mt19937 random(7);
-    const std::vector<double> noise = Noise(random, x.size(), 1.0, 0);
-    for (size_t i = 0; i < y.size(); ++i)
-        y[i] += noise[i];
+    const std::vector<double> y = WithNoise(MultipletCurve(x, line, modAmp, centre, coupling, {weights.begin(), weights.end()}, 500), 7, 1.0);
     TFitRequest request;
     request.Model = TFitModel(model);
     request.ModAmp = modAmp;
@@ -138,13 +139,9 @@ void TestLineFit::multiplets()
 void TestLineFit::autoPicksTheShape()
 {
     const std::vector<double> x = Grid(512, 30);
-    std::mt19937 random(3);
     for (const bool lorentz : {false, true}) {
         const TAbsorption line = lorentz ? LorentzAbsorptionOf(1.2) : GaussAbsorptionOf(1.5);
-        std::vector<double> y = MultipletCurve(x, line, 0.5, 0.4, 0, {1}, 2000);
-        const std::vector<double> noise = Noise(random, x.size(), 2.0, 0);
-        for (size_t i = 0; i < y.size(); ++i)
-            y[i] += noise[i];
+        const std::vector<double> y = WithNoise(MultipletCurve(x, line, 0.5, 0.4, 0, {1}, 2000), lorentz ? 3 : 4, 2.0);
         TFitRequest request;
         request.ModAmp = 0.5;
         const TFitResult r = FitLineShape(TLineView(x, y), request);
@@ -154,27 +151,37 @@ void TestLineFit::autoPicksTheShape()
     }
 }
 
+// A pseudo-Voigt line (half Lorentzian, half Gaussian of the same half
+// width): voigt returns eta, the width and the area, and auto prefers it.
+void TestLineFit::voigtMixing()
+{
+    const double hwhm = 1.0, eta = 0.5, area = 3000, modAmp = 0.4;
+    const double sigma = hwhm / std::sqrt(2 * std::log(2.0));
+    const TAbsorption line = [&](double d) { return eta * LorentzAbsorptionOf(hwhm)(d) + (1 - eta) * GaussAbsorptionOf(sigma)(d); };
+    const std::vector<double> x = Grid(512, 30);
+    const std::vector<double> y = WithNoise(MultipletCurve(x, line, modAmp, -0.6, 0, {1}, area), 9, 1.0);
+    TFitRequest request;
+    request.Model = TFitModel::Voigt;
+    request.ModAmp = modAmp;
+    const TFitResult r = FitLineShape(TLineView(x, y), request);
+    QVERIFY2(r.Ok, qPrintable(r.Failure));
+    QVERIFY(r.Eta);
+    qInfo("eta %.4f +- %.4f, hwhm %.4f +- %.4f, area %.1f +- %.1f", r.Eta->Value, r.Eta->U, r.Width.Value, r.Width.U,
+          r.Area.Value, r.Area.U);
+    QVERIFY(std::abs(r.Eta->Value - eta) < 3 * r.Eta->U && r.Eta->U < 0.05);
+    QVERIFY(std::abs(r.Width.Value - hwhm) < 3 * r.Width.U);
+    QVERIFY(std::abs(r.Area.Value - area) < 3 * r.Area.U);
+    QVERIFY(!r.M2);  // infinite with a Lorentzian share
+    request.Model = TFitModel::Auto;
+    QCOMPARE(FitModelName(FitLineShape(TLineView(x, y), request).Model), QStringLiteral("voigt"));
+}
+
 // A Pake doublet computed by brute force (many crystallites, many phases).
 void TestLineFit::pakePattern()
 {
     const double alpha = 5.37, sigma = 1.54, modAmp = 0.5, centre = 0.3;
     const std::vector<double> x = Grid(400, 50);
-    const int crystallites = 600;
-    const TAbsorption powder = [&](double d) {
-        double sum = 0;
-        for (int k = 0; k < crystallites; ++k) {
-            const double c = (k + 0.5) / crystallites, u = alpha * (3 * c * c - 1);
-            sum += GaussAbsorptionOf(sigma)(d - u) + GaussAbsorptionOf(sigma)(d + u);
-        }
-        return sum / (2 * crystallites);
-    };
-    std::vector<double> y(x.size());
-    for (size_t i = 0; i < x.size(); ++i)
-        y[i] = 3000 * FirstHarmonic(powder, x[i] - centre, modAmp, 48);
-    std::mt19937 random(5);
-    const std::vector<double> noise = Noise(random, x.size(), 1.0, 0);
-    for (size_t i = 0; i < y.size(); ++i)
-        y[i] += noise[i];
+    const std::vector<double> y = WithNoise(MultipletCurve(x, PowderAbsorption(alpha, sigma, 600), modAmp, centre, 0, {1}, 3000), 5, 1.0);
     TFitRequest request;
     request.Model = TFitModel::Pake;
     request.ModAmp = modAmp;
@@ -196,17 +203,7 @@ void TestLineFit::frequencySweepDistance()
 {
     const double gamma = 4.2577469, alphaGs = 5.37;
     const std::vector<double> x = Grid(300, 50 * gamma);
-    const TAbsorption powder = [&](double d) {
-        double sum = 0;
-        for (int k = 0; k < 400; ++k) {
-            const double c = (k + 0.5) / 400, u = alphaGs * gamma * (3 * c * c - 1);
-            sum += GaussAbsorptionOf(1.54 * gamma)(d - u) + GaussAbsorptionOf(1.54 * gamma)(d + u);
-        }
-        return sum / 800;
-    };
-    std::vector<double> y(x.size());
-    for (size_t i = 0; i < x.size(); ++i)
-        y[i] = 3e4 * FirstHarmonic(powder, x[i], 0);
+    std::vector<double> y = MultipletCurve(x, PowderAbsorption(alphaGs * gamma, 1.54 * gamma, 400), 0, 0, 0, {1}, 3e4);
     TFitRequest request;
     request.Model = TFitModel::Pake;
     request.XPerGauss = gamma;

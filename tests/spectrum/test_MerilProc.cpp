@@ -12,15 +12,6 @@
 #include <QTemporaryDir>
 
 namespace {
-QJsonObject ParseLine(const QByteArray& line)
-{
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
-        qWarning() << "not a JSON object:" << line;
-    return doc.object();
-}
-
 QSet<QString> Keys(const QJsonObject& o)
 {
     const QStringList keys = o.keys();
@@ -63,7 +54,7 @@ void TestMerilProc::measuresAStoredNmrSpectrum()
     QCOMPARE(run.ExitCode, 0);
     QVERIFY(run.Err.isEmpty());
     QCOMPARE(run.OutLines().size(), 1);
-    const QJsonObject o = ParseLine(run.OutLines()[0]);
+    const QJsonObject o = ParseJsonLine(run.OutLines()[0]);
     QCOMPARE(Keys(o), (QSet<QString>{"file", "version", "resonance", "unit", "points", "acc", "baseline", "factor",
                                      "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise", "warnings"}));
     QCOMPARE(o["file"].toString(), FNmr);
@@ -101,7 +92,7 @@ void TestMerilProc::esrSpectrumGetsTheGFactor()
 {
     const TProcRun run = RunMerilProc({FEsr});
     QCOMPARE(run.ExitCode, 0);
-    const QJsonObject o = ParseLine(run.OutLines().value(0));
+    const QJsonObject o = ParseJsonLine(run.OutLines().value(0));
     QVERIFY(o.contains("g"));
     // Line centre at x = 0 (within a point): g = 0.07144771 * 9.5 / 0.339.
     QVERIFY2(qAbs(o["g"].toDouble() - 2.00222) < 1e-4, qPrintable(QString::number(o["g"].toDouble())));
@@ -115,7 +106,7 @@ void TestMerilProc::halfHeightNotFound()
     WriteSpectrumFile(two, FieldSweepHeader("NMR 1H", 10, "1"), std::vector<int32_t>{100, -100});
     const TProcRun run = RunMerilProc({two});
     QCOMPARE(run.ExitCode, 0);
-    const QJsonObject o = ParseLine(run.OutLines().value(0));
+    const QJsonObject o = ParseJsonLine(run.OutLines().value(0));
     QVERIFY(o["HDB"].isNull());
     QCOMPARE(o["HDB_error"].toString(), QStringLiteral("Lack of ending value"));
     QCOMPARE(o["points"].toInt(), 2);
@@ -131,8 +122,8 @@ void TestMerilProc::badFileAmongGoodOnes()
     const TProcRun run = RunMerilProc({FNmr, bad, missing, FEsr});
     QCOMPARE(run.ExitCode, 1);
     QCOMPARE(run.OutLines().size(), 2);
-    QCOMPARE(ParseLine(run.OutLines()[0])["file"].toString(), FNmr);
-    QCOMPARE(ParseLine(run.OutLines()[1])["file"].toString(), FEsr);
+    QCOMPARE(ParseJsonLine(run.OutLines()[0])["file"].toString(), FNmr);
+    QCOMPARE(ParseJsonLine(run.OutLines()[1])["file"].toString(), FEsr);
     const QList<QByteArray> errors = run.Err.trimmed().split('\n');
     QCOMPARE(errors.size(), 2);
     QVERIFY(errors[0].contains(bad.toUtf8()) && errors[0].contains("file format error"));
@@ -163,7 +154,7 @@ void TestMerilProc::csvTable()
     QVERIFY(lines[1].split(',')[g].isEmpty());   // NMR: no g-factor
     QVERIFY(lines[2].split(',')[g].startsWith("2.002"));
     // The same numbers as the JSON line.
-    const QJsonObject o = ParseLine(RunMerilProc({FNmr}).OutLines().value(0));
+    const QJsonObject o = ParseJsonLine(RunMerilProc({FNmr}).OutLines().value(0));
     const int m2 = int(header.indexOf("derivative.M2"));
     QCOMPARE(lines[1].split(',')[m2].toDouble(), o["derivative"].toObject()["M2"].toDouble());
 }
@@ -191,7 +182,7 @@ void TestMerilProc::chosenCursors()
     // Cursors at -4 sigma, the centre and +4 sigma (x = -12, 0, +12 Gs).
     const TProcRun run = RunMerilProc({"--cursors", "307,512,716", FNmr});
     QCOMPARE(run.ExitCode, 0);
-    const QJsonObject o = ParseLine(run.OutLines().value(0));
+    const QJsonObject o = ParseJsonLine(run.OutLines().value(0));
     for (const char* view : {"derivative", "absorption"}) {
         const QJsonObject v = o[view].toObject();
         QCOMPARE(v["LC"].toInt(), 307);
