@@ -14,11 +14,6 @@
 
 namespace {
 
-TLineView Line(const TChartSeries& s)
-{
-    return TLineView(s.XValues(), s.YValues(), s.FirstValueIndex(), s.LastValueIndex());
-}
-
 // Finds a button by its name and runs one of its actions, then lets the
 // charts draw as the frame timer would.
 void Act(TDataProcRig& rig, const QString& button, const QString& action)

@@ -201,12 +201,12 @@ void TestMerilProc::chosenCursors()
 void TestMerilProc::warningsInJsonAndCsv()
 {
     // The automatic cursors stop where |y| reaches 20 counts: the wings are cut.
-    const QJsonArray automatic = ParseLine(RunMerilProc({FNmr}).OutLines().value(0))["warnings"].toArray();
+    const QJsonArray automatic = ParseJsonLine(RunMerilProc({FNmr}).OutLines().value(0))["warnings"].toArray();
     QCOMPARE(automatic.size(), 1);
     QCOMPARE(automatic[0].toObject()["code"].toString(), "wings_cut");
     QVERIFY(automatic[0].toObject()["text"].toString().contains("widen the range"));
     // Cursors at +-5 sigma take in the whole line: nothing to warn of.
-    const QJsonValue wide = ParseLine(RunMerilProc({"--cursors", "256,512,768", FNmr}).OutLines().value(0))["warnings"];
+    const QJsonValue wide = ParseJsonLine(RunMerilProc({"--cursors", "256,512,768", FNmr}).OutLines().value(0))["warnings"];
     QVERIFY(wide.isArray() && wide.toArray().isEmpty());
 
     // A clipped line: the codes joined by ';' in the CSV column.
