@@ -12,6 +12,10 @@
 #include <map>
 #include <tuple>
 
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
 namespace {
 
 const QString PassFolderSuffix = QStringLiteral(".passes");
@@ -35,6 +39,12 @@ auto Likeness(const TKeptPass& p)
     const TDataHeader& h = p.Header;
     return std::make_tuple(p.Sums.size(), h.Frequency, h.B0, h.SweepTp, h.SweepR, h.ModAmp, h.SweepTime, h.Gain,
                            h.Phase, h.Resonance);
+}
+
+// rename(2), so that a failure leaves its reason in errno.
+bool RenamePath(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 QString ForeignReason(const TKeptPass& p, size_t runPoints)
@@ -235,13 +245,16 @@ void TPassRecorder::Write(const TDataHeader& header, std::span<const int32_t> pa
 {
     if (!FCreated) {
         // Only the folder itself: a missing parent is an error, not something to create.
-        if (!QDir().mkdir(FFolder))
-            throw EFileError(QStringLiteral("Cannot create the passes folder \"%1\".").arg(QDir::toNativeSeparators(FFolder)));
+        if (::mkdir(QFile::encodeName(FFolder).constData(), 0777) != 0)
+            throw EFileError(QStringLiteral("Cannot create the passes folder \"%1\": %2")
+                                 .arg(QDir::toNativeSeparators(FFolder), SystemErrorText(errno)));
         FCreated = true;
         if (!FSetupBytes.isEmpty()) {
+            const QString path = QDir(FFolder).filePath(PassSetupFileName);
             QString error;
-            if (!WriteWholeFile(QDir(FFolder).filePath(PassSetupFileName), FSetupBytes, &error))
-                throw EFileError(QStringLiteral("Cannot write the setup of the passes: %1").arg(error));
+            if (!WriteWholeFile(path, FSetupBytes, &error))
+                throw EFileError(QStringLiteral("Cannot write the setup of the passes \"%1\": %2")
+                                     .arg(QDir::toNativeSeparators(path), error));
         }
     }
     WriteSpectrumFile(QDir(FFolder).filePath(PassFileName(FLastNumber + 1)), SumHeader(header, 1), pass);
@@ -262,12 +275,13 @@ void TPassRecorder::MoveTo(const QString& folder)
         QString aside;
         for (int i = 1; QFileInfo::exists(aside = target + QStringLiteral(".old-%1").arg(i)); ++i) {
         }
-        if (!QDir().rename(target, aside))
-            throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" aside.").arg(QDir::toNativeSeparators(target)));
+        if (!RenamePath(target, aside))
+            throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" aside: %2")
+                                 .arg(QDir::toNativeSeparators(target), SystemErrorText(errno)));
     }
-    if (!QDir().rename(FFolder, target))
-        throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" to \"%2\".")
-                             .arg(QDir::toNativeSeparators(FFolder), QDir::toNativeSeparators(target)));
+    if (!RenamePath(FFolder, target))
+        throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" to \"%2\": %3")
+                             .arg(QDir::toNativeSeparators(FFolder), QDir::toNativeSeparators(target), SystemErrorText(errno)));
     FFolder = target;
 }
 
