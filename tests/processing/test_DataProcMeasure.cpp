@@ -4,6 +4,8 @@
 // cursors.
 
 #include "Baseline.h"
+#include "ChecksStrip.h"
+#include "FitPanel.h"
 #include "Cursors.h"
 #include "DataProcRig.h"
 #include "GFactor.h"
@@ -11,11 +13,13 @@
 #include "MomentUncertainty.h"
 #include "Moments.h"
 #include "NumFormat.h"
+#include "Screenshot.h"
 #include "SeriesExtremes.h"
 #include "Views.h"
 #include "Widths.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 
@@ -33,6 +37,7 @@ private slots:
     void rightCursorHeldChangesM2RAndM4Only();
     void absorptionMomentsEqualLibrary();
     void gFactorAtLineCentreFollowsMarker();
+    void implausibleGAndModulationAreNamed();
     void sdbCursorsOnExtremesOfSpectrum();
     void hdbCursorsOnHalfHeightCrossings();
     void hdbFailureToldOnceCursorsStay();
@@ -170,6 +175,43 @@ void TestDataProcMeasure::gFactorAtLineCentreFollowsMarker()
     rig.Click(w.M2AbsorptionTB);
     QCOMPARE(w.DstMarker.GetIndex(), FindLineCentre(Line(*w.Series1), w.SeriesLine0->YValues()));
     QCOMPARE(w.GVal->text(), expected());
+}
+
+// A frequency of 0 gives no g but the check's sentence; a negative
+// modulation is left out of the fit, with a word.
+void TestDataProcMeasure::implausibleGAndModulationAreNamed()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    const auto codes = [&] {
+        QStringList c;
+        for (const TMeasurementWarning& m : w.ChecksStrip->Warnings())
+            c << m.Code;
+        return c;
+    };
+    TDataHeader h = EsrHeader();
+    h.Frequency = QStringLiteral("0.0 kHz");
+    rig.Load(rig.Write(QStringLiteral("nofrequency.dcw"), h, LorentzDerivative(1000, 30, 300, -40)));
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.M2DerivativeTB);
+    QCOMPARE(w.GVal->text(), QString());
+    QVERIFY2(codes().contains(QStringLiteral("implausible_g")), qPrintable(codes().join(' ')));
+    for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 1000)}) {
+        w.resize(size);
+        rig.Draw();
+        SaveScreenshot(w, QStringLiteral("DataProc-implausible-g-%1x%2").arg(size.width()).arg(size.height()));
+    }
+
+    h = EsrHeader();
+    h.ModAmp = QStringLiteral("-5 Gs");
+    rig.Load(rig.Write(QStringLiteral("negative.dcw"), h, LorentzDerivative(1000, 30, 300, -40)));
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.M2DerivativeTB);
+    QVERIFY(!w.GVal->text().isEmpty());
+    QVERIFY(!codes().contains(QStringLiteral("modulation_left_out")));   // said with a fit only
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.Fitting());
+    QVERIFY2(codes().contains(QStringLiteral("modulation_left_out")), qPrintable(codes().join(' ')));
 }
 
 void TestDataProcMeasure::sdbCursorsOnExtremesOfSpectrum()

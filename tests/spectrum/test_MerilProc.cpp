@@ -26,6 +26,7 @@ private slots:
     void measuresAStoredNmrSpectrum();
     void esrSpectrumGetsTheGFactor();
     void halfHeightNotFound();
+    void implausibleGAndModulationAreNamed();
     void badFileAmongGoodOnes();
     void csvTable();
     void exportsTheTextTables();
@@ -98,6 +99,40 @@ void TestMerilProc::esrSpectrumGetsTheGFactor()
     QVERIFY2(qAbs(o["g"].toDouble() - 2.00222) < 1e-4, qPrintable(QString::number(o["g"].toDouble())));
     // A Lorentzian derivative: SDB is the peak-to-peak width 2 / sqrt(3).
     QVERIFY(qAbs(o["SDB"].toDouble() - 2 / std::sqrt(3.0)) <= 20.0 / 1023);
+}
+
+void TestMerilProc::implausibleGAndModulationAreNamed()
+{
+    // The ESR line of the other tests with one header text changed each.
+    const std::vector<int32_t> line = PassSums(1024, 20, 1, LorentzianDerivative(1, 300));
+    const auto write = [&](const QString& name, QString TDataHeader::*field, const QString& text) {
+        TDataHeader h = FieldSweepHeader("ESR", 20, "1");
+        h.*field = text;
+        WriteSpectrumFile(FDir.filePath(name), h, line);
+        return FDir.filePath(name);
+    };
+    const TProcRun run = RunMerilProc({"--fit", "lorentz", write("f0.dcw", &TDataHeader::Frequency, "0.0 kHz"),
+                                       write("b0.dcw", &TDataHeader::B0, "0.00 Gs"),
+                                       write("negative.dcw", &TDataHeader::ModAmp, "-5 Gs")});
+    QCOMPARE(run.ExitCode, 0);
+    const auto codes = [](const QJsonObject& o) {
+        QStringList c;
+        for (const QJsonValue w : o["warnings"].toArray())
+            c << w.toObject()["code"].toString();
+        return c;
+    };
+    for (int k : {0, 1}) {
+        const QJsonObject o = ParseJsonLine(run.OutLines().value(k));
+        QVERIFY(o.contains("g") && o["g"].isNull());
+        QVERIFY(o["fit"].toObject()["g"].isNull());
+        QVERIFY2(codes(o).contains("implausible_g"), qPrintable(codes(o).join(' ')));
+    }
+    // A negative modulation is left out of the fit, which says so; this line
+    // has no modulation broadening, so the fit finds its width exactly.
+    const QJsonObject o = ParseJsonLine(run.OutLines().value(2));
+    QVERIFY(qAbs(o["g"].toDouble() - 2.00222) < 1e-4);
+    QVERIFY2(codes(o).contains("modulation_left_out"), qPrintable(codes(o).join(' ')));
+    QVERIFY(qAbs(o["fit"].toObject()["pp_width"].toDouble() - 2 / std::sqrt(3.0)) < 1e-3);
 }
 
 void TestMerilProc::halfHeightNotFound()
