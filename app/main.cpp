@@ -77,13 +77,6 @@ int main(int argc, char** argv)
     windows->FCW->show();
     // meril FILE.dcw: the processing window in front with that spectrum;
     // meril RUN.passes: the kept passes of a run, ready to store or continue.
-    for (const QString& arg : QCoreApplication::arguments().mid(1))
-        if (arg.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive)) {
-            OpenInProcessing(*windows, arg);
-            break;
-        } else if (IsPassFolder(arg)) {
-            RunGuarded([&] { windows->FCW->OpenPassFolder(arg); });
-            break;
-        }
+    RunGuarded([&] { OpenArguments(*windows, QCoreApplication::arguments().mid(1)); });
     return QApplication::exec();
 }

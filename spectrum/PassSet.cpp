@@ -32,13 +32,17 @@ double Median(std::vector<double>& values)
     return (lower + upper) / 2;
 }
 
-// What must agree between the passes of one run: the point count and every
-// setting of the header except the comment and Acc.
-auto Likeness(const TKeptPass& p)
+// What must agree between the passes of one run: every setting of the
+// header except the comment and Acc, and the point count.
+auto Settings(const TKeptPass& p)
 {
     const TDataHeader& h = p.Header;
-    return std::make_tuple(p.Sums.size(), h.Frequency, h.B0, h.SweepTp, h.SweepR, h.ModAmp, h.SweepTime, h.Gain,
-                           h.Phase, h.Resonance);
+    return std::make_tuple(h.Frequency, h.B0, h.SweepTp, h.SweepR, h.ModAmp, h.SweepTime, h.Gain, h.Phase, h.Resonance);
+}
+
+auto Likeness(const TKeptPass& p)
+{
+    return std::make_tuple(p.Sums.size(), Settings(p));
 }
 
 // rename(2), so that a failure leaves its reason in errno.
@@ -47,11 +51,30 @@ bool RenamePath(const QString& from, const QString& to)
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-QString ForeignReason(const TKeptPass& p, size_t runPoints)
+// A pass of the run's settings with fewer points was cut off while it was
+// written; one of more points or other settings belongs to another run.
+QString LeftOutReason(const TKeptPass& p, const TKeptPass& run)
 {
+    const size_t runPoints = run.Sums.size();
+    if (p.Sums.size() < runPoints && Settings(p) == Settings(run))
+        return QStringLiteral("damaged: it ends after %1 of the run's %2 points").arg(p.Sums.size()).arg(runPoints);
     if (p.Sums.size() != runPoints)
         return QStringLiteral("foreign: %1 points, the other passes have %2").arg(p.Sums.size()).arg(runPoints);
     return QStringLiteral("foreign: its settings differ from those of the other passes");
+}
+
+// The folder can be listed; otherwise why not, in the operator's words.
+void CheckFolder(const QString& folder)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0) {
+        if (errno == ENOENT)
+            throw EFileError(QStringLiteral("The passes folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder)));
+        throw EFileError(QStringLiteral("Cannot open the passes folder \"%1\": %2")
+                             .arg(QDir::toNativeSeparators(folder), SystemErrorText(errno)));
+    }
+    if (!S_ISDIR(info.st_mode))
+        throw EFileError(QStringLiteral("\"%1\" is not a folder.").arg(QDir::toNativeSeparators(folder)));
 }
 
 } // namespace
@@ -109,14 +132,14 @@ QString TPassSet::ProblemText() const
 
 TPassSet ReadPassFolder(const QString& folder)
 {
+    CheckFolder(folder);
     const QDir dir(folder);
-    if (!dir.exists())
-        throw EFileError(QStringLiteral("The passes folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder)));
     TPassSet set;
     set.Folder = dir.absolutePath();
 
+    // System entries too: a link that leads nowhere is named, not passed over.
     std::map<int, QString> files;
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+    for (const QString& name : dir.entryList(QDir::Files | QDir::System, QDir::Name))
         if (const auto n = PassNumberOf(name))
             files.emplace(*n, name);
 
@@ -129,6 +152,8 @@ TPassSet ReadPassFolder(const QString& folder)
                 continue;
             }
             readable.push_back({number, name, s.Header, std::move(s.Sums)});
+        } catch (const EFileUnreadable& e) {
+            set.Problems.push_back({name, QStringLiteral("unreadable: ") + e.Text()});
         } catch (const EMerilError& e) {
             set.Problems.push_back({name, QStringLiteral("damaged: ") + e.Text()});
         }
@@ -150,13 +175,12 @@ TPassSet ReadPassFolder(const QString& folder)
             reference = &p;
         }
     if (reference) {
-        const auto runKey = Likeness(*reference);
-        const size_t runPoints = reference->Sums.size();
+        const TKeptPass run = *reference;
         for (TKeptPass& p : readable) {
-            if (Likeness(p) == runKey)
+            if (Likeness(p) == Likeness(run))
                 set.Passes.push_back(std::move(p));
             else
-                set.Problems.push_back({p.FileName, ForeignReason(p, runPoints)});
+                set.Problems.push_back({p.FileName, LeftOutReason(p, run)});
         }
     }
     std::sort(set.Problems.begin(), set.Problems.end(),
