@@ -42,7 +42,8 @@ const char* const HelpText =
     "  -v, --version  Displays version information.\n"
     "\n"
     "Settings: MERIL.INI beside the program, or in ~/.config/Meril when the\n"
-    "program's folder cannot be written.\n";
+    "program's folder is a system folder (/usr, /opt), another user's, or\n"
+    "cannot be written.\n";
 
 // --help and --version are answered before the application starts, so that
 // they work without a display and open no window. True when one was given.
