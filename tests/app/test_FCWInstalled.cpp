@@ -10,6 +10,7 @@
 
 #include "FCWHarness.h"
 #include "FileBytes.h"
+#include "MountNamespace.h"
 #include "Screenshot.h"
 #include "SimLink.h"
 #include "StatusBar.h"
@@ -21,7 +22,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,13 +29,6 @@
 namespace {
 
 bool PrivateMounts = false;
-
-// A private mount namespace, so that the mounts of this test vanish with it.
-bool EnterPrivateMountNamespace()
-{
-    return geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
-           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
 
 // Makes a folder (or a file) read-only for this process while it lives.
 class TReadOnlyFolder {

@@ -9,6 +9,7 @@
 
 #include "../processing/DataProcRig.h"
 #include "FileSizeLimit.h"
+#include "MountNamespace.h"
 #include "PassSet.h"
 #include "TextTable.h"
 #include "USetup.h"
@@ -24,19 +25,12 @@
 
 #include <cerrno>
 #include <optional>
-#include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
 
 bool PrivateMounts = false;
-
-bool EnterPrivateMountNamespace()
-{
-    return geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
-           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
 
 // A folder on a disk with `room` bytes left (whole pages of 4 KB) while it lives.
 class TFullFolder {
