@@ -304,29 +304,26 @@ private slots:
         }
     }
 
-    // A negative modulation, or one wider than the sweep, is left out of the fit, with a word.
-    void ModulationForTheFit_data()
-    {
-        QTest::addColumn<QByteArray>("modAmp");
-        QTest::addColumn<double>("fitModAmp");
-        QTest::addColumn<QString>("warning");
-        QTest::newRow("as written") << QByteArray("2.5 Gs") << 2.5 << QString();
-        QTest::newRow("negative") << QByteArray("-5 Gs") << 0.0 << "\"-5 Gs\" is negative";
-        QTest::newRow("exponent") << QByteArray("1e30 Gs") << 0.0 << "\"1e30 Gs\" is wider than the sweep";
-        QTest::newRow("wider than the sweep") << QByteArray("150 Gs") << 0.0 << "\"150 Gs\" is wider than the sweep";
-    }
+    // A negative modulation, or one wider than the sweep (100 Gs), is left out of the fit, with a word.
     void ModulationForTheFit()
     {
-        QFETCH(QByteArray, modAmp);
-        QFETCH(double, fitModAmp);
-        QFETCH(QString, warning);
-        THandFile f(11);
-        f.Text(fModAmp, modAmp).Sums({1, 2});
-        f.Bytes[fSweepTp] = 1;   // a field sweep of 100 Gs
-        const TSpectrum s = ParseSpectrum(f.Bytes);
-        QCOMPARE(s.FitModAmp, fitModAmp);
-        QVERIFY2(warning.isEmpty() ? s.FitModAmpWarning.isEmpty() : s.FitModAmpWarning.contains(warning),
-                 qPrintable(s.FitModAmpWarning));
+        const struct {
+            const char* ModAmp;
+            double FitModAmp;
+            const char* Warning;
+        } rows[] = {{"2.5 Gs", 2.5, ""},
+                    {"-5 Gs", 0, "\"-5 Gs\" is negative"},
+                    {"1e30 Gs", 0, "\"1e30 Gs\" is wider than the sweep"},
+                    {"150 Gs", 0, "\"150 Gs\" is wider than the sweep"}};
+        for (const auto& row : rows) {
+            THandFile f(11);
+            f.Text(fModAmp, row.ModAmp).Sums({1, 2});
+            f.Bytes[fSweepTp] = 1;
+            const TSpectrum s = ParseSpectrum(f.Bytes);
+            QCOMPARE(s.FitModAmp, row.FitModAmp);
+            QVERIFY2(*row.Warning ? s.FitModAmpWarning.contains(QLatin1String(row.Warning)) : s.FitModAmpWarning.isEmpty(),
+                     qPrintable(s.FitModAmpWarning));
+        }
     }
 
     void MoreThan999PassesAreNotStored()
