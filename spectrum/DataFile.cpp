@@ -222,11 +222,11 @@ TSpectrum ReadSpectrumFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileUnreadable(QStringLiteral("Cannot open the file \"%1\": %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     // Enough to see that a file is too large without reading all of it.
     const QByteArray bytes = file.read(1 + HeaderSizeV11 + 4 * (MaxSpectrumPoints + 1));
     if (file.error() != QFileDevice::NoError)
         throw EFileUnreadable(QStringLiteral("Cannot read the file \"%1\": %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     return ParseSpectrum(bytes);
 }
