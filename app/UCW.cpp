@@ -136,7 +136,7 @@ void TFCW::FormCreate()
         if (path.startsWith(home))
             path.replace(0, home.size(), QStringLiteral("~/"));
         SetStatusText(*StatusBar, 2,
-                      QStringLiteral("disconnected; settings in %1 (the program's folder cannot be written)").arg(path));
+                      QStringLiteral("disconnected; settings in %1 (%2)").arg(path, FSettingsPlace.Reason));
     }
     SetupOpenDialog->InitialDir = Settings.SetupDir;
     SetupSaveDialog->InitialDir = Settings.SetupDir;

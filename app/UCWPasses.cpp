@@ -256,6 +256,9 @@ bool TFCW::OpenPassFolder(const QString& folder)
     if (!set.Problems.empty())
         MessageDlg(QStringLiteral("Some pass files are left out."), TMsgType::Warning, mbOK, set.ProblemText());
     const int count = int(set.Passes.size());
+    if (count > MaxStoredAcc)
+        MessageDlg(TooManyPassesText(count), TMsgType::Warning, mbOK,
+                   QStringLiteral("Tick at most %1 of them under File > Passes... to store their sum.").arg(MaxStoredAcc));
     AccBuffer = SumOfPasses(set.Passes, std::vector<bool>(set.Passes.size(), true));
     CompletedSum = AccBuffer;
     CompletedPasses = count;

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -52,6 +53,24 @@ bool CanReplaceFile(const QString& dir, const QString& fileName)
     const auto writable = [](const QString& path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; };
     const QString path = QDir(dir).filePath(fileName);
     return writable(dir) && (!QFileInfo::exists(path) || writable(path));
+}
+
+// Why the program's folder is not for settings; empty when it is.
+QString NotForSettings(const QString& programDir)
+{
+    const QFileInfo info(programDir);
+    const QString dir = info.canonicalFilePath().isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                                                           : info.canonicalFilePath();
+    for (const QString& prefix : {QStringLiteral("/usr"), QStringLiteral("/opt"), QStringLiteral("/bin"),
+                                  QStringLiteral("/sbin")})
+        if (dir == prefix || dir.startsWith(prefix + QLatin1Char('/')))
+            return QStringLiteral("the program's folder is a system folder");
+    struct stat owner {};
+    if (::stat(QFile::encodeName(dir).constData(), &owner) == 0 && owner.st_uid != ::geteuid())
+        return QStringLiteral("the program's folder belongs to another user");
+    if (!CanReplaceFile(programDir, QLatin1String(SettingsFileName)))
+        return QStringLiteral("the program's folder cannot be written");
+    return {};
 }
 
 QString WithTrailingSlash(const QString& dir)
@@ -186,11 +205,12 @@ QString ProgramDir()
 TSettingsPlace ChooseSettingsPlace(const QString& programDir, const QString& userConfigDir, const QString& userDir)
 {
     const QString besideProgram = QDir(programDir).filePath(QLatin1String(SettingsFileName));
-    if (CanReplaceFile(programDir, QLatin1String(SettingsFileName)))
-        return {besideProgram, besideProgram, programDir, false};
+    const QString reason = NotForSettings(programDir);
+    if (reason.isEmpty())
+        return {besideProgram, besideProgram, programDir, false, {}};
     const QString inUserFolder = QDir(userConfigDir).filePath(QLatin1String(SettingsFileName));
     return {QFileInfo::exists(inUserFolder) ? inUserFolder : besideProgram, inUserFolder,
-            WithTrailingSlash(QDir::cleanPath(userDir)), true};
+            WithTrailingSlash(QDir::cleanPath(userDir)), true, reason};
 }
 
 bool LoadSettings(const TSettingsPlace& place, TSettings& s)

@@ -91,13 +91,17 @@ struct TSettingsPlace {
     QString ReadPath;
     QString WritePath;
     QString DefaultDir;          // with a trailing "/"
-    bool InUserFolder = false;   // the program's folder cannot take MERIL.INI
+    bool InUserFolder = false;   // the program's folder does not take MERIL.INI
+    QString Reason;              // then why: "the program's folder cannot be written"
 };
 
-// MERIL.INI stays beside the program when it can be written there: an existing
-// file that is writable in a writable folder, or none yet in a writable
-// folder. Otherwise it is kept in userConfigDir and the directories default to
-// userDir; until that file exists, the one beside the program (if any) is read.
+// MERIL.INI stays beside the program (a build folder, a copy on a stick) when
+// that folder is the user's own, outside the system's folders (/usr, /opt,
+// ...), and can be written: an existing file that is writable in a writable
+// folder, or none yet in a writable folder. Otherwise it is kept in
+// userConfigDir and the directories default to userDir; until that file
+// exists, the one beside the program (if any) is read. Root may write into
+// /usr/bin, yet settings and spectra do not belong there.
 TSettingsPlace ChooseSettingsPlace(const QString& programDir, const QString& userConfigDir, const QString& userDir);
 // Reads the settings from place.ReadPath into s (false when it cannot be
 // read). In the user's folder a missing file also means the default

@@ -5,12 +5,14 @@
 #include "DlgBox1.h"
 #include "Accessibility.h"
 #include "Errors.h"
+#include "Operator.h"
 #include "UDataProc.h"
 #include "UService.h"
 #include "UpDown.h"
 #include "UsersAssist.h"
 #include "Usr.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -55,6 +57,23 @@ void OpenInProcessing(TMerilWindows& windows, const QString& spectrumPath)
 {
     windows.FCW->ShowDataProc();
     windows.FDataProc->LoadSpectrum(QFileInfo(spectrumPath).absoluteFilePath());
+}
+
+void OpenArguments(TMerilWindows& windows, const QStringList& arguments)
+{
+    for (const QString& arg : arguments) {
+        if (arg.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive)) {
+            OpenInProcessing(windows, arg);
+            return;
+        }
+        if (arg.endsWith(QLatin1String(".passes")) || QFileInfo(arg).isDir()) {
+            windows.FCW->OpenPassFolder(arg);
+            return;
+        }
+        MessageDlg(QStringLiteral("\"%1\" is neither a spectrum file (.dcw) nor a passes folder (.passes).")
+                       .arg(QDir::toNativeSeparators(arg)),
+                   TMsgType::Error, mbOK);
+    }
 }
 
 std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)

@@ -30,3 +30,9 @@ std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options);
 // Shows the processing window in front, maximized, with the spectrum file
 // loaded: for `meril FILE.dcw` and for a file dropped on the main window.
 void OpenInProcessing(TMerilWindows& windows, const QString& spectrumPath);
+
+// The program's arguments: the first spectrum file (.dcw) opens in the
+// processing window, the first passes folder (.passes, or any folder) is taken
+// up by the main window; a folder that cannot be read is told, and so is an
+// argument that is neither.
+void OpenArguments(TMerilWindows& windows, const QStringList& arguments);

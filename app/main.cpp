@@ -42,7 +42,8 @@ const char* const HelpText =
     "  -v, --version  Displays version information.\n"
     "\n"
     "Settings: MERIL.INI beside the program, or in ~/.config/Meril when the\n"
-    "program's folder cannot be written.\n";
+    "program's folder is a system folder (/usr, /opt), another user's, or\n"
+    "cannot be written.\n";
 
 // --help and --version are answered before the application starts, so that
 // they work without a display and open no window. True when one was given.
@@ -77,13 +78,6 @@ int main(int argc, char** argv)
     windows->FCW->show();
     // meril FILE.dcw: the processing window in front with that spectrum;
     // meril RUN.passes: the kept passes of a run, ready to store or continue.
-    for (const QString& arg : QCoreApplication::arguments().mid(1))
-        if (arg.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive)) {
-            OpenInProcessing(*windows, arg);
-            break;
-        } else if (IsPassFolder(arg)) {
-            RunGuarded([&] { windows->FCW->OpenPassFolder(arg); });
-            break;
-        }
+    RunGuarded([&] { OpenArguments(*windows, QCoreApplication::arguments().mid(1)); });
     return QApplication::exec();
 }

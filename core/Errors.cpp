@@ -2,6 +2,8 @@
 
 #include <QDebug>
 
+#include <cstring>
+
 namespace {
 TErrorReporter& Reporter()
 {
@@ -21,6 +23,11 @@ QString WithVisibleControls(const QString& text)
             shown += c;
     }
     return shown;
+}
+
+QString SystemErrorText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 QString ErrorText(const std::exception& e)

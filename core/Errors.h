@@ -38,6 +38,9 @@ public:
     virtual ~TReportedElsewhere() = default;
 };
 
+// The system's words for an errno value: "No space left on device".
+QString SystemErrorText(int code);
+
 // The text of any exception as the operator should read it.
 QString ErrorText(const std::exception& e);
 

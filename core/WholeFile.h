@@ -4,11 +4,13 @@
 #include <QByteArrayView>
 #include <QString>
 
-// Writes bytes into a temporary file in the folder of path and renames it over
-// path only once every byte is on disk. On failure path stays as it was and
-// error (when given) receives the reason.
+// Writes bytes into a new file in the folder of path, flushes it to the disk
+// and only then gives it the name path, replacing the file there. The new file
+// has no name while it is written (a temporary one on file systems that
+// cannot do that), so a crash leaves no part-written file. On failure path
+// stays as it was and error (when given) receives the system's reason ("No
+// space left on device").
 //
-// QSaveFile alone is not enough: its commit() succeeds after a buffered write
-// that the file system cut short (disk full, file size limit), so the write
-// count and the flush are checked before the rename.
+// Plain system calls rather than QSaveFile: on a full disk or under a file
+// size limit QSaveFile can commit a file cut short and report "Unknown error".
 bool WriteWholeFile(const QString& path, QByteArrayView bytes, QString* error = nullptr);

@@ -82,6 +82,15 @@ TPassReview::TPassReview(TPassSet set, QWidget* parent) : QDialog(parent), FSet(
     SumCB->setAccessibleName(SumCB->text());
     ChosenLab = new QLabel(this);
     ChosenLab->setAccessibleName(QStringLiteral("Passes ticked"));
+    ChosenLab->setWordWrap(true);
+    RunLab = new QLabel(QStringLiteral("Passes of %1 (%2)")
+                            .arg(QFileInfo(SpectrumOfPassFolder(FSet.Folder)).completeBaseName(),
+                                 QDir::toNativeSeparators(FSet.Folder)),
+                        this);
+    RunLab->setWordWrap(true);
+    SavedLab = new QLabel(this);
+    SavedLab->setWordWrap(true);
+    SavedLab->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ProblemLab = new QLabel(this);
     ProblemLab->setWordWrap(true);
     ProblemLab->setAccessibleName(QStringLiteral("Files left out"));
@@ -112,11 +121,12 @@ TPassReview::TPassReview(TPassSet set, QWidget* parent) : QDialog(parent), FSet(
     splitter->setStretchFactor(1, 1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(SavedLab, 1);
     buttons->addWidget(SaveButton);
     buttons->addWidget(CloseButton);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(RunLab);
     layout->addWidget(splitter, 1);
     layout->addWidget(ProblemLab);
     layout->addLayout(buttons);
@@ -182,8 +192,11 @@ void TPassReview::ChoiceChanged()
 {
     const std::vector<bool> chosen = Chosen();
     const int count = int(std::count(chosen.begin(), chosen.end(), true));
-    ChosenLab->setText(QStringLiteral("%1 of %2 passes ticked").arg(count).arg(FSet.Passes.size()));
-    SaveButton->setEnabled(count > 0);
+    QString ticked = QStringLiteral("%1 of %2 passes ticked").arg(count).arg(FSet.Passes.size());
+    if (count > MaxStoredAcc)
+        ticked += QStringLiteral(". ") + TooManyPassesText(count);
+    ChosenLab->setText(ticked);
+    SaveButton->setEnabled(count > 0 && count <= MaxStoredAcc);
     Redraw();
     if (OnChosenChanged && count > 0)
         OnChosenChanged(SumOfPasses(FSet.Passes, chosen), count);
@@ -235,12 +248,16 @@ bool TPassReview::SaveSum(const QString& path)
     const int count = int(std::count(chosen.begin(), chosen.end(), true));
     TDataHeader header = SumHeader(FSet.Header(), count);
     header.Comment = Comment;
+    SavedLab->clear();
     try {
         WriteSpectrumFile(path, header, SumOfPasses(FSet.Passes, chosen));
     } catch (const EMerilError& e) {
         MessageDlg(e.Text(), TMsgType::Error, mbOK);
         return false;
     }
+    SavedLab->setText(QStringLiteral("Saved the sum of %1 passes in %2")
+                          .arg(count)
+                          .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
     return true;
 }
 

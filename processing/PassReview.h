@@ -2,8 +2,10 @@
 // Review of the kept passes of a run: every pass overlaid with their average
 // (or sum), each pass's deviation figure, the suspect ones marked, and tick
 // boxes that choose the passes of the sum. "Save data as ..." stores the sum of
-// the ticked passes as a new spectrum with Acc their number; no pass file is
-// touched. Thin over spectrum/PassSet.
+// the ticked passes as a new spectrum with Acc their number (at most 999, what
+// a file holds) and says where; no pass file is touched. The run's name stands
+// at the top, since without a window manager there is no title bar. Thin over
+// spectrum/PassSet.
 
 #include "Operator.h"
 #include "PassSet.h"
@@ -27,8 +29,10 @@ public:
     TChart* PassChart;
     QScrollArea* PassList;          // one tick box per pass
     std::vector<QCheckBox*> PassChecks;
+    QLabel* RunLab;                 // "Passes of run1 (/data/run1.passes)"
     QLabel* ProblemLab;             // files left out, by name
     QLabel* ChosenLab;              // "7 of 8 passes ticked"
+    QLabel* SavedLab;               // what "Save data as ..." wrote, with its full path
     QDoubleSpinBox* ThresholdEdit;  // deviation above which a pass is suspect
     QCheckBox* SumCB;               // shows the sum instead of the average
     QPushButton* SaveButton;

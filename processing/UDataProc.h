@@ -17,6 +17,7 @@
 #include "Cursors.h"
 #include "DataFile.h"
 #include "LineView.h"
+#include "MeasurementChecks.h"
 #include "Moments.h"
 #include "Operator.h"
 #include "PictureCaption.h"
@@ -27,6 +28,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -223,6 +225,8 @@ private:
     // Checks and fit
     void CreateFitAndChecks(QBoxLayout* chartColumn);
     void RefreshChecks();
+    // The g of an ESR spectrum at its line centre, with what it came from.
+    std::optional<TGCheck> GAtLineCentre() const;
     void FitToolsFollowView();
     void ClearFit();
     // Export

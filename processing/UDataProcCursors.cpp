@@ -11,6 +11,7 @@
 #include "Chart.h"
 #include "GFactor.h"
 #include "Integral.h"
+#include "MeasurementChecks.h"
 #include "MomentUncertainty.h"
 #include "Moments.h"
 #include "NumFormat.h"
@@ -281,7 +282,9 @@ void TFDataProc::ShowGFactor()
     const int k = DstMarker.GetIndex();
     if (k < 0)
         return;
-    GVal->setText(MeasureGFactor(FSpectrum.Frequency, FSpectrum.B0, Series2->XValue(k)).Text);
+    // An implausible g is no reading: the checks strip says why.
+    const TGFactor g = MeasureGFactor(FSpectrum.Frequency, FSpectrum.B0, Series2->XValue(k));
+    GVal->setText(PlausibleG({g.G, double(FSpectrum.Frequency), double(FSpectrum.B0)}) ? g.Text : QString());
 }
 
 void TFDataProc::ShowWidth()

@@ -9,7 +9,9 @@
 #include "PictureCaption.h"
 #include "StatusBar.h"
 #include "TextTable.h"
+#include "WholeFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -17,6 +19,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QImage>
+#include <QImageWriter>
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
@@ -116,9 +119,15 @@ void TFDataProc::SaveChartsPicture(const QString& path) const
         DDst->Plot()->toPainter(&painter, DDst->width(), DDst->height());
         drawCaption(painter);
     };
-    bool written = false;
+    // Drawn into memory first, then written whole: a full disk leaves no
+    // picture cut short, and the error says why.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString drawError = QStringLiteral("it could not be drawn");
+    bool drawn = false;
     if (suffix == QLatin1String("pdf")) {
-        QPdfWriter pdf(path);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QSizeF(size) * 0.75, QPageSize::Point));
         pdf.setPageMargins(QMarginsF());
@@ -127,11 +136,11 @@ void TFDataProc::SaveChartsPicture(const QString& path) const
             painter.setMode(QCPPainter::pmVectorized);
             painter.setMode(QCPPainter::pmNoCaching);
             drawCharts(painter);
-            written = painter.end();
+            drawn = painter.end();
         }
     } else if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
-        svg.setFileName(path);
+        svg.setOutputDevice(&buffer);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(windowTitle());
@@ -140,7 +149,7 @@ void TFDataProc::SaveChartsPicture(const QString& path) const
             painter.setMode(QCPPainter::pmVectorized);
             painter.setMode(QCPPainter::pmNoCaching);
             drawCharts(painter);
-            written = painter.end();
+            drawn = painter.end();
         }
     } else {
         QImage image(size, QImage::Format_RGB32);
@@ -151,10 +160,14 @@ void TFDataProc::SaveChartsPicture(const QString& path) const
             painter.drawPixmap(0, DSrc->height(), DDst->grab());
             drawCaption(painter);
         }
-        written = image.save(path, suffix == QLatin1String("png") ? "PNG" : nullptr);
+        QImageWriter writer(&buffer, suffix.toLatin1());
+        drawn = writer.write(image);
+        if (!drawn)
+            drawError = writer.errorString();
     }
-    if (!written)
-        throw EFileError(QStringLiteral("Cannot write the picture %1").arg(QDir::toNativeSeparators(path)));
+    QString error = drawError;
+    if (!drawn || !WriteWholeFile(path, bytes, &error))
+        throw EFileError(QStringLiteral("Cannot write the picture %1: %2").arg(QDir::toNativeSeparators(path), error));
 }
 
 void TFDataProc::MSavePictureClick()

@@ -11,6 +11,7 @@
 #include "Baseline.h"
 #include "Chart.h"
 #include "ChecksStrip.h"
+#include "Cursors.h"
 #include "FitPanel.h"
 #include "FitResultText.h"
 #include "SpectrumReport.h"
@@ -79,14 +80,23 @@ void TFDataProc::RefreshChecks()
         return;
     F->ChecksShown = key;
     TCheckInput in{TLineView(Series1->XValues(), Series1->YValues()), SeriesLine0->YValues(),
-                   double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText()};
+                   double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText(),
+                   GAtLineCentre()};
     if (key.Moments)
         in.Moments.push_back({key.Moments->first, key.Moments->second});
     std::vector<TMeasurementWarning> warnings = CheckMeasurements(in);
     if (F->Fit && !F->Fit->Ok)
         warnings.push_back({QStringLiteral("fit_failed"), key.FitFailure});
+    if (F->Fit && !FSpectrum.FitModAmpWarning.isEmpty())
+        warnings.push_back({QStringLiteral("modulation_left_out"), FSpectrum.FitModAmpWarning});
     ChecksStrip->ShowWarnings(warnings);
     ChecksStrip->show();
+}
+
+std::optional<TGCheck> TFDataProc::GAtLineCentre() const
+{
+    const int centre = FindLineCentre(SpectrumLine(), SeriesLine0->YValues());
+    return GAt(FSpectrum, Series1->XValue(centre));
 }
 
 // The fit command acts on the derivative view; the fitted curve and the
@@ -128,9 +138,9 @@ void TFDataProc::FitTBClick()
         request.Last = std::clamp(std::max(at.Left, at.Right), 0, count - 1);
     }
     request.XPerGauss = XUnitsPerGauss(FSpectrum.Header);
-    request.ModAmp = double(FSpectrum.ModAmp) * request.XPerGauss;
+    request.ModAmp = FSpectrum.FitModAmp * request.XPerGauss;
     request.Noise = BaselineNoise(Series1->YValues(), SeriesLine0->YValues());
-    if (IsEsrSpectrum(FSpectrum.Header))
+    if (const std::optional<TGCheck> g = GAtLineCentre(); g && PlausibleG(*g))
         request.EsrFrequencyKHz = double(FSpectrum.Frequency);
     request.B0 = double(FSpectrum.B0);
 

@@ -1,6 +1,7 @@
 #include "DataFile.h"
 
 #include "Cp1252.h"
+#include "Freq.h"
 #include "NumFormat.h"
 #include "Real48.h"
 #include "LabelNumber.h"
@@ -9,10 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -61,7 +64,74 @@ int AccOf(const QString& text)
     return acc;
 }
 
+// A number of the header as the label-number parser reads it; a text that
+// holds none is named with its field.
+long double HeaderNumber(const char* field, const QString& text)
+{
+    try {
+        return RoundToReal48(ParseLabelNumber(text));
+    } catch (const EMerilError&) {   // no number, or one beyond the 6-byte real
+        throw EConvertError(QStringLiteral("The %1 text \"%2\" of the spectrum file is not a number.")
+                                .arg(QLatin1String(field), text));
+    }
+}
+
+// The ModAmp text read as it is written, sign and exponent included ("-5 Gs",
+// "1e30 Gs"), which the label-number parser drops; none when it is not a
+// number followed by its unit.
+std::optional<double> WrittenNumber(const QString& text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+-]?[0-9][0-9 ]*(?:[.,][0-9]*)?(?:[eE][+-]?[0-9]+)?)\\s*[A-Za-z]*\\s*$"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double v = m.captured(1).remove(QLatin1Char(' ')).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+
+// The modulation the fit may use: a negative amplitude, or one wider than the
+// whole sweep, is no modulation the instrument made; the fit leaves it out.
+void CheckFitModAmp(TSpectrum& s, double xUnitsPerGauss)
+{
+    const QString& text = s.Header.ModAmp;
+    const std::optional<double> written = WrittenNumber(text);
+    const double value = written ? *written : double(s.ModAmp);
+    QString problem;
+    if (value < 0)
+        problem = QStringLiteral("is negative");
+    else if (!std::isfinite(value) || value * xUnitsPerGauss > s.Header.SweepR)
+        problem = QStringLiteral("is wider than the sweep");
+    if (problem.isEmpty()) {
+        s.FitModAmp = double(s.ModAmp);
+        return;
+    }
+    s.FitModAmp = 0;
+    s.FitModAmpWarning = QStringLiteral("The modulation amplitude \"%1\" %2: the fit leaves the modulation out, so "
+                                        "its widths include any modulation broadening.")
+                             .arg(text, problem);
+}
+
 } // namespace
+
+bool IsEsrSpectrum(const TDataHeader& header)
+{
+    return header.Resonance == QLatin1String("ESR");
+}
+
+double XUnitsPerGauss(const TDataHeader& header)
+{
+    if (header.SweepTp != 0)
+        return 1;
+    const int m = IsEsrSpectrum(header) ? 3 : header.Resonance == QLatin1String("NMR 19F") ? 1 : 0;
+    return double(FreqGamma[size_t(m)]);
+}
+
+QString TooManyPassesText(int count)
+{
+    return QStringLiteral("A spectrum file holds a sum of at most %1 passes, not %2.").arg(MaxStoredAcc).arg(count);
+}
 
 QByteArray SpectrumFileBytes(const TDataHeader& h, std::span<const int32_t> sums)
 {
@@ -85,6 +155,9 @@ QByteArray SpectrumFileBytes(const TDataHeader& h, std::span<const int32_t> sums
 
 void WriteSpectrumFile(const QString& path, const TDataHeader& header, std::span<const int32_t> sums)
 {
+    // A longer Acc would be cut to its first three digits: 1000 passes stored as 100.
+    if (header.Acc.size() > 3)
+        throw EFileError(TooManyPassesText(header.Acc.toInt()));
     if (!QFileInfo(path).absoluteDir().exists())
         throw EPathNotFound();
     QString error;
@@ -114,9 +187,9 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
     h.SweepR = qFromLittleEndian<float>(header.data() + SweepROffset);
 
     s.Acc = AccOf(h.Acc);
-    s.ModAmp = RoundToReal48(ParseLabelNumber(h.ModAmp));
-    s.Frequency = RoundToReal48(ParseLabelNumber(h.Frequency));
-    s.B0 = RoundToReal48(ParseLabelNumber(h.B0));
+    s.ModAmp = HeaderNumber("ModAmp", h.ModAmp);
+    s.Frequency = HeaderNumber("Frequency", h.Frequency);
+    s.B0 = HeaderNumber("B0", h.B0);
 
     const long double range = h.SweepR;
     if (!std::isfinite(range) || range < MinSweepRange || range > MaxSweepRange)
@@ -124,6 +197,7 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
                              .arg(double(h.SweepR))
                              .arg(MinSweepRange)
                              .arg(QStringLiteral("100 000")));
+    CheckFitModAmp(s, XUnitsPerGauss(h));
     const QByteArrayView data = bytes.sliced(1 + headerSize);
     const qsizetype n = data.size() / 4;
     if (n < 2)
@@ -147,12 +221,12 @@ TSpectrum ReadSpectrumFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("Cannot open the file \"%1\": %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw EFileUnreadable(QStringLiteral("Cannot open the file \"%1\": %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     // Enough to see that a file is too large without reading all of it.
     const QByteArray bytes = file.read(1 + HeaderSizeV11 + 4 * (MaxSpectrumPoints + 1));
     if (file.error() != QFileDevice::NoError)
-        throw EFileError(QStringLiteral("Cannot read the file \"%1\": %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw EFileUnreadable(QStringLiteral("Cannot read the file \"%1\": %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     return ParseSpectrum(bytes);
 }

@@ -45,6 +45,11 @@ inline constexpr double MaxSweepRange = 100000;
 // processing charts.
 inline constexpr int SpectrumLimit = 500;
 
+// The Acc field holds three digits: a sum of more passes cannot be stored.
+inline constexpr int MaxStoredAcc = 999;
+// "A spectrum file holds a sum of at most 999 passes, not 1000."
+QString TooManyPassesText(int count);
+
 // A spectrum as read: header, the numbers later operations need, and the
 // points centred on x = 0 with y the mean per pass clipped to +-500.
 struct TSpectrum {
@@ -54,6 +59,11 @@ struct TSpectrum {
     long double ModAmp = 0;     // Gs, parsed from Header.ModAmp, rounded to Real48
     long double Frequency = 0;  // kHz, parsed from Header.Frequency, rounded to Real48
     long double B0 = 0;         // Gs, parsed from Header.B0, rounded to Real48
+    // The modulation amplitude the line-shape fit may use (Gs): ModAmp, or 0
+    // when the ModAmp text is negative or absurd (wider than the sweep, in x
+    // units); FitModAmpWarning then says so and that the fit leaves it out.
+    double FitModAmp = 0;
+    QString FitModAmpWarning;
     double XStep = 0;           // SweepR / (N - 1)
     std::vector<QPointF> Points;
     std::vector<int32_t> Sums;  // the stored sums, as written
@@ -65,11 +75,24 @@ public:
     EPathNotFound() : EFileError(QStringLiteral("Path not found !")) {}
 };
 
+// The file could not be opened or read; the text gives the system's reason.
+class EFileUnreadable : public EFileError {
+public:
+    using EFileError::EFileError;
+};
+
 // The first byte is not a known version; nothing was read.
 class EFileFormatError : public EFileError {
 public:
     EFileFormatError() : EFileError(QStringLiteral("file format error")) {}
 };
+
+// The window measures the g-factor instead of the moments when the mode text
+// is exactly "ESR".
+bool IsEsrSpectrum(const TDataHeader& header);
+// x units per Gs: 1 for a field sweep; for a frequency sweep the gyromagnetic
+// ratio (kHz/Gs) of the mode's nucleus (1H for "NMR 1H &&19F").
+double XUnitsPerGauss(const TDataHeader& header);
 
 // The bytes of a version 11 file. Reserved and padding bytes and the unused
 // tails of the texts are zero.
@@ -77,15 +100,16 @@ QByteArray SpectrumFileBytes(const TDataHeader& header, std::span<const int32_t>
 
 // Writes a version 11 file, replacing an existing one only once the new one is
 // complete. Throws EPathNotFound when the folder does not exist, EFileError
-// when the file cannot be written (an existing file then stays as it was).
+// when the file cannot be written (an existing file then stays as it was) or
+// when Acc does not fit its three digits (nothing is written).
 void WriteSpectrumFile(const QString& path, const TDataHeader& header, std::span<const int32_t> sums);
 
 // Decodes the bytes of a spectrum file. Throws EFileFormatError for an unknown
 // version; EFileError for a file that ends inside its header, an Acc that is
 // not a whole number from 1, a sweep range outside MinSweepRange..MaxSweepRange,
-// fewer than two points or more than MaxSpectrumPoints; EConvertError (or the
-// Real48 range error) when ModAmp, Frequency or B0 hold no usable number.
+// fewer than two points or more than MaxSpectrumPoints; EConvertError naming
+// the field and its text when ModAmp, Frequency or B0 hold no usable number.
 TSpectrum ParseSpectrum(QByteArrayView bytes);
 
-// Reads and decodes a spectrum file; EFileError when it cannot be read.
+// Reads and decodes a spectrum file; EFileUnreadable when it cannot be read.
 TSpectrum ReadSpectrumFile(const QString& path);

@@ -86,7 +86,8 @@ public:
     {
         std::vector<TMeasurementWarning> found;
         for (auto check : {&TChecker::Clipped, &TChecker::Overmodulated, &TChecker::WingsCut,
-                           &TChecker::AmbiguousCentre, &TChecker::LowSnr, &TChecker::BaselineDrift})
+                           &TChecker::AmbiguousCentre, &TChecker::LowSnr, &TChecker::BaselineDrift,
+                           &TChecker::ImplausibleG})
             if (std::optional<TMeasurementWarning> w = (this->*check)())
                 found.push_back(*w);
         return found;
@@ -226,6 +227,26 @@ private:
         return std::nullopt;
     }
 
+    std::optional<TMeasurementWarning> ImplausibleG() const
+    {
+        if (!In.G || PlausibleG(*In.G))
+            return std::nullopt;
+        const TGCheck& g = *In.G;
+        QString what;
+        if (g.FrequencyKHz == 0)
+            what = QStringLiteral("The frequency of the spectrum is 0");
+        else if (g.B0 == 0)
+            what = QStringLiteral("B0 of the spectrum is 0");
+        else if (!std::isfinite(g.G))
+            what = QStringLiteral("The field at the line centre is 0");
+        else
+            what = QStringLiteral("g = %1 lies outside 1.5 to 3").arg(QString::number(g.G, 'g', 6));
+        return TMeasurementWarning{
+            QStringLiteral("implausible_g"),
+            QStringLiteral("%1: no g is shown; check the Frequency (%2 kHz) and B0 (%3 Gs) in the spectrum's settings.")
+                .arg(what, QString::number(g.FrequencyKHz, 'f', 1), QString::number(g.B0, 'f', 2))};
+    }
+
     const TCheckInput& In;
     const int Count;
     const QString Unit;
@@ -237,6 +258,11 @@ private:
 };
 
 } // namespace
+
+bool PlausibleG(const TGCheck& g)
+{
+    return g.FrequencyKHz != 0 && g.B0 != 0 && g.G >= 1.5 && g.G <= 3;
+}
 
 std::vector<TMeasurementWarning> CheckMeasurements(const TCheckInput& input)
 {

@@ -11,7 +11,8 @@
 #include <vector>
 
 struct TMeasurementWarning {
-    QString Code;  // clipped, overmodulated, wings_cut, ambiguous_centre, low_snr, baseline_drift, fit_failed
+    QString Code;  // clipped, overmodulated, wings_cut, ambiguous_centre, low_snr, baseline_drift, implausible_g,
+                   // fit_failed, modulation_left_out
     QString Text;
     bool operator==(const TMeasurementWarning&) const = default;
 };
@@ -22,6 +23,17 @@ struct TMomentCursors {
     int Right = 0;
 };
 
+// The g-factor of an ESR spectrum at its line centre and the numbers it came from.
+struct TGCheck {
+    double G = 0;
+    double FrequencyKHz = 0;
+    double B0 = 0;   // Gs
+};
+
+// g lies within 1.5 to 3 and comes from a frequency and a B0 that are not 0;
+// otherwise no g is shown.
+bool PlausibleG(const TGCheck& g);
+
 struct TCheckInput {
     TLineView Spectrum;                  // the stored points (y clipped at +-500), every point
     std::span<const double> Baseline;    // the baseline under them, one value per point
@@ -29,6 +41,7 @@ struct TCheckInput {
     std::optional<double> FitPpWidth;    // peak-to-peak width from a fit, when one ran (x units)
     std::vector<TMomentCursors> Moments; // the cursors of each moment measurement made
     QString Unit = QStringLiteral("Gs"); // of x, for the texts
+    std::optional<TGCheck> G = std::nullopt;  // ESR spectra only
 };
 
 // The points at each end that the automatic baseline averages are the

@@ -12,6 +12,10 @@
 #include <map>
 #include <tuple>
 
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
 namespace {
 
 const QString PassFolderSuffix = QStringLiteral(".passes");
@@ -28,20 +32,49 @@ double Median(std::vector<double>& values)
     return (lower + upper) / 2;
 }
 
-// What must agree between the passes of one run: the point count and every
-// setting of the header except the comment and Acc.
-auto Likeness(const TKeptPass& p)
+// What must agree between the passes of one run: every setting of the
+// header except the comment and Acc, and the point count.
+auto Settings(const TKeptPass& p)
 {
     const TDataHeader& h = p.Header;
-    return std::make_tuple(p.Sums.size(), h.Frequency, h.B0, h.SweepTp, h.SweepR, h.ModAmp, h.SweepTime, h.Gain,
-                           h.Phase, h.Resonance);
+    return std::make_tuple(h.Frequency, h.B0, h.SweepTp, h.SweepR, h.ModAmp, h.SweepTime, h.Gain, h.Phase, h.Resonance);
 }
 
-QString ForeignReason(const TKeptPass& p, size_t runPoints)
+auto Likeness(const TKeptPass& p)
 {
+    return std::make_tuple(p.Sums.size(), Settings(p));
+}
+
+// rename(2), so that a failure leaves its reason in errno.
+bool RenamePath(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// A pass of the run's settings with fewer points was cut off while it was
+// written; one of more points or other settings belongs to another run.
+QString LeftOutReason(const TKeptPass& p, const TKeptPass& run)
+{
+    const size_t runPoints = run.Sums.size();
+    if (p.Sums.size() < runPoints && Settings(p) == Settings(run))
+        return QStringLiteral("damaged: it ends after %1 of the run's %2 points").arg(p.Sums.size()).arg(runPoints);
     if (p.Sums.size() != runPoints)
         return QStringLiteral("foreign: %1 points, the other passes have %2").arg(p.Sums.size()).arg(runPoints);
     return QStringLiteral("foreign: its settings differ from those of the other passes");
+}
+
+// The folder can be listed; otherwise why not, in the operator's words.
+void CheckFolder(const QString& folder)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0) {
+        if (errno == ENOENT)
+            throw EFileError(QStringLiteral("The passes folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder)));
+        throw EFileError(QStringLiteral("Cannot open the passes folder \"%1\": %2")
+                             .arg(QDir::toNativeSeparators(folder), SystemErrorText(errno)));
+    }
+    if (!S_ISDIR(info.st_mode))
+        throw EFileError(QStringLiteral("\"%1\" is not a folder.").arg(QDir::toNativeSeparators(folder)));
 }
 
 } // namespace
@@ -99,14 +132,14 @@ QString TPassSet::ProblemText() const
 
 TPassSet ReadPassFolder(const QString& folder)
 {
+    CheckFolder(folder);
     const QDir dir(folder);
-    if (!dir.exists())
-        throw EFileError(QStringLiteral("The passes folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder)));
     TPassSet set;
     set.Folder = dir.absolutePath();
 
+    // System entries too: a link that leads nowhere is named, not passed over.
     std::map<int, QString> files;
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+    for (const QString& name : dir.entryList(QDir::Files | QDir::System, QDir::Name))
         if (const auto n = PassNumberOf(name))
             files.emplace(*n, name);
 
@@ -119,6 +152,8 @@ TPassSet ReadPassFolder(const QString& folder)
                 continue;
             }
             readable.push_back({number, name, s.Header, std::move(s.Sums)});
+        } catch (const EFileUnreadable& e) {
+            set.Problems.push_back({name, QStringLiteral("unreadable: ") + e.Text()});
         } catch (const EMerilError& e) {
             set.Problems.push_back({name, QStringLiteral("damaged: ") + e.Text()});
         }
@@ -140,13 +175,12 @@ TPassSet ReadPassFolder(const QString& folder)
             reference = &p;
         }
     if (reference) {
-        const auto runKey = Likeness(*reference);
-        const size_t runPoints = reference->Sums.size();
+        const TKeptPass run = *reference;
         for (TKeptPass& p : readable) {
-            if (Likeness(p) == runKey)
+            if (Likeness(p) == Likeness(run))
                 set.Passes.push_back(std::move(p));
             else
-                set.Problems.push_back({p.FileName, ForeignReason(p, runPoints)});
+                set.Problems.push_back({p.FileName, LeftOutReason(p, run)});
         }
     }
     std::sort(set.Problems.begin(), set.Problems.end(),
@@ -235,13 +269,16 @@ void TPassRecorder::Write(const TDataHeader& header, std::span<const int32_t> pa
 {
     if (!FCreated) {
         // Only the folder itself: a missing parent is an error, not something to create.
-        if (!QDir().mkdir(FFolder))
-            throw EFileError(QStringLiteral("Cannot create the passes folder \"%1\".").arg(QDir::toNativeSeparators(FFolder)));
+        if (::mkdir(QFile::encodeName(FFolder).constData(), 0777) != 0)
+            throw EFileError(QStringLiteral("Cannot create the passes folder \"%1\": %2")
+                                 .arg(QDir::toNativeSeparators(FFolder), SystemErrorText(errno)));
         FCreated = true;
         if (!FSetupBytes.isEmpty()) {
+            const QString path = QDir(FFolder).filePath(PassSetupFileName);
             QString error;
-            if (!WriteWholeFile(QDir(FFolder).filePath(PassSetupFileName), FSetupBytes, &error))
-                throw EFileError(QStringLiteral("Cannot write the setup of the passes: %1").arg(error));
+            if (!WriteWholeFile(path, FSetupBytes, &error))
+                throw EFileError(QStringLiteral("Cannot write the setup of the passes \"%1\": %2")
+                                     .arg(QDir::toNativeSeparators(path), error));
         }
     }
     WriteSpectrumFile(QDir(FFolder).filePath(PassFileName(FLastNumber + 1)), SumHeader(header, 1), pass);
@@ -262,12 +299,13 @@ void TPassRecorder::MoveTo(const QString& folder)
         QString aside;
         for (int i = 1; QFileInfo::exists(aside = target + QStringLiteral(".old-%1").arg(i)); ++i) {
         }
-        if (!QDir().rename(target, aside))
-            throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" aside.").arg(QDir::toNativeSeparators(target)));
+        if (!RenamePath(target, aside))
+            throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" aside: %2")
+                                 .arg(QDir::toNativeSeparators(target), SystemErrorText(errno)));
     }
-    if (!QDir().rename(FFolder, target))
-        throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" to \"%2\".")
-                             .arg(QDir::toNativeSeparators(FFolder), QDir::toNativeSeparators(target)));
+    if (!RenamePath(FFolder, target))
+        throw EFileError(QStringLiteral("Cannot move the passes folder \"%1\" to \"%2\": %3")
+                             .arg(QDir::toNativeSeparators(FFolder), QDir::toNativeSeparators(target), SystemErrorText(errno)));
     FFolder = target;
 }
 

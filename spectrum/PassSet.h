@@ -43,7 +43,7 @@ struct TPassProblem {
 struct TPassSet {
     QString Folder;
     std::vector<TKeptPass> Passes;      // by number; every one readable and alike
-    std::vector<TPassProblem> Problems; // missing, damaged and foreign files
+    std::vector<TPassProblem> Problems; // missing, unreadable, damaged and foreign files
     QByteArray SetupBytes;              // the setup record, empty when there is none
     // The header the passes share (the first pass's); for an empty set, empty.
     TDataHeader Header() const;
@@ -53,9 +53,12 @@ struct TPassSet {
 };
 
 // Reads every pass file of a folder. A gap in the numbers is reported as a
-// missing file; a file that cannot be read, holds more than one pass, or has
-// another point count or other settings than most of the passes is named and
-// left out. Throws EFileError when the folder cannot be listed.
+// missing file; a file that cannot be opened (a link that leads nowhere), is
+// damaged (cut off in its header, or after fewer points than the run's with
+// the run's settings), holds more than one pass, or has another point count or
+// other settings than most of the passes is named and left out. Throws
+// EFileError when the folder does not exist or cannot be listed, with the
+// system's reason.
 TPassSet ReadPassFolder(const QString& folder);
 
 // For each pass: the RMS of (pass - point-wise median of all passes), in units

@@ -19,22 +19,9 @@ TSpectrumArrays::TSpectrumArrays(const TSpectrum& spectrum)
     }
 }
 
-bool IsEsrSpectrum(const TDataHeader& header)
-{
-    return header.Resonance == QLatin1String("ESR");
-}
-
 QString AxisUnitText(const TDataHeader& header)
 {
     return UnitNames(header.SweepTp == 0 ? 0 : 1);
-}
-
-double XUnitsPerGauss(const TDataHeader& header)
-{
-    if (header.SweepTp != 0)
-        return 1;
-    const int m = IsEsrSpectrum(header) ? 3 : header.Resonance == QLatin1String("NMR 19F") ? 1 : 0;
-    return double(FreqGamma[size_t(m)]);
 }
 
 namespace {
@@ -72,6 +59,13 @@ TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::s
 
 } // namespace
 
+std::optional<TGCheck> GAt(const TSpectrum& spectrum, double x)
+{
+    if (!IsEsrSpectrum(spectrum.Header))
+        return std::nullopt;
+    return TGCheck{MeasureGFactor(spectrum.Frequency, spectrum.B0, x).G, double(spectrum.Frequency), double(spectrum.B0)};
+}
+
 std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TSpectrumReport& report)
 {
     std::optional<double> fitPpWidth;
@@ -79,7 +73,8 @@ std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const
         fitPpWidth = report.Fit->PpWidth.Value;
     const TSpectrumArrays arrays(spectrum);
     const std::vector<double> baseline = BaselineValues(report.Baseline, int(arrays.Y.size()));
-    TCheckInput checks{arrays.View(), baseline, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), fitPpWidth, {}, AxisUnitText(spectrum.Header)};
+    TCheckInput checks{arrays.View(), baseline, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), fitPpWidth, {}, AxisUnitText(spectrum.Header),
+                       GAt(spectrum, arrays.X[size_t(report.Centre)])};
     for (const TViewReport* v : {&report.Derivative, &report.Absorption})
         checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
     return CheckMeasurements(checks);
@@ -132,8 +127,8 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     r.IntegralLC = measured.LeftX;
     r.IntegralRC = measured.RightX;
 
-    if (IsEsrSpectrum(spectrum.Header))
-        r.G = MeasureGFactor(spectrum.Frequency, spectrum.B0, derivativeView.XValue(r.Centre)).G;
+    if (const std::optional<TGCheck> g = GAt(spectrum, derivativeView.XValue(r.Centre)); g && PlausibleG(*g))
+        r.G = g->G;
 
     if (options.Fit) {
         TFitRequest request;
@@ -144,7 +139,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
             request.Last = options.FitRange->second;
         }
         request.XPerGauss = XUnitsPerGauss(spectrum.Header);
-        request.ModAmp = double(spectrum.ModAmp) * request.XPerGauss;
+        request.ModAmp = spectrum.FitModAmp * request.XPerGauss;
         request.Noise = r.Noise;
         if (r.G) {
             request.EsrFrequencyKHz = double(spectrum.Frequency);
@@ -155,5 +150,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     r.Warnings = SpectrumChecks(spectrum, r);
     if (r.Fit && !r.Fit->Ok)
         r.Warnings.push_back({QStringLiteral("fit_failed"), r.Fit->Failure});
+    if (r.Fit && !spectrum.FitModAmpWarning.isEmpty())
+        r.Warnings.push_back({QStringLiteral("modulation_left_out"), spectrum.FitModAmpWarning});
     return r;
 }

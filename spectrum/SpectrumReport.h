@@ -22,14 +22,8 @@ struct TSpectrumArrays {
     TLineView View() const { return TLineView(X, Y); }
 };
 
-// The window measures the g-factor instead of the moments when the mode text
-// is exactly "ESR".
-bool IsEsrSpectrum(const TDataHeader& header);
 // "kHz" for a frequency sweep (SweepTp 0), "Gs" otherwise.
 QString AxisUnitText(const TDataHeader& header);
-// x units per Gs: 1 for a field sweep; for a frequency sweep the gyromagnetic
-// ratio (kHz/Gs) of the mode's nucleus (1H for "NMR 1H &&19F").
-double XUnitsPerGauss(const TDataHeader& header);
 
 struct TViewReport {
     TCursorIndexes Cursors;
@@ -49,7 +43,7 @@ struct TSpectrumReport {
     int IntegralLeft = 0, IntegralRight = 0;
     double IntegralLC = 0, IntegralRC = 0;  // x of the integral cursors
     long double AI = 0;                     // the area integrator's Sum
-    std::optional<double> G;                // ESR spectra only, at the line centre
+    std::optional<double> G;                // ESR spectra only, at the line centre; none when implausible
     double Noise = 0;
     std::optional<TFitResult> Fit;  // when a fit was asked for
     // The measurement checks, with the moment cursors of both views.
@@ -67,6 +61,10 @@ struct TReportOptions {
     std::optional<THyperfine> Hyperfine;
     std::optional<std::pair<int, int>> FitRange;
 };
+
+// The g-factor at x (the line centre) of an ESR spectrum, with the numbers it
+// comes from; none for other spectra.
+std::optional<TGCheck> GAt(const TSpectrum& spectrum, double x);
 
 // The measurement checks of a measured spectrum with the moment cursors of
 // both views. When the report holds a fit that succeeded, the overmodulated

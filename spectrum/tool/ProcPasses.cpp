@@ -101,6 +101,8 @@ bool RejectPasses(const QStringList& folders, const double limit, const TPassOut
         try {
             if (count == 0)
                 throw EFileError(QStringLiteral("every pass deviates by more than %1").arg(limit));
+            if (count > MaxStoredAcc)
+                throw EFileError(TooManyPassesText(count) + QStringLiteral(" Give a lower limit than %1.").arg(limit));
             if (QFileInfo::exists(path))
                 throw EFileError(QStringLiteral("\"%1\" exists; it is not replaced").arg(QDir::toNativeSeparators(path)));
             WriteSpectrumFile(path, SumHeader(set.Header(), count), SumOfPasses(set.Passes, kept));
@@ -115,6 +117,7 @@ bool RejectPasses(const QStringList& folders, const double limit, const TPassOut
                        {QStringLiteral("left_out"), leftOut},
                        {QStringLiteral("unreadable"), problems}};
         output.Out(line.JsonLine());
-        return true;
+        // A pass file left out is a file that failed, as with --passes.
+        return set.Problems.empty();
     });
 }

@@ -25,5 +25,6 @@ QString RejectOutputPath(const QString& folder, double limit);
 
 // Writes the sum of the passes whose deviation is at most `limit` as a new
 // file (never over an existing one) and prints which passes it left out.
-// False when a folder failed.
+// False when a folder failed, a pass file was left out (it is named on
+// stderr), or the sum would hold more passes than a file can store.
 bool RejectPasses(const QStringList& folders, double limit, const TPassOutput& output);

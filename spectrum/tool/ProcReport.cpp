@@ -126,8 +126,9 @@ TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const T
                   {"noise", Number(r.Noise)}}};
     if (!r.HDB)
         o.Fields.insert(o.Fields.begin() + 13, {"HDB_error", r.HDBError});
-    if (r.G)
-        o.Fields.insert(o.Fields.end() - 1, {"g", Number(*r.G)});
+    // An ESR spectrum whose g is implausible has "g": null (the warning says why).
+    if (IsEsrSpectrum(spectrum.Header))
+        o.Fields.insert(o.Fields.end() - 1, {"g", r.G ? Number(*r.G) : QJsonValue()});
     if (r.Fit)
         o.Fields.push_back({"fit", FitJson(*r.Fit)});
     o.Fields.push_back({"warnings", WarningsJson(r.Warnings)});

@@ -10,6 +10,7 @@
 
 #include "FCWHarness.h"
 #include "FileBytes.h"
+#include "MountNamespace.h"
 #include "Screenshot.h"
 #include "SimLink.h"
 #include "StatusBar.h"
@@ -21,7 +22,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,13 +29,6 @@
 namespace {
 
 bool PrivateMounts = false;
-
-// A private mount namespace, so that the mounts of this test vanish with it.
-bool EnterPrivateMountNamespace()
-{
-    return geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
-           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
 
 // Makes a folder (or a file) read-only for this process while it lives.
 class TReadOnlyFolder {
@@ -86,13 +79,14 @@ void WriteIni(const QString& path, const QString& port)
 class TInstalledRig {
 public:
     QTemporaryDir ProgramDir, UserRoot;
+    QString ProgramPath = ProgramDir.path();   // where the program is, unless elsewhere
     TScriptedOperator Operator;
     std::unique_ptr<TMerilWindows> Windows;
 
     QString UserConfigDir() const { return UserRoot.filePath(QStringLiteral("config/Meril")); }
     QString UserIni() const { return UserConfigDir() + QStringLiteral("/MERIL.INI"); }
     QString UserDir() const { return UserRoot.filePath(QStringLiteral("Meril")); }
-    QString ProgramIni() const { return ProgramDir.filePath(QStringLiteral("MERIL.INI")); }
+    QString ProgramIni() const { return ProgramPath + QStringLiteral("/MERIL.INI"); }
     TFCW& FCW() const { return *Windows->FCW; }
     QString StatusLine() const { return FCW().StatusBar->PanelText(2); }
 
@@ -102,7 +96,7 @@ public:
         auto link = std::make_unique<TSimLink>();
         link->SetSpeed(0);
         options.Link = std::move(link);
-        options.ProgramDir = ProgramDir.path() + QLatin1Char('/');
+        options.ProgramDir = ProgramPath + QLatin1Char('/');
         options.UserConfigDir = UserConfigDir();
         options.UserDir = UserDir();
         options.ShowSplash = false;
@@ -161,6 +155,44 @@ private slots:
         QVERIFY(rig.FCW().MSpcCOM[2]->isChecked());
         rig.Stop();
         QCOMPARE(rig.Operator.Problems(), QString());
+    }
+
+    // Root may write anywhere: a program in a system folder, or in a folder of
+    // another user, still keeps its settings and spectra in the user's folders.
+    void aSystemOrAnotherUsersFolderIsNotForSettings_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("/opt") << "opt" << "the program's folder is a system folder";
+        QTest::newRow("another user's") << "nobody" << "the program's folder belongs to another user";
+    }
+    void aSystemOrAnotherUsersFolderIsNotForSettings()
+    {
+        QFETCH(QString, where);
+        QFETCH(QString, reason);
+        if (geteuid() != 0 || !PrivateMounts)
+            QSKIP("needs root in a private mount namespace");
+        TInstalledRig rig;
+        bool optMounted = false;
+        if (where == QLatin1String("opt")) {
+            optMounted = ::mount("tmpfs", "/opt", "tmpfs", 0, "size=1m") == 0;
+            QVERIFY(optMounted);
+            rig.ProgramPath = QStringLiteral("/opt/meril/bin");
+            QVERIFY(QDir().mkpath(rig.ProgramPath));
+        } else {
+            QVERIFY(::chown(QFile::encodeName(rig.ProgramPath).constData(), 65534, 65534) == 0);
+        }
+        QVERIFY(CanCreateFileIn(rig.ProgramPath));   // root may write there
+        rig.Start();
+        QVERIFY2(rig.StatusLine().endsWith(QStringLiteral("(%1)").arg(reason)), qPrintable(rig.StatusLine()));
+        QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
+        rig.FCW().MSpcCOM[2]->trigger();
+        rig.Stop();
+        QCOMPARE(QDir(rig.ProgramPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+        QVERIFY(FileBytes(rig.UserIni()).contains("\r\nCOM3\r\n"));
+        QCOMPARE(rig.Operator.Problems(), QString());
+        if (optMounted)
+            ::umount2("/opt", MNT_DETACH);
     }
 
     void readOnlySettingsBesideTheProgramAreReadUntilTheUserHasOwn()

@@ -9,6 +9,7 @@
 #include "PassReview.h"
 #include "PassSet.h"
 #include "RunProgress.h"
+#include "SampleSpectra.h"
 #include "ScriptedPass.h"
 #include "UDataProc.h"
 #include "UpDown.h"
@@ -383,12 +384,12 @@ private slots:
         const QDir folder(acq.filePath(QStringLiteral("run1.passes")));
         QVERIFY(QFile::resize(folder.filePath(QStringLiteral("pass-002.dcw")), 50));
         QVERIFY(QFile::remove(folder.filePath(QStringLiteral("pass-003.dcw"))));
-        WriteSpectrumFile(folder.filePath(QStringLiteral("pass-004.dcw")), ReadSpectrumFile(folder.filePath(QStringLiteral("pass-001.dcw"))).Header, ExpectedSum(4, 4, 3));
+        WriteSpectrumFile(folder.filePath(QStringLiteral("pass-004.dcw")), ReadSpectrumFile(folder.filePath(QStringLiteral("pass-001.dcw"))).Header, ExpectedSum(4, 4, 5));
 
         h.Operator.ExpectMessage(QStringLiteral("Some pass files are left out."));
         QVERIFY(w.OpenPassFolder(folder.path()));
         const QString detail = h.Operator.MessageDetails.value(0);
-        for (const char* named : {"pass-002.dcw: damaged", "pass-003.dcw: missing", "pass-004.dcw: foreign: 3 points"})
+        for (const char* named : {"pass-002.dcw: damaged", "pass-003.dcw: missing", "pass-004.dcw: foreign: 5 points"})
             QVERIFY2(detail.contains(QLatin1String(named)), qPrintable(detail));
         std::vector<int32_t> kept = ExpectedSum(1, 1);
         for (size_t i = 0; i < kept.size(); ++i)
@@ -414,6 +415,43 @@ private slots:
         const TSpectrum again = ReadSpectrumFile(acq.filePath(QStringLiteral("again.dcw")));
         QCOMPARE(again.Acc, 2);
         QCOMPARE(again.Sums, kept);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    // A file holds a sum of at most 999 passes (three digits of Acc): taking
+    // up more says so, and their sum is not stored with a cut Acc.
+    void moreThan999PassesAreTakenUpButTheirSumIsNotStored()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        const QString folder = acq.filePath(QStringLiteral("long.passes"));
+        QVERIFY(QDir().mkpath(folder));
+        for (int k = 1; k <= MaxStoredAcc + 1; ++k) {
+            QFile pass(QDir(folder).filePath(PassFileName(k)));
+            QVERIFY(pass.open(QIODevice::WriteOnly));
+            pass.write(SpectrumFileBytes(SumHeader(NmrHeader(), 1), ExpectedSum(k, k)));
+        }
+        h.Operator.ExpectMessage(TooManyPassesText(1000));
+        QVERIFY(w.OpenPassFolder(folder));
+        QCOMPARE(w.AccBuffer, ExpectedSum(1, 1000));
+        const QString path = acq.filePath(QStringLiteral("long.dcw"));
+        h.Operator.ExpectFileDialog(path);
+        h.Operator.ExpectMessage(TooManyPassesText(1000));
+        w.MSaveas->trigger();
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    // meril RUN.passes: a folder that is not there is told, as is an argument that is neither.
+    void programArgumentsThatCannotBeOpenedAreTold()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        const QString missing = acq.filePath(QStringLiteral("nonexistent.passes"));
+        h.Operator.ExpectMessage(QStringLiteral("\"notes.txt\" is neither a spectrum file (.dcw) nor a passes folder (.passes)."));
+        h.Operator.ExpectMessage(QStringLiteral("The passes folder \"%1\" does not exist.").arg(missing));
+        OpenArguments(*h.Windows, {QStringLiteral("notes.txt"), missing});
         QCOMPARE(h.Operator.Problems(), QString());
     }
 

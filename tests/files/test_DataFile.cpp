@@ -283,10 +283,15 @@ private slots:
 
     void UnusableNumbersAreRefused()
     {
-        THandFile noNumber(11);
-        noNumber.Text(fB0, "Gs").Sums({1, 2});
-        QCOMPARE(ErrorOf<EConvertError>([&] { ParseSpectrum(noNumber.Bytes); }),
-                 QStringLiteral("'' is not a valid floating point value"));
+        // The message names the field and its text.
+        for (const auto& [offset, field] : {std::pair{fModAmp, "ModAmp"}, {fFrequency, "Frequency"}, {fB0, "B0"}})
+            for (const char* text : {"abc", "", "nan Gs"}) {
+                THandFile f(11);
+                f.Text(offset, text).Sums({1, 2});
+                QCOMPARE(ErrorOf<EConvertError>([&] { ParseSpectrum(f.Bytes); }),
+                         QStringLiteral("The %1 text \"%2\" of the spectrum file is not a number.")
+                             .arg(QLatin1String(field), QLatin1String(text)));
+            }
         for (const float range : {0.0f, -10.0f, std::nanf(""), INFINITY, 1.4e-45f, 0.00099f, 100001.0f, 3.4e38f}) {
             THandFile f(11);
             f.Range(range).Sums({1, 2});
@@ -297,6 +302,41 @@ private slots:
             f.Range(range).Sums({1, 2});
             QCOMPARE(ParseSpectrum(f.Bytes).XStep, double(range));
         }
+    }
+
+    // A negative modulation, or one wider than the sweep (100 Gs), is left out of the fit, with a word.
+    void ModulationForTheFit()
+    {
+        const struct {
+            const char* ModAmp;
+            double FitModAmp;
+            const char* Warning;
+        } rows[] = {{"2.5 Gs", 2.5, ""},
+                    {"-5 Gs", 0, "\"-5 Gs\" is negative"},
+                    {"1e30 Gs", 0, "\"1e30 Gs\" is wider than the sweep"},
+                    {"150 Gs", 0, "\"150 Gs\" is wider than the sweep"}};
+        for (const auto& row : rows) {
+            THandFile f(11);
+            f.Text(fModAmp, row.ModAmp).Sums({1, 2});
+            f.Bytes[fSweepTp] = 1;
+            const TSpectrum s = ParseSpectrum(f.Bytes);
+            QCOMPARE(s.FitModAmp, row.FitModAmp);
+            QVERIFY2(*row.Warning ? s.FitModAmpWarning.contains(QLatin1String(row.Warning)) : s.FitModAmpWarning.isEmpty(),
+                     qPrintable(s.FitModAmpWarning));
+        }
+    }
+
+    void MoreThan999PassesAreNotStored()
+    {
+        const QString path = FDir.filePath("sum.dcw");
+        TDataHeader h = SampleHeader();
+        h.Acc = QStringLiteral("1000");
+        QCOMPARE(ErrorOf<EFileError>([&] { WriteSpectrumFile(path, h, std::vector<int32_t>{1, 2}); }),
+                 QStringLiteral("A spectrum file holds a sum of at most 999 passes, not 1000."));
+        QVERIFY(!QFileInfo::exists(path));
+        h.Acc = QStringLiteral("999");
+        WriteSpectrumFile(path, h, std::vector<int32_t>{1, 2});
+        QCOMPARE(ReadSpectrumFile(path).Acc, 999);
     }
 
     void WritingIntoAMissingFolderWritesNothing()

@@ -14,6 +14,7 @@
 #include "Views.h"
 #include "Widths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -117,7 +118,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Require(Inside(v->Cursors.Left, count) && Inside(v->Cursors.Centre, count) && Inside(v->Cursors.Right, count));
     Require(Inside(r.Centre, count) && Inside(r.IntegralLeft, count) && Inside(r.IntegralRight, count));
     Require(r.HDB.has_value() != !r.HDBError.isEmpty());
-    Require(r.G.has_value() == IsEsrSpectrum(s.Header));
+    // An ESR spectrum has a g unless the check finds it implausible.
+    const bool implausibleG = std::any_of(r.Warnings.begin(), r.Warnings.end(),
+                                          [](const TMeasurementWarning& w) { return w.Code == QLatin1String("implausible_g"); });
+    Require(r.G.has_value() == (IsEsrSpectrum(s.Header) && !implausibleG));
     Require(std::isfinite(r.Noise) && r.Noise >= 0);
     // The checks: every finding has its code and a sentence with finite numbers.
     for (const TMeasurementWarning& w : r.Warnings)

@@ -4,6 +4,7 @@
 // cursors.
 
 #include "Baseline.h"
+#include "ChecksStrip.h"
 #include "Cursors.h"
 #include "DataProcRig.h"
 #include "GFactor.h"
@@ -11,6 +12,7 @@
 #include "MomentUncertainty.h"
 #include "Moments.h"
 #include "NumFormat.h"
+#include "Screenshot.h"
 #include "SeriesExtremes.h"
 #include "Views.h"
 #include "Widths.h"
@@ -33,6 +35,7 @@ private slots:
     void rightCursorHeldChangesM2RAndM4Only();
     void absorptionMomentsEqualLibrary();
     void gFactorAtLineCentreFollowsMarker();
+    void implausibleGIsNotShown();
     void sdbCursorsOnExtremesOfSpectrum();
     void hdbCursorsOnHalfHeightCrossings();
     void hdbFailureToldOnceCursorsStay();
@@ -170,6 +173,25 @@ void TestDataProcMeasure::gFactorAtLineCentreFollowsMarker()
     rig.Click(w.M2AbsorptionTB);
     QCOMPARE(w.DstMarker.GetIndex(), FindLineCentre(Line(*w.Series1), w.SeriesLine0->YValues()));
     QCOMPARE(w.GVal->text(), expected());
+}
+
+// A frequency of 0 gives no g, and the checks strip says why.
+void TestDataProcMeasure::implausibleGIsNotShown()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    TDataHeader h = EsrHeader();
+    h.Frequency = QStringLiteral("0.0 kHz");
+    rig.Load(rig.Write(QStringLiteral("nofrequency.dcw"), h, LorentzDerivative(1000, 30, 300, -40)));
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.M2DerivativeTB);
+    QCOMPARE(w.GVal->text(), QString());
+    QCOMPARE(w.ChecksStrip->Warnings().back().Code, QStringLiteral("implausible_g"));
+    for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 1000)}) {
+        w.resize(size);
+        rig.Draw();
+        SaveScreenshot(w, QStringLiteral("DataProc-implausible-g-%1x%2").arg(size.width()).arg(size.height()));
+    }
 }
 
 void TestDataProcMeasure::sdbCursorsOnExtremesOfSpectrum()

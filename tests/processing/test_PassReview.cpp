@@ -3,7 +3,9 @@
 // window fits the usual screen sizes, and pictures of it for review.
 
 #include "PassReview.h"
+#include "FileBytes.h"
 #include "SampleSpectra.h"
+#include "ScriptedOperator.h"
 #include "Screenshot.h"
 
 #include <QAccessible>
@@ -91,6 +93,53 @@ private slots:
         QCOMPARE(review.ChosenLab->text(), QStringLiteral("0 of 8 passes ticked"));
     }
 
+    // Without a window manager there is no title: the run is named inside.
+    // "Save data as ..." asks before it replaces a file, and says what it wrote.
+    void saveAsksBeforeReplacingAndSaysWhatItWrote()
+    {
+        QTemporaryDir dir;
+        TPassReview review(EightPasses(dir));
+        QCOMPARE(review.RunLab->text(),
+                 QStringLiteral("Passes of run1 (%1)").arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("run1.passes")))));
+        const QString path = dir.filePath(QStringLiteral("sum.dcw"));
+        {
+            QFile older(path);
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write("older");
+        }
+        TScriptedOperator op;
+        for (const int answer : {int(mbNo), int(mbYes)}) {
+            op.ExpectFileDialog(path);
+            op.ExpectMessage(QStringLiteral("\"sum.dcw\" file exists. Overwrite ?"), answer);
+            review.SaveButton->click();
+            QCOMPARE(op.Problems(), QString());
+            if (answer == mbNo) {
+                QCOMPARE(FileBytes(path), QByteArray("older"));
+                QCOMPARE(review.SavedLab->text(), QString());
+            }
+        }
+        QCOMPARE(ReadSpectrumFile(path).Acc, 8);
+        QCOMPARE(review.SavedLab->text(), QStringLiteral("Saved the sum of 8 passes in %1").arg(QDir::toNativeSeparators(path)));
+        // A screen reader reads both as they stand.
+        for (QLabel* label : {review.RunLab, review.SavedLab})
+            QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), label->text());
+    }
+
+    // The Acc field holds three digits: a sum of more than 999 passes is not offered.
+    void moreThan999PassesCannotBeStored()
+    {
+        TPassSet set;
+        set.Folder = QStringLiteral("/data/long.passes");
+        for (int k = 1; k <= MaxStoredAcc + 1; ++k)
+            set.Passes.push_back({k, PassFileName(k), SumHeader(NmrHeader(), 1), std::vector<int32_t>(16, k % 7)});
+        TPassReview review(std::move(set));
+        QVERIFY(!review.SaveButton->isEnabled());
+        QVERIFY2(review.ChosenLab->text().contains(TooManyPassesText(1000)), qPrintable(review.ChosenLab->text()));
+        review.SetChosen(0, false);
+        QVERIFY(review.SaveButton->isEnabled());
+        QCOMPARE(review.ChosenLab->text(), QStringLiteral("999 of 1000 passes ticked"));
+    }
+
     void everyControlWorksThroughTheAccessibilityInterface()
     {
         QTemporaryDir dir;
@@ -126,6 +175,7 @@ private slots:
         QTemporaryDir dir;
         TPassReview review(EightPasses(dir));
         review.SetChosen(4, false);
+        QVERIFY(review.SaveSum(dir.filePath(QStringLiteral("run1-sum.dcw"))));
         review.show();
         QVERIFY(QTest::qWaitForWindowExposed(&review));
         for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 1000)}) {
@@ -133,7 +183,8 @@ private slots:
             QApplication::processEvents();
             QVERIFY(review.width() <= size.width() && review.height() <= size.height());
             // The buttons and the list lie inside the window, and a row's text is not cut.
-            for (QWidget* w : std::initializer_list<QWidget*>{review.SaveButton, review.CloseButton, review.PassList})
+            for (QWidget* w : std::initializer_list<QWidget*>{review.SaveButton, review.CloseButton, review.PassList,
+                                                              review.RunLab, review.SavedLab})
                 QVERIFY(review.rect().contains(QRect(w->mapTo(&review, QPoint(0, 0)), w->size())));
             QVERIFY(review.PassChecks[0]->sizeHint().width() <= review.PassList->viewport()->width());
             SaveScreenshot(review, QStringLiteral("PassReview-%1x%2").arg(size.width()).arg(size.height()));

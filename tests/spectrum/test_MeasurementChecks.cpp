@@ -99,6 +99,7 @@ private slots:
     void weakLineIsLowSnr();
     void shiftedBaselineDrifts();
     void degenerateInputs();
+    void implausibleGIsNotShown();
 };
 
 void TestMeasurementChecks::cleanSpectraRaiseNothing()
@@ -237,6 +238,29 @@ void TestMeasurementChecks::degenerateInputs()
     for (const auto& w : CheckMeasurements({TLineView(x, y), b, 0.5, std::nullopt, {{-3, 7}}, "Gs"}))
         QVERIFY(!w.Text.contains("nan") && !w.Text.contains("inf"));
     QVERIFY(CheckMeasurements({TLineView(x, y), std::span<const double>(b).first(1), 0.5, {}, {}, "Gs"}).empty());
+}
+
+void TestMeasurementChecks::implausibleGIsNotShown()
+{
+    const TStored s(Lines({{0, 1}}), 2, 1);
+    const struct {
+        TGCheck G;
+        const char* Text;   // the start of the finding; none for a plausible g
+    } rows[] = {
+        {{2.0036, 9.5e6, 3388}, nullptr},
+        {{1.5, 9.5e6, 4525}, nullptr},
+        {{0, 0, 3388}, "The frequency of the spectrum is 0: no g is shown"},
+        {{9.4e5, 9.5e6, 0}, "B0 of the spectrum is 0: no g is shown"},
+        {{4.3, 9.5e6, 1578}, "g = 4.3 lies outside 1.5 to 3"},
+        {{INFINITY, 9.5e6, 5}, "The field at the line centre is 0"},   // B0 + x = 0
+    };
+    for (const auto& row : rows) {
+        TCheckInput in = s.Input();
+        in.G = row.G;
+        const QString text = TextOf(CheckMeasurements(in), QStringLiteral("implausible_g"));
+        QVERIFY2(row.Text ? text.startsWith(QLatin1String(row.Text)) : text.isEmpty(), qPrintable(text));
+        QCOMPARE(PlausibleG(row.G), row.Text == nullptr);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMeasurementChecks)

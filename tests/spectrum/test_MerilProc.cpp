@@ -26,6 +26,7 @@ private slots:
     void measuresAStoredNmrSpectrum();
     void esrSpectrumGetsTheGFactor();
     void halfHeightNotFound();
+    void implausibleGAndModulationAreNamed();
     void badFileAmongGoodOnes();
     void csvTable();
     void exportsTheTextTables();
@@ -98,6 +99,26 @@ void TestMerilProc::esrSpectrumGetsTheGFactor()
     QVERIFY2(qAbs(o["g"].toDouble() - 2.00222) < 1e-4, qPrintable(QString::number(o["g"].toDouble())));
     // A Lorentzian derivative: SDB is the peak-to-peak width 2 / sqrt(3).
     QVERIFY(qAbs(o["SDB"].toDouble() - 2 / std::sqrt(3.0)) <= 20.0 / 1023);
+}
+
+// The ESR line with a frequency of 0 has no g; with a negative ModAmp the fit
+// leaves the modulation out, and as the line has none, finds its width exactly.
+void TestMerilProc::implausibleGAndModulationAreNamed()
+{
+    TDataHeader noFrequency = FieldSweepHeader("ESR", 20, "1"), negative = noFrequency;
+    noFrequency.Frequency = "0.0 kHz";
+    negative.ModAmp = "-5 Gs";
+    const std::vector<int32_t> line = PassSums(1024, 20, 1, LorentzianDerivative(1, 300));
+    WriteSpectrumFile(FDir.filePath("f0.dcw"), noFrequency, line);
+    WriteSpectrumFile(FDir.filePath("negative.dcw"), negative, line);
+    const TProcRun run = RunMerilProc({"--fit", "lorentz", FDir.filePath("f0.dcw"), FDir.filePath("negative.dcw")});
+    QCOMPARE(run.ExitCode, 0);
+    const QJsonObject f0 = ParseJsonLine(run.OutLines().value(0)), o = ParseJsonLine(run.OutLines().value(1));
+    QVERIFY(f0.contains("g") && f0["g"].isNull() && f0["fit"].toObject()["g"].isNull());
+    QCOMPARE(f0["warnings"].toArray().last().toObject()["code"].toString(), "implausible_g");
+    QVERIFY(qAbs(o["g"].toDouble() - 2.00222) < 1e-4);
+    QCOMPARE(o["warnings"].toArray().last().toObject()["code"].toString(), "modulation_left_out");
+    QVERIFY(qAbs(o["fit"].toObject()["pp_width"].toDouble() - 2 / std::sqrt(3.0)) < 1e-3);
 }
 
 void TestMerilProc::halfHeightNotFound()

@@ -104,6 +104,25 @@ private slots:
         QCOMPARE(RunMerilProc({QStringLiteral("--reject"), QStringLiteral("none"), folder}).ExitCode, 2);
     }
 
+    // Acc holds three digits: a sum of 1000 passes is refused, not stored as 100.
+    void rejectRefusesASumOfMoreThan999Passes()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("long.passes"));
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray pass = SpectrumFileBytes(FieldSweepHeader(QStringLiteral("NMR 1H"), 20, QStringLiteral("1")),
+                                                  PassSums(16, 20, 1, [](double x) { return -x; }));
+        for (int k = 1; k <= MaxStoredAcc + 1; ++k) {
+            QFile f(QDir(folder).filePath(PassFileName(k)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(pass);
+        }
+        const TProcRun run = RunMerilProc({QStringLiteral("--reject"), QStringLiteral("3"), folder});
+        QCOMPARE(run.ExitCode, 1);
+        QVERIFY2(run.Err.contains(TooManyPassesText(1000).toUtf8()), run.Err.constData());
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("long-reject3.dcw"))));
+    }
+
     void damagedAndForeignPassesAreNamedAndTheRestUsed()
     {
         QTemporaryDir dir;
@@ -112,17 +131,20 @@ private slots:
         QVERIFY(QFile::resize(QDir(folder).filePath(PassFileName(2)), 10));
         WriteSpectrumFile(QDir(folder).filePath(PassFileName(6)), FieldSweepHeader(QStringLiteral("ESR"), 20, QStringLiteral("1")),
                           std::vector<int32_t>(Points, 0));
+        QVERIFY(QFile::link(PassFileName(9), QDir(folder).filePath(PassFileName(9))));   // a link to itself
         const TProcRun measured = RunMerilProc({QStringLiteral("--passes"), folder});
         QCOMPARE(measured.ExitCode, 1);
         QCOMPARE(measured.OutLines().size(), 6);
         QVERIFY2(measured.Err.contains("pass-002.dcw: left out: damaged"), measured.Err.constData());
         QVERIFY2(measured.Err.contains("pass-006.dcw: left out: foreign"), measured.Err.constData());
+        QVERIFY2(measured.Err.contains("pass-009.dcw: left out: unreadable"), measured.Err.constData());
 
+        // The sum is written, and the exit status says that files were left out.
         const TProcRun rejected = RunMerilProc({QStringLiteral("--reject"), QStringLiteral("3"), folder});
-        QCOMPARE(rejected.ExitCode, 0);
+        QCOMPARE(rejected.ExitCode, 1);
         const QJsonObject o = Json(rejected.Out.trimmed());
         QCOMPARE(o.value(QStringLiteral("acc")).toInt(), 5);
-        QCOMPARE(o.value(QStringLiteral("unreadable")).toArray().size(), 2);
+        QCOMPARE(o.value(QStringLiteral("unreadable")).toArray().size(), 3);
         QCOMPARE(ReadSpectrumFile(dir.filePath(QStringLiteral("run1-reject3.dcw"))).Acc, 5);
 
         const TProcRun missing = RunMerilProc({QStringLiteral("--passes"), dir.filePath(QStringLiteral("none.passes"))});

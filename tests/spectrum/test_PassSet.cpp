@@ -4,11 +4,13 @@
 
 #include "PassSet.h"
 #include "SampleSpectra.h"
+#include "../files/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -130,6 +132,25 @@ private slots:
                  SpectrumFileBytes(SumHeader(NmrHeader(), 1), std::vector<int32_t>{1, 2, 3}));
     }
 
+    void aPassThatCannotBeWrittenWholeLeavesNoFile()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("run1.passes"));
+        TPassRecorder r;
+        r.Begin(folder, {});
+        const std::vector<int32_t> pass(1024, 7);
+        r.Write(NmrHeader(), pass);
+        {
+            const TFileSizeLimit limit(2000);  // nothing may be logged while it holds
+            QVERIFY_THROWS_EXCEPTION(EFileError, r.Write(NmrHeader(), pass));
+        }
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{PassFileName(1)});
+        QCOMPARE(r.LastNumber(), 1);
+        const TPassSet set = ReadPassFolder(folder);
+        QCOMPARE(set.Passes.size(), size_t(1));
+        QVERIFY2(set.Problems.empty(), qPrintable(set.ProblemText()));
+    }
+
     void recorderMovesItsFolderAndKeepsOneInTheWay()
     {
         QTemporaryDir dir;
@@ -161,11 +182,14 @@ private slots:
         for (int k = 1; k <= 7; ++k)
             r.Write(NmrHeader(), std::vector<int32_t>{k, 2 * k, 3 * k});
         const QDir d(folder);
-        // pass 2 missing, pass 3 cut inside its header, pass 4 of other points,
-        // pass 5 of another gain, pass 6 holding a sum of two passes.
+        // pass 2 missing, pass 3 cut inside its header, pass 4 cut inside its
+        // data, pass 5 of another gain, pass 6 holding a sum of two passes,
+        // pass 8 of more points, pass 9 a link to itself.
         QVERIFY(QFile::remove(d.filePath(QStringLiteral("pass-002.dcw"))));
         QVERIFY(QFile::resize(d.filePath(QStringLiteral("pass-003.dcw")), 100));
-        WriteSpectrumFile(d.filePath(QStringLiteral("pass-004.dcw")), NmrHeader(), std::vector<int32_t>{1, 2});
+        QVERIFY(QFile::resize(d.filePath(QStringLiteral("pass-004.dcw")), 1 + 424 + 2 * 4 + 3));
+        WriteSpectrumFile(d.filePath(QStringLiteral("pass-008.dcw")), NmrHeader(), std::vector<int32_t>{1, 2, 3, 4});
+        QVERIFY(QFile::link(QStringLiteral("pass-009.dcw"), d.filePath(QStringLiteral("pass-009.dcw"))));
         TDataHeader otherGain = NmrHeader();
         otherGain.Gain = QStringLiteral("90");
         WriteSpectrumFile(d.filePath(QStringLiteral("pass-005.dcw")), otherGain, std::vector<int32_t>{5, 10, 15});
@@ -177,18 +201,38 @@ private slots:
         for (const TKeptPass& p : set.Passes)
             numbers.push_back(p.Number);
         QCOMPARE(numbers, (std::vector<int>{1, 7}));
-        QCOMPARE(set.Problems.size(), size_t(5));
+        QCOMPARE(set.Problems.size(), size_t(7));
         const QString text = set.ProblemText();
         QVERIFY2(text.contains(QStringLiteral("pass-002.dcw: missing")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("pass-003.dcw: damaged")), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("pass-004.dcw: foreign: 2 points")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("pass-004.dcw: damaged: it ends after 2 of the run's 3 points")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("pass-005.dcw: foreign: its settings differ")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("pass-006.dcw: holds 2 passes")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("pass-008.dcw: foreign: 4 points, the other passes have 3")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("pass-009.dcw: unreadable: ")) && text.contains(SystemErrorText(ELOOP)),
+                 qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("notes.txt")));
         // The rest still sum.
         QCOMPARE(SumOfPasses(set.Passes, {true, true}), (std::vector<int32_t>{8, 16, 24}));
+    }
 
-        QVERIFY_THROWS_EXCEPTION(EFileError, ReadPassFolder(dir.filePath(QStringLiteral("none.passes"))));
+    void aFolderThatCannotBeOpenedSaysWhy()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("none.passes")), loop = dir.filePath(QStringLiteral("loop.passes")),
+                      file = dir.filePath(QStringLiteral("file.passes"));
+        QVERIFY(QFile::link(QStringLiteral("loop.passes"), loop));
+        QFile(file).open(QIODevice::WriteOnly);
+        for (const auto& [folder, text] : {std::pair{missing, QStringLiteral("The passes folder \"%1\" does not exist.").arg(missing)},
+                                           {loop, QStringLiteral("Cannot open the passes folder \"%1\": %2").arg(loop, SystemErrorText(ELOOP))},
+                                           {file, QStringLiteral("\"%1\" is not a folder.").arg(file)}}) {
+            try {
+                ReadPassFolder(folder);
+                QFAIL(qPrintable(folder));
+            } catch (const EFileError& e) {
+                QCOMPARE(e.Text(), text);
+            }
+        }
     }
 };
 
