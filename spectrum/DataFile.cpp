@@ -131,6 +131,7 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
     if (n > MaxSpectrumPoints)
         throw EFileError(QStringLiteral("The spectrum file holds more than %1 data points.").arg(MaxSpectrumPoints));
 
+    s.SweepRange = double(range);
     s.XStep = double(range / (n - 1));
     s.Points.reserve(n);
     s.Sums.reserve(n);
@@ -138,7 +139,7 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
         const int32_t sum = qFromLittleEndian<int32_t>(data.data() + 4 * i);
         s.Sums.push_back(sum);
         const long long y = std::clamp(RoundHalfEven((long double)sum / s.Acc), -(long long)SpectrumLimit, (long long)SpectrumLimit);
-        s.Points.emplace_back(double(-range / 2 + i * (long double)s.XStep), double(y));
+        s.Points.emplace_back(GridX(range, s.XStep, i), double(y));
     }
     return s;
 }
