@@ -2,11 +2,13 @@
 // message loop.
 
 #include "Operator.h"
+#include "SpectrumFiles.h"
 #include "StopSignals.h"
 #include "Version.h"
 #include "Windows.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstring>
 
@@ -32,10 +34,12 @@ public:
 };
 
 const char* const HelpText =
-    "Usage: meril [options] [FILE.dcw]\n"
+    "Usage: meril [options] [FILE]\n"
     "Controls a continuous-wave NMR/ESR spectrometer on a serial port, acquires\n"
-    "spectra pass by pass and processes stored spectra. With FILE.dcw the\n"
-    "processing window opens with that spectrum.\n"
+    "spectra pass by pass and processes stored spectra. With FILE (a .dcw file,\n"
+    "or another program's spectrum: BES3T .DSC/.DTA, ESP .par/.spc, JCAMP-DX,\n"
+    "two-column text) the processing window opens with that spectrum; with a\n"
+    "passes folder (RUN.passes) the main window takes up its passes.\n"
     "\n"
     "Options:\n"
     "  -h, --help     Displays help on commandline options.\n"
@@ -75,14 +79,15 @@ int main(int argc, char** argv)
     const auto windows = CreateWindows(std::move(options));
     CloseOnStopSignals(*windows->FCW, app);
     windows->FCW->show();
-    // meril FILE.dcw: the processing window in front with that spectrum;
-    // meril RUN.passes: the kept passes of a run, ready to store or continue.
+    // meril FILE: the processing window in front with that spectrum (its
+    // format told by its content); meril RUN.passes: the kept passes of a
+    // run, ready to store or continue.
     for (const QString& arg : QCoreApplication::arguments().mid(1))
-        if (arg.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive)) {
-            OpenInProcessing(*windows, arg);
-            break;
-        } else if (IsPassFolder(arg)) {
+        if (IsPassFolder(arg)) {
             RunGuarded([&] { windows->FCW->OpenPassFolder(arg); });
+            break;
+        } else if (HasSpectrumExtension(arg) || QFileInfo(arg).isFile()) {
+            OpenInProcessing(*windows, arg);
             break;
         }
     return QApplication::exec();

@@ -14,6 +14,7 @@
 #include "FitPanel.h"
 #include "FitResultText.h"
 #include "SpectrumReport.h"
+#include "ImportedSpectrum.h"
 #include "UDataProcState.h"
 #include "UOutMess.h"
 #include "Views.h"
@@ -79,12 +80,15 @@ void TFDataProc::RefreshChecks()
         return;
     F->ChecksShown = key;
     TCheckInput in{TLineView(Series1->XValues(), Series1->YValues()), SeriesLine0->YValues(),
-                   double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText()};
+                   double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText(),
+                   FSpectrum.YScale};
     if (key.Moments)
         in.Moments.push_back({key.Moments->first, key.Moments->second});
     std::vector<TMeasurementWarning> warnings = CheckMeasurements(in);
     if (F->Fit && !F->Fit->Ok)
         warnings.push_back({QStringLiteral("fit_failed"), key.FitFailure});
+    if (const auto missing = NotInFileWarning(FSpectrum.NotInFile, QStringLiteral("open the file again to enter them")))
+        warnings.push_back(*missing);
     ChecksStrip->ShowWarnings(warnings);
     ChecksStrip->show();
 }

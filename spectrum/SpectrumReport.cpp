@@ -50,14 +50,15 @@ void CheckCursors(const TCursorIndexes& c, int count)
 
 // The moments of one view with the automatic (or the chosen) cursors.
 TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::span<const double> baseline,
-                        TViewKind kind, int factor, Real48 modAmp, double noise, const TReportOptions& options)
+                        TViewKind kind, int factor, Real48 modAmp, double noise, double yUnit,
+                        const TReportOptions& options)
 {
     TViewReport r;
     if (options.Cursors) {
         r.Cursors = *options.Cursors;
     } else {
         TCursorState state;
-        PlaceM2Cursors(state, view, spectrum, baseline);
+        PlaceM2Cursors(state, view, spectrum, baseline, yUnit);
         r.Cursors = MeasuredCursors(state, state.Index);
     }
     const TCursorIndexes& c = r.Cursors;
@@ -79,7 +80,7 @@ std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const
         fitPpWidth = report.Fit->PpWidth.Value;
     const TSpectrumArrays arrays(spectrum);
     const std::vector<double> baseline = BaselineValues(report.Baseline, int(arrays.Y.size()));
-    TCheckInput checks{arrays.View(), baseline, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), fitPpWidth, {}, AxisUnitText(spectrum.Header)};
+    TCheckInput checks{arrays.View(), baseline, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), fitPpWidth, {}, AxisUnitText(spectrum.Header), spectrum.YScale};
     for (const TViewReport* v : {&report.Derivative, &report.Absorption})
         checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
     return CheckMeasurements(checks);
@@ -105,7 +106,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     const std::vector<double> derivative = DerivativeView(line, baseline);
     const TLineView derivativeView(arrays.X, derivative);
     r.Derivative = MeasureView(line, derivativeView, baseline, TViewKind::Derivative, 1, spectrum.ModAmp,
-                               r.Noise, options);
+                               r.Noise, spectrum.YScale.Unit(), options);
     TCursorState sdb;
     PlaceSDBCursors(sdb, line);
     r.SDB = MeasureWidth(derivativeView, sdb.Positions[1], sdb.Positions[2], unit).Width;
@@ -114,7 +115,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     r.Factor = absorption.Factor;
     const TLineView absorptionView(absorption.DestX, absorption.DestY);
     r.Absorption = MeasureView(line, absorptionView, baseline, TViewKind::Absorption, r.Factor,
-                               spectrum.ModAmp, r.Noise, options);
+                               spectrum.ModAmp, r.Noise, spectrum.YScale.Unit(), options);
 
     const THalfHeight half = FindHalfHeight(absorptionView);
     if (half.Found)
@@ -132,7 +133,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     r.IntegralLC = measured.LeftX;
     r.IntegralRC = measured.RightX;
 
-    if (IsEsrSpectrum(spectrum.Header))
+    if (IsEsrSpectrum(spectrum.Header) && !spectrum.NotInFile.Frequency)
         r.G = MeasureGFactor(spectrum.Frequency, spectrum.B0, derivativeView.XValue(r.Centre)).G;
 
     if (options.Fit) {
