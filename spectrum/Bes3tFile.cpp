@@ -114,6 +114,7 @@ void ReadSettings(const TKeyValues& k, TImportedSpectrum& f)
     f.FrequencyText = k.Text("MerilFrequency").value_or(QString());
     f.B0Text = k.Text("MerilB0").value_or(QString());
     f.ModAmpText = k.Text("MerilModAmp").value_or(QString());
+    f.Scale = KeptYScale(k.Number("MerilYLimit"), k.Number("MerilYClipped"), k.Number("MerilYStep"));
 }
 
 QString Quoted(const QString& text)
@@ -255,6 +256,10 @@ TBes3tBytes Bes3tBytes(const TSpectrum& s)
                                     {"MerilGain", h.Gain}, {"MerilPhase", h.Phase}})
         if (!text.isEmpty())
             lines << QStringLiteral("%1 %2").arg(QLatin1String(key), -18).arg(Quoted(text));
+    const TYScale& scale = s.YScale;
+    for (const auto& [key, value] : {std::pair{"MerilYLimit", scale.Limit}, {"MerilYClipped", scale.Clipped ? 1.0 : 0.0},
+                                     {"MerilYStep", scale.Quantum}})
+        lines << QStringLiteral("%1 %2").arg(QLatin1String(key), -18).arg(Number(value));
     lines << QStringLiteral("*") << QString();
 
     TBes3tBytes bytes;

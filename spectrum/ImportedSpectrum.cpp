@@ -167,11 +167,19 @@ TSpectrum SpectrumFromImport(TImportedSpectrum found)
 
     s.SweepRange = range;
     s.XStep = double((long double)range / (n - 1));
-    s.YScale = ImportedYScale(found.Y, found.Quantum);
+    s.YScale = found.Scale ? *found.Scale : ImportedYScale(found.Y, found.Quantum);
     s.Points.reserve(size_t(n));
     for (qsizetype i = 0; i < n; ++i)
         s.Points.emplace_back(GridX(range, s.XStep, i), found.Y[size_t(i)]);
     return s;
+}
+
+std::optional<TYScale> KeptYScale(std::optional<double> limit, std::optional<double> clipped, std::optional<double> step)
+{
+    if (!limit || !clipped || !step || !(*limit > 0 && *limit <= MaxMagnitude) || !(*clipped == 0 || *clipped == 1) ||
+        !(*step >= 0 && *step <= *limit))
+        return std::nullopt;
+    return TYScale{*limit, *clipped == 1, *step};
 }
 
 std::optional<TMeasurementWarning> NotInFileWarning(const TNotInFile& missing, const QString& howToGive)

@@ -54,7 +54,15 @@ struct TImportedSpectrum {
     // The program's own texts of B0, frequency and modulation when the file
     // keeps them (files this program wrote); otherwise they are formatted.
     QString B0Text, FrequencyText, ModAmpText;
+    // The y scale when the file keeps it (a .dcw spectrum's +-500 clip goes
+    // along through files this program wrote); otherwise from the values.
+    std::optional<TYScale> Scale;
 };
+
+// The y scale as this program's writers keep it: limit, clipped (1 or 0),
+// step. Nullopt unless all three are given and sound.
+std::optional<TYScale> KeptYScale(std::optional<double> limit, std::optional<double> clipped,
+                                  std::optional<double> step);
 
 // Checks what was found (at least 2 and at most MaxSpectrumPoints points,
 // every y finite and within +-1e20, a sweep width within MinSweepRange ..

@@ -280,6 +280,7 @@ TSpectrum ParseJcampDx(QByteArrayView bytes, const QString& file)
     f.SweepTime = l.Text("$MERILSWEEPTIME").value_or(QString());
     f.Gain = l.Text("$MERILGAIN").value_or(QString());
     f.Phase = l.Text("$MERILPHASE").value_or(QString());
+    f.Scale = KeptYScale(l.Number("$MERILYLIMIT"), l.Number("$MERILYCLIPPED"), l.Number("$MERILYSTEP"));
     return SpectrumFromImport(std::move(f));
 }
 

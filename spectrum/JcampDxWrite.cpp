@@ -69,6 +69,10 @@ QByteArray JcampDxBytes(const TSpectrum& s, TJcampForm form)
                                       {"PHASE", h.Phase}, {"ACC", h.Acc}})
         if (!text.isEmpty())
             lines << QStringLiteral("##$MERIL %1=%2").arg(QLatin1String(label), OneLine(text));
+    // The y scale, so that a .dcw spectrum's +-500 clip goes along.
+    lines << QStringLiteral("##$MERIL Y LIMIT=") + Number(s.YScale.Limit)
+          << QStringLiteral("##$MERIL Y CLIPPED=%1").arg(s.YScale.Clipped ? 1 : 0)
+          << QStringLiteral("##$MERIL Y STEP=") + Number(s.YScale.Quantum);
     lines << (field ? QStringLiteral("##XUNITS=GAUSS") : QStringLiteral("##XUNITS=HZ"))
           << QStringLiteral("##YUNITS=ARBITRARY UNITS") << QStringLiteral("##XFACTOR=1")
           << QStringLiteral("##YFACTOR=") + Number(yFactor) << QStringLiteral("##FIRSTX=") + Number(firstX)

@@ -164,7 +164,8 @@ TSpectrum ParseTextSpectrum(QByteArrayView bytes, const QString& file)
     const size_t count = x.size();
     if (count >= 2) {
         const double step = (x.back() - x.front()) / double(count - 1);
-        const double tolerance = 0.02 * std::abs(step) + xQuantum;
+        // Evenly spaced to the decimals the file writes.
+        const double tolerance = 0.02 * std::abs(step) + 0.5 * xQuantum;
         for (size_t i = 0; i < count; ++i)
             if (!(std::abs(x[i] - (x.front() + double(i) * step)) <= tolerance))
                 RefuseSpectrum(file, QStringLiteral("its x values are not evenly spaced: %1 at point %2, where %3 "
