@@ -19,11 +19,11 @@ TNotInFileDialog::TNotInFileDialog(QWidget* parent, const QString& fileName, con
       Buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setWindowTitle(QStringLiteral("Values the file does not give"));
-    auto* intro = new QLabel(QStringLiteral("%1 does not give the values below. Enter them to measure with them "
-                                            "(the g-factor needs the frequency), or leave a box empty.")
+    // Lines of their own: word-wrapped labels leave a dialog too low.
+    auto* intro = new QLabel(QStringLiteral("%1 does not give the values below.\nEnter them to measure with them "
+                                            "(the g-factor needs the frequency),\nor leave a box empty.")
                                  .arg(QFileInfo(fileName).fileName()),
                              this);
-    intro->setWordWrap(true);
     FrequencyEdit->setObjectName(QStringLiteral("FrequencyEdit"));
     FrequencyEdit->setPlaceholderText(QStringLiteral("9.5 GHz"));
     FrequencyEdit->setAccessibleName(QStringLiteral("Frequency"));
@@ -32,7 +32,6 @@ TNotInFileDialog::TNotInFileDialog(QWidget* parent, const QString& fileName, con
     ModAmpEdit->setAccessibleName(QStringLiteral("Modulation amplitude, peak to peak"));
     ProblemLab->setObjectName(QStringLiteral("ProblemLab"));
     ProblemLab->setStyleSheet(QStringLiteral("color: #b00000;"));
-    ProblemLab->setWordWrap(true);
     ProblemLab->hide();
     for (QPushButton* b : {Buttons->button(QDialogButtonBox::Ok), Buttons->button(QDialogButtonBox::Cancel)})
         b->setAccessibleName(b->text().remove(QLatin1Char('&')));
@@ -51,9 +50,10 @@ TNotInFileDialog::TNotInFileDialog(QWidget* parent, const QString& fileName, con
     column->addLayout(form);
     column->addWidget(ProblemLab);
     column->addWidget(Buttons);
+    // The dialog grows with its texts (the problems told under the boxes).
+    column->setSizeConstraint(QLayout::SetMinimumSize);
     connect(Buttons, &QDialogButtonBox::accepted, this, &TNotInFileDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    setMinimumWidth(420);
 }
 
 std::optional<double> TNotInFileDialog::FrequencyKHz() const
