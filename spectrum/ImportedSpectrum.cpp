@@ -75,6 +75,16 @@ QByteArray ReadSpectrumBytes(const QString& path, qint64 maxBytes)
     return bytes;
 }
 
+QByteArrayView NextLine(QByteArrayView bytes, qsizetype& start)
+{
+    qsizetype end = start;
+    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+        ++end;
+    const QByteArrayView line = bytes.sliced(start, end - start);
+    start = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
+    return line;
+}
+
 std::optional<TAxisUnit> AxisUnitOf(const QString& unit)
 {
     static const std::pair<const char*, TAxisUnit> units[] = {
@@ -132,7 +142,7 @@ TSpectrum SpectrumFromImport(TImportedSpectrum found)
                                  .arg(MinSweepRange));
     if (found.XLast < found.XFirst)
         std::reverse(found.Y.begin(), found.Y.end());
-    const double centre = (found.XFirst + found.XLast) / 2;
+    const double centre = found.XOrigin + (found.XFirst + found.XLast) / 2;
 
     TSpectrum s;
     s.Version = 0;
@@ -167,7 +177,11 @@ TSpectrum SpectrumFromImport(TImportedSpectrum found)
 
     s.SweepRange = range;
     s.XStep = double((long double)range / (n - 1));
-    s.YScale = found.Scale ? *found.Scale : ImportedYScale(found.Y, found.Quantum);
+    // A kept scale counts only when it holds every value.
+    const bool keptHolds = found.Scale && std::all_of(found.Y.begin(), found.Y.end(), [&](double y) {
+        return std::abs(y) <= found.Scale->Limit;
+    });
+    s.YScale = keptHolds ? *found.Scale : ImportedYScale(found.Y, found.Quantum);
     s.Points.reserve(size_t(n));
     for (qsizetype i = 0; i < n; ++i)
         s.Points.emplace_back(GridX(range, s.XStep, i), found.Y[size_t(i)]);

@@ -21,6 +21,10 @@
 // kind is that large), so nothing larger is read into memory.
 QByteArray ReadSpectrumBytes(const QString& path, qint64 maxBytes);
 
+// The line of `bytes` that begins at `start`, which moves to the next one.
+// Lines end in LF, CR LF or CR alone (older files).
+QByteArrayView NextLine(QByteArrayView bytes, qsizetype& start);
+
 // An axis unit of a file: a field turned into Gs, or a frequency into kHz.
 struct TAxisUnit {
     bool Field = true;
@@ -41,7 +45,8 @@ struct TImportedSpectrum {
     QString File;                        // named in refusals
     TSpectrumFormat Format = TSpectrumFormat::Text;
     std::vector<double> Y;               // in file order, from XFirst to XLast
-    double XFirst = 0, XLast = 0;        // x of the first and the last point: Gs or kHz, absolute
+    double XFirst = 0, XLast = 0;        // x of the first and the last point, Gs or kHz, from XOrigin
+    double XOrigin = 0;                  // where x counts from (0: x is absolute)
     bool FieldSweep = true;
     QString RangeKey;                    // the keys of the x range, for refusals
     double Quantum = 0;                  // step of the stored values
@@ -55,7 +60,8 @@ struct TImportedSpectrum {
     // keeps them (files this program wrote); otherwise they are formatted.
     QString B0Text, FrequencyText, ModAmpText;
     // The y scale when the file keeps it (a .dcw spectrum's +-500 clip goes
-    // along through files this program wrote); otherwise from the values.
+    // along through files this program wrote) and it holds every value;
+    // otherwise from the values.
     std::optional<TYScale> Scale;
 };
 

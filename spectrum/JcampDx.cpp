@@ -52,16 +52,8 @@ struct TBlock {
 std::vector<TBlock> Blocks(QByteArrayView bytes)
 {
     std::vector<TBlock> blocks(1);
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line = bytes.sliced(start, end - start);
-        start = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const QByteArrayView trimmed = line.trimmed();
+    for (qsizetype start = 0; start < bytes.size();) {
+        const QByteArrayView trimmed = NextLine(bytes, start).trimmed();
         if (!trimmed.startsWith("##")) {
             if (!blocks.back().Records.empty())
                 blocks.back().Records.back().Lines.push_back(WithoutComment(trimmed));
@@ -89,9 +81,17 @@ public:
         const TRecord* r = B.Find(label);
         return r ? std::optional<QString>(FromCp1252(r->Value).trimmed()) : std::nullopt;
     }
+    // A text of the program's own labels: within <>, blanks kept.
+    std::optional<QString> OwnText(const char* label) const
+    {
+        std::optional<QString> text = Text(label);
+        if (text && text->size() >= 2 && text->startsWith(QLatin1Char('<')) && text->endsWith(QLatin1Char('>')))
+            *text = text->mid(1, text->size() - 2);
+        return text;
+    }
     std::optional<double> Number(const char* label) const
     {
-        const std::optional<QString> text = Text(label);
+        const std::optional<QString> text = OwnText(label);
         if (!text)
             return std::nullopt;
         bool ok = false;
@@ -117,7 +117,7 @@ public:
     // A text of the program's own labels read back as a number, as the .dcw reader reads its texts.
     std::optional<double> LabelNumber(const char* label) const
     {
-        const std::optional<QString> text = Text(label);
+        const std::optional<QString> text = OwnText(label);
         if (!text)
             return std::nullopt;
         try {
@@ -139,7 +139,7 @@ private:
 // The mode named by the program's own label, or by the data type and nucleus.
 QString ModeOf(const TLabels& l)
 {
-    if (const auto mode = l.Text("$MERILMODE"))
+    if (const auto mode = l.OwnText("$MERILMODE"))
         return *mode;
     const QString type = l.Text("DATATYPE").value_or(QString()).toUpper();
     if (type.contains(QLatin1String("NMR"))) {
@@ -256,10 +256,8 @@ TSpectrum ParseJcampDx(QByteArrayView bytes, const QString& file)
     f.XLast = table.LastX * unit->Factor;
     if (!f.FieldSweep && observeKHz && std::abs((f.XFirst + f.XLast) / 2) < *observeKHz / 2)
         offsets = true;
-    if (offsets) {
-        f.XFirst += *observeKHz;
-        f.XLast += *observeKHz;
-    }
+    if (offsets)
+        f.XOrigin = *observeKHz;
     if (f.FieldSweep)
         f.FrequencyKHz = observeKHz;
     else
@@ -274,12 +272,12 @@ TSpectrum ParseJcampDx(QByteArrayView bytes, const QString& file)
         }
     f.Resonance = ModeOf(l);
     f.Comment = l.Text("TITLE").value_or(QString());
-    f.FrequencyText = l.Text("$MERILFREQUENCY").value_or(QString());
-    f.B0Text = l.Text("$MERILB0").value_or(QString());
-    f.ModAmpText = l.Text("$MERILMODAMP").value_or(QString());
-    f.SweepTime = l.Text("$MERILSWEEPTIME").value_or(QString());
-    f.Gain = l.Text("$MERILGAIN").value_or(QString());
-    f.Phase = l.Text("$MERILPHASE").value_or(QString());
+    f.FrequencyText = l.OwnText("$MERILFREQUENCY").value_or(QString());
+    f.B0Text = l.OwnText("$MERILB0").value_or(QString());
+    f.ModAmpText = l.OwnText("$MERILMODAMP").value_or(QString());
+    f.SweepTime = l.OwnText("$MERILSWEEPTIME").value_or(QString());
+    f.Gain = l.OwnText("$MERILGAIN").value_or(QString());
+    f.Phase = l.OwnText("$MERILPHASE").value_or(QString());
     f.Scale = KeptYScale(l.Number("$MERILYLIMIT"), l.Number("$MERILYCLIPPED"), l.Number("$MERILYSTEP"));
     return SpectrumFromImport(std::move(f));
 }

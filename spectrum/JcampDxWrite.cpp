@@ -1,6 +1,7 @@
-// The JCAMP-DX writer: the spectrum as the program holds it, x absolute (the
-// field B0 + x in GAUSS, or the frequency in HZ), the values as whole numbers
-// of YFACTOR.
+// The JCAMP-DX writer: the spectrum as the program holds it, x the field
+// B0 + x in GAUSS, or for a frequency sweep x in HZ from the frequency given
+// as ##.OBSERVE FREQUENCY (as NMR spectra are written); the values as whole
+// numbers of YFACTOR; the program's texts in <> so that their blanks stay.
 
 #include "JcampDx.h"
 
@@ -46,7 +47,7 @@ QByteArray JcampDxBytes(const TSpectrum& s, TJcampForm form)
     const bool field = h.SweepTp != 0;
     const bool esr = h.Resonance == QLatin1String("ESR");
     const double toFile = field ? 1 : 1e3;   // GAUSS, or kHz to HZ
-    const double centre = double(field ? s.B0 : s.Frequency);
+    const double centre = field ? double(s.B0) : 0;
     const double firstX = (centre - s.SweepRange / 2) * toFile, lastX = (centre + s.SweepRange / 2) * toFile;
     const size_t n = s.Points.size();
     const double yFactor = YFactorOf(s.Points);
@@ -58,7 +59,7 @@ QByteArray JcampDxBytes(const TSpectrum& s, TJcampForm form)
                       QStringLiteral("##DATA TYPE=") + (esr ? QStringLiteral("ESR SPECTRUM") : QStringLiteral("NMR SPECTRUM")),
                       QStringLiteral("##DATA CLASS=XYDATA"), QStringLiteral("##ORIGIN=Meril"), QStringLiteral("##OWNER="),
                       QStringLiteral("##SPECTROMETER/DATA SYSTEM=Meril CW NMR/ESR spectrometer")};
-    if (!s.NotInFile.Frequency)
+    if (!field || !s.NotInFile.Frequency)
         lines << QStringLiteral("##.OBSERVE FREQUENCY=") + Number(double(s.Frequency) / 1e3);
     if (h.Resonance.startsWith(QLatin1String("NMR 1H")))
         lines << QStringLiteral("##.OBSERVE NUCLEUS=^1H");
@@ -68,7 +69,7 @@ QByteArray JcampDxBytes(const TSpectrum& s, TJcampForm form)
                                       {"MODAMP", h.ModAmp}, {"SWEEP TIME", h.SweepTime}, {"GAIN", h.Gain},
                                       {"PHASE", h.Phase}, {"ACC", h.Acc}})
         if (!text.isEmpty())
-            lines << QStringLiteral("##$MERIL %1=%2").arg(QLatin1String(label), OneLine(text));
+            lines << QStringLiteral("##$MERIL %1=<%2>").arg(QLatin1String(label), OneLine(text));
     // The y scale, so that a .dcw spectrum's +-500 clip goes along.
     lines << QStringLiteral("##$MERIL Y LIMIT=") + Number(s.YScale.Limit)
           << QStringLiteral("##$MERIL Y CLIPPED=%1").arg(s.YScale.Clipped ? 1 : 0)

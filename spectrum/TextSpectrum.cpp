@@ -117,11 +117,7 @@ TSpectrum ParseTextSpectrum(QByteArrayView bytes, const QString& file)
     double firstIndex = 0;   // of a counting first column
     qsizetype lineNumber = 0;
     for (qsizetype start = 0; start < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        const QByteArrayView line = bytes.sliced(start, end - start).trimmed();
-        start = end + 1;
+        const QByteArrayView line = NextLine(bytes, start).trimmed();
         ++lineNumber;
         if (line.isEmpty() || line[0] == '#' || line[0] == '%' || line[0] == '!')
             continue;

@@ -26,6 +26,9 @@ TSpectrum Stored(const QString& kind)
         h.SweepR = 75;
     }
     h.Acc = QStringLiteral("3");
+    // Texts as the main window's labels give them, blanks first.
+    h.Phase = QStringLiteral("    0.0 \u00b0");
+    h.SweepTime = QStringLiteral(" 0.4 min");
     std::vector<int32_t> sums = LorentzDerivative(1024, 30, 1500, -60);
     sums[100] = 2000;   // clipped to 500
     return ParseSpectrum(SpectrumFileBytes(h, sums));

@@ -210,7 +210,7 @@ void TestSpectrumFormats::jcampFormsDecodeAlike_data()
     QTest::newRow("AFFN exponent") << QByteArray("##XYDATA=(X++(Y..Y))\n100 1E+01 1.2E+01 15 15 15 11 5 -3 -3 0\n");
     QTest::newRow("PAC") << QByteArray("##XYDATA=(X++(Y..Y))\n100+10+12+15+15+15\n105+11+5-3-3+0\n");
     QTest::newRow("SQZ") << QByteArray("##XYDATA=(X++(Y..Y))\n100A0A2A5A5A5\n105A1Ecc@\n");
-    QTest::newRow("SQZ DUP") << QByteArray("##XYDATA=(X++(Y..Y))\n100A0A2A5U\n105A1EcT@\n");
+    QTest::newRow("SQZ DUP, CR line ends") << QByteArray("##XYDATA=(X++(Y..Y))\r100A0A2A5U\r105A1EcT@\r");
     QTest::newRow("DIF") << QByteArray("##XYDATA=(X++(Y..Y))\n100A0KL%%\n104A5moq%L\n109@\n");
     QTest::newRow("DIF DUP") << QByteArray("##XYDATA=(X++(Y..Y))\n100A0KL%T\n104A5moq%L\n109@\n");
     QTest::newRow("XYPOINTS") << QByteArray("##XYPOINTS=(XY..XY)\n100,10; 101,12; 102,15; 103,15\n104,15 105,11 106,5;"
@@ -280,7 +280,7 @@ void TestSpectrumFormats::textColumnsAndDecimalSeparators_data()
     QTest::newRow("comma, point") << QByteArray("3400.0,1.5\n3400.5,-2\n3401.0,0.25\n");
     QTest::newRow("blank, comma") << QByteArray("# comment\n3400,0 1,5\n3400,5 -2\n3401,0 0,25\n");
     QTest::newRow("index column, mT") << QByteArray("index  Field [mT]  Intensity []\n\n1 340.00 1.5\n2 340.05 -2\n3 340.10 0.25\n");
-    QTest::newRow("falling x") << QByteArray("3401.0 0.25\n3400.5 -2\n3400.0 1.5\n");
+    QTest::newRow("falling x, CR line ends") << QByteArray("3401.0 0.25\r3400.5 -2\r3400.0 1.5\r");
 }
 
 void TestSpectrumFormats::textColumnsAndDecimalSeparators()
