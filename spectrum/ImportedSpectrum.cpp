@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -73,6 +74,17 @@ QByteArray ReadSpectrumBytes(const QString& path, qint64 maxBytes)
     if (file.error() != QFileDevice::NoError)
         RefuseSpectrum(path, file.errorString());
     return bytes;
+}
+
+double PowerOfTen(int exponent)
+{
+    static const auto table = [] {
+        std::array<double, 61> t{};
+        for (int e = -30; e <= 30; ++e)
+            t[size_t(e + 30)] = std::pow(10.0, e);
+        return t;
+    }();
+    return exponent >= -30 && exponent <= 30 ? table[size_t(exponent + 30)] : std::pow(10.0, exponent);
 }
 
 QByteArrayView NextLine(QByteArrayView bytes, qsizetype& start)

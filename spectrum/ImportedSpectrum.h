@@ -25,6 +25,10 @@ QByteArray ReadSpectrumBytes(const QString& path, qint64 maxBytes);
 // Lines end in LF, CR LF or CR alone (older files).
 QByteArrayView NextLine(QByteArrayView bytes, qsizetype& start);
 
+// 10 to a power: the step of a number's last digit (a table for the usual
+// powers; the readers need one for every number they read).
+double PowerOfTen(int exponent);
+
 // An axis unit of a file: a field turned into Gs, or a frequency into kHz.
 struct TAxisUnit {
     bool Field = true;

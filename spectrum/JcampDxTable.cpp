@@ -107,7 +107,7 @@ private:
         const auto [end, error] = std::from_chars(L.data() + start, L.data() + I, v);
         if (error != std::errc() || !std::isfinite(v))
             Refuse(QStringLiteral("the number \"%1\", which is out of range").arg(QString::fromLatin1(L.sliced(start, I - start))));
-        Quantum = std::pow(10.0, exponent - decimals);
+        Quantum = PowerOfTen(exponent - decimals);
         return negative ? -v : v;
     }
 

@@ -3,65 +3,66 @@
 #include "Cp1252.h"
 #include "ImportedSpectrum.h"
 
-#include <QRegularExpression>
-#include <QStringList>
+#include <charconv>
 #include <cmath>
-
-namespace {
-
-// A leading number and what follows it.
-const QRegularExpression& LeadingNumber()
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^([-+]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][-+]?\\d+)?)(.*)$"));
-    return pattern;
-}
-
-} // namespace
+#include <cstring>
 
 TKeyValues::TKeyValues(QByteArrayView text, const QString& file) : FFile(file)
 {
-    const QStringList lines = FromCp1252(text).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-    QString pending;
-    for (const QString& raw : lines) {
-        QString line = pending + raw;
-        pending.clear();
-        if (line.endsWith(QLatin1Char('\\'))) {
-            line.chop(1);
-            pending = line;
+    QByteArray pending;
+    for (qsizetype start = 0; start < text.size();) {
+        QByteArrayView raw = NextLine(text, start);
+        QByteArray joined;
+        if (!pending.isEmpty()) {
+            joined = pending + raw.toByteArray();
+            pending.clear();
+            raw = joined;
+        }
+        if (raw.endsWith('\\')) {
+            pending = raw.chopped(1).toByteArray();
             continue;
         }
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('*')) || line.startsWith(QLatin1Char('#')) ||
-            line.startsWith(QLatin1Char('.')))
+        const QByteArrayView line = raw.trimmed();
+        if (line.isEmpty() || line[0] == '*' || line[0] == '#' || line[0] == '.')
             continue;
-        const qsizetype gap = line.indexOf(QRegularExpression(QStringLiteral("[ \t]")));
-        const QString key = gap < 0 ? line : line.left(gap);
-        if (!FValues.contains(key))
-            FValues.insert(key, gap < 0 ? QString() : line.mid(gap + 1).trimmed());
+        qsizetype gap = 0;
+        while (gap < line.size() && line[gap] != ' ' && line[gap] != '\t')
+            ++gap;
+        const QByteArrayView key = line.first(gap);
+        if (!Find(key.toByteArray().constData()))
+            FValues.emplace_back(key.toByteArray(), line.sliced(gap).trimmed().toByteArray());
     }
+}
+
+const QByteArray* TKeyValues::Find(const char* key) const
+{
+    for (const auto& [k, v] : FValues)
+        if (k == key)
+            return &v;
+    return nullptr;
 }
 
 std::optional<QString> TKeyValues::Text(const char* key) const
 {
-    const auto it = FValues.constFind(QLatin1String(key));
-    if (it == FValues.constEnd())
+    const QByteArray* value = Find(key);
+    if (!value)
         return std::nullopt;
-    QString v = *it;
-    if (v.size() >= 2 && v.startsWith(QLatin1Char('\'')) && v.endsWith(QLatin1Char('\'')))
-        v = v.mid(1, v.size() - 2);
-    return v;
+    QByteArrayView v = *value;
+    if (v.size() >= 2 && v.startsWith('\'') && v.endsWith('\''))
+        v = v.sliced(1, v.size() - 2);
+    return FromCp1252(v);
 }
 
 std::optional<double> TKeyValues::Number(const char* key) const
 {
-    const std::optional<QString> text = Text(key);
-    if (!text)
+    const QByteArray* value = Find(key);
+    if (!value)
         return std::nullopt;
-    const QRegularExpressionMatch m = LeadingNumber().match(*text);
-    const double v = m.hasMatch() ? m.captured(1).toDouble() : NAN;
+    const char* first = value->constData() + (value->startsWith('+') ? 1 : 0);
+    double v = NAN;
+    std::from_chars(first, value->constData() + value->size(), v);
     if (!std::isfinite(v))
-        RefuseSpectrum(FFile, QStringLiteral("%1 is \"%2\", not a number.").arg(QLatin1String(key), *text));
+        RefuseSpectrum(FFile, QStringLiteral("%1 is \"%2\", not a number.").arg(QLatin1String(key), FromCp1252(*value)));
     return v;
 }
 
@@ -83,10 +84,4 @@ std::optional<long long> TKeyValues::Whole(const char* key, long long minimum, l
                                   .arg(minimum)
                                   .arg(maximum));
     return v ? std::optional<long long>((long long)*v) : std::nullopt;
-}
-
-QString TKeyValues::UnitAfterNumber(const char* key) const
-{
-    const QRegularExpressionMatch m = LeadingNumber().match(Text(key).value_or(QString()));
-    return m.hasMatch() ? m.captured(2).trimmed() : QString();
 }

@@ -5,17 +5,19 @@
 // "\" goes on in the next. Comment lines ("*"), section heads ("#") and
 // device lines (".DVC") hold no key. The first line of a key counts.
 
+#include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class TKeyValues {
 public:
     // file: named in the refusals of the readers below.
     TKeyValues(QByteArrayView text, const QString& file);
 
-    bool Has(const char* key) const { return FValues.contains(QLatin1String(key)); }
+    bool Has(const char* key) const { return Find(key) != nullptr; }
     // The value without surrounding blanks and without enclosing single quotes.
     std::optional<QString> Text(const char* key) const;
     // The number the value starts with ("1.200 G" gives 1.2); nullopt when
@@ -26,12 +28,11 @@ public:
     std::optional<double> Positive(const char* key) const;
     // A whole number; refused unless from `minimum` to `maximum`.
     std::optional<long long> Whole(const char* key, long long minimum, long long maximum) const;
-    // What follows the number: the unit ("G" of "1.200 G").
-    QString UnitAfterNumber(const char* key) const;
 
     const QString& File() const { return FFile; }
 
 private:
-    QHash<QString, QString> FValues;
+    const QByteArray* Find(const char* key) const;
+    std::vector<std::pair<QByteArray, QByteArray>> FValues;   // key, value as written
     QString FFile;
 };

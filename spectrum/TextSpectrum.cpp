@@ -47,7 +47,7 @@ bool ParseNumber(QByteArrayView field, bool decimalComma, double& value, double&
     const auto [end, error] = std::from_chars(buffer, buffer + k, value);
     if (error != std::errc() || end != buffer + k || !std::isfinite(value))
         return false;
-    quantum = std::pow(10.0, exponent - std::max(decimals, 0));
+    quantum = PowerOfTen(exponent - std::max(decimals, 0));
     return true;
 }
 
