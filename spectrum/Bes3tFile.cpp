@@ -5,7 +5,6 @@
 #include "ImportedSpectrum.h"
 #include "KeyValueText.h"
 
-#include <QFileInfo>
 #include <QLocale>
 #include <QtEndian>
 #include <cstring>
@@ -187,13 +186,7 @@ TSpectrum ParseBes3t(QByteArrayView dsc, QByteArrayView dta, const QString& dscF
 
 TBes3tPaths Bes3tPaths(const QString& eitherFile)
 {
-    const QFileInfo info(eitherFile);
-    const QString base = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.');
-    const auto partner = [&](const char* upper) {
-        const QString up = base + QLatin1String(upper), low = base + QString::fromLatin1(upper).toLower();
-        return QFileInfo::exists(up) || !QFileInfo::exists(low) ? up : low;
-    };
-    return {partner("DSC"), partner("DTA")};
+    return {PartnerFile(eitherFile, "DSC"), PartnerFile(eitherFile, "DTA")};
 }
 
 TSpectrum ReadBes3tFile(const QString& path)

@@ -3,7 +3,6 @@
 #include "ImportedSpectrum.h"
 #include "KeyValueText.h"
 
-#include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
@@ -111,13 +110,7 @@ TSpectrum ParseEsp(QByteArrayView par, QByteArrayView spc, const QString& parFil
 
 TEspPaths EspPaths(const QString& eitherFile)
 {
-    const QFileInfo info(eitherFile);
-    const QString base = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.');
-    const auto partner = [&](const char* lower) {
-        const QString low = base + QLatin1String(lower), up = base + QString::fromLatin1(lower).toUpper();
-        return QFileInfo::exists(low) || !QFileInfo::exists(up) ? low : up;
-    };
-    return {partner("par"), partner("spc")};
+    return {PartnerFile(eitherFile, "par"), PartnerFile(eitherFile, "spc")};
 }
 
 TSpectrum ReadEspFile(const QString& path)

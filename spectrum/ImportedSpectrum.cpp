@@ -61,6 +61,16 @@ void RefuseSpectrum(const QString& file, const QString& reason)
     throw EFileError(QStringLiteral("Cannot read the spectrum \"%1\": %2").arg(QFileInfo(file).fileName(), reason));
 }
 
+QString PartnerFile(const QString& file, const char* extension)
+{
+    const QFileInfo info(file);
+    const QString base = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.');
+    const QString given = base + QLatin1String(extension);
+    const QString ext = QString::fromLatin1(extension);
+    const QString other = base + (ext == ext.toUpper() ? ext.toLower() : ext.toUpper());
+    return QFileInfo::exists(given) || !QFileInfo::exists(other) ? given : other;
+}
+
 QByteArray ReadSpectrumBytes(const QString& path, qint64 maxBytes)
 {
     QFile file(path);

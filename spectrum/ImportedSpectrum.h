@@ -17,6 +17,11 @@
 // Throws EFileError: "Cannot read the spectrum "<file name>": <reason>".
 [[noreturn]] void RefuseSpectrum(const QString& file, const QString& reason);
 
+// The file beside `file` with the same name and this extension, in the case
+// that exists on disk (as given when both or neither do): the partner of a
+// BES3T or ESP pair.
+QString PartnerFile(const QString& file, const char* extension);
+
 // The whole file, refused when it holds more than maxBytes (no file of its
 // kind is that large), so nothing larger is read into memory.
 QByteArray ReadSpectrumBytes(const QString& path, qint64 maxBytes);
