@@ -296,25 +296,28 @@ void TestSpectrumFormats::textColumnsAndDecimalSeparators()
 void TestSpectrumFormats::measurementsDoNotDependOnTheScale_data()
 {
     QTest::addColumn<double>("factor");
-    QTest::newRow("small values") << 1e-4;
-    QTest::newRow("large values") << 1e4;
+    QTest::addColumn<double>("offset");
+    QTest::newRow("small values") << 1e-4 << 0.016;
+    QTest::newRow("large values, none below 500") << 1e4 << 1.6e6;
 }
 
-// A noisy line stored as a .dcw file and the same values times a factor read
-// from a BES3T file: positions, widths and moments alike, the integral and
-// the noise scaled, the same checks. (Its largest value, about 330, puts the
-// imported axis at 500 times the factor, so that a count means the same.)
+// A noisy line stored as a .dcw file and the same values times a factor on an
+// offset read from a BES3T file: positions, widths and moments alike, the
+// integral and the noise scaled, the same checks. (The imported values, all
+// positive, reach about 340 times the factor, which puts the axis at 500
+// times the factor, so that a count means the same.)
 void TestSpectrumFormats::measurementsDoNotDependOnTheScale()
 {
     QFETCH(double, factor);
-    std::vector<int32_t> sums = LorentzDerivative(1024, 25, 600, 20);
+    QFETCH(double, offset);
+    std::vector<int32_t> sums = LorentzDerivative(1024, 25, 300, 20);
     QRandomGenerator random(7);
     for (int32_t& v : sums)
         v += int32_t(random.bounded(9)) - 4;
     const TSpectrum dcw = ParseSpectrum(SpectrumFileBytes(EsrHeader(), sums));
     std::vector<double> scaled;
     for (const int32_t v : sums)
-        scaled.push_back(v * factor);
+        scaled.push_back(v * factor + offset);
     const QByteArray dsc = QStringLiteral("#DESC\nIRFMT\tD\nXTYP\tIDX\nXPTS\t1024\nXMIN\t3365\nXWID\t50\nXUNI\t'G'\n"
                                           "MWFQ\t9.5e9\nB0MA\t1e-4\n").toLatin1();
     const TSpectrum imported = ParseBes3t(dsc, BigEndianDoubles(scaled), QStringLiteral("a.DSC"), QStringLiteral("a.DTA"));
