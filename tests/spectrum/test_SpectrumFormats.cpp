@@ -70,6 +70,8 @@ class TestSpectrumFormats : public QObject {
 private slots:
     void publishedFilesAgreeWithTheirTextTwins_data();
     void publishedFilesAgreeWithTheirTextTwins();
+    void binaryNumberFormatsAndUnits_data();
+    void binaryNumberFormatsAndUnits();
     void damagedFilesRefusedNamingFileAndKey_data();
     void damagedFilesRefusedNamingFileAndKey();
     void jcampFormsDecodeAlike_data();
@@ -130,6 +132,49 @@ void TestSpectrumFormats::publishedFilesAgreeWithTheirTextTwins()
     QVERIFY(std::abs(text.SweepRange - s.SweepRange) < 1e-3);
     QVERIFY(std::abs(double(text.B0 - s.B0)) < 1e-3);
     QVERIFY(text.NotInFile.Frequency && text.NotInFile.ModAmp);
+}
+
+// The values 1, 2, 3, -4 over 300 G from 3300 G in each number format and
+// byte order, the axis in G, mT or T.
+void TestSpectrumFormats::binaryNumberFormatsAndUnits_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    const auto values = [](auto zero, bool big) {
+        QByteArray bytes;
+        for (const auto v : {1, 2, 3, -4}) {
+            char item[sizeof zero];
+            if (big)
+                qToBigEndian(decltype(zero)(v), item);
+            else
+                qToLittleEndian(decltype(zero)(v), item);
+            bytes.append(item, sizeof item);
+        }
+        return bytes;
+    };
+    const auto dsc = [](const char* format, const char* order, const char* axis) {
+        return QStringLiteral("#DESC\nBSEQ %1\nIRFMT %2\nXTYP IDX\nXPTS 4\n%3\n").arg(order, format, axis).toLatin1();
+    };
+    QTest::newRow("BES3T floats, little-endian, mT") << "bes3t" << dsc("F", "LIT", "XMIN 330\nXWID 30\nXUNI 'mT'") << values(float(0), false);
+    QTest::newRow("BES3T 32-bit, big-endian, G") << "bes3t" << dsc("I", "BIG", "XMIN 3300\nXWID 300\nXUNI 'G'") << values(int32_t(0), true);
+    QTest::newRow("BES3T 16-bit, little-endian, T") << "bes3t" << dsc("S", "LIT", "XMIN 0.33\nXWID 0.03\nXUNI 'T'") << values(int16_t(0), false);
+    QTest::newRow("BES3T 8-bit, G") << "bes3t" << dsc("C", "BIG", "XMIN 3300\nXWID 300\nXUNI 'G'") << values(int8_t(0), true);
+    QTest::newRow("ESP big-endian floats") << "esp" << QByteArray("ANZ 4\nHCF 3450\nHSW 300\n") << values(float(0), true);
+    QTest::newRow("ESP whole numbers told by MIN and MAX")
+        << "esp" << QByteArray("DOS  Format\r\nANZ 4\r\nGST 3300\r\nGSI 300\r\nMIN -4.000000\r\nMAX 3.000000\r\n")
+        << values(int32_t(0), false);
+}
+
+void TestSpectrumFormats::binaryNumberFormatsAndUnits()
+{
+    QFETCH(QString, format);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    const TSpectrum s = Parse(format, first, second);
+    QCOMPARE(Values(s), (std::vector<double>{1, 2, 3, -4}));
+    QVERIFY(std::abs(s.SweepRange - 300) < 1e-9);
+    QVERIFY(std::abs(double(s.B0) - 3450) < 1e-9);
 }
 
 void TestSpectrumFormats::damagedFilesRefusedNamingFileAndKey_data()
