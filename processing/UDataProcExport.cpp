@@ -54,6 +54,7 @@ void TFDataProc::ExportATBClick()
         return;
     const QString path = ExportPath(DOutSaveDialog.InitialDir, DAcqOpenDialog.FileName);
     try {
+        RefuseReplacingSource(path, DAcqOpenDialog.FileName, FSpectrum.Format);
         WriteTextTable(path, Series1->XValues(), Series1->YValues(), TextTableDecimals(FSpectrum.XStep, FSpectrum.YScale));
     } catch (const std::exception& e) {
         MessageDlg(ErrorText(e), TMsgType::Error, mbOK);

@@ -32,6 +32,14 @@ QStringList SourceFiles(const QString& sourcePath, TSpectrumFormat format)
 
 } // namespace
 
+void RefuseReplacingSource(const QString& target, const QString& sourcePath, TSpectrumFormat format)
+{
+    const QString canonical = QFileInfo(target).canonicalFilePath();
+    if (!canonical.isEmpty() && SourceFiles(sourcePath, format).contains(canonical))
+        throw EFileError(QStringLiteral("The export \"%1\" would replace the file the spectrum was read from; "
+                                        "choose another folder or name.").arg(QDir::toNativeSeparators(target)));
+}
+
 QString ExportFormatName(TExportFormat format)
 {
     switch (format) {
@@ -78,11 +86,8 @@ QStringList ExportSpectrum(const QString& path, TExportFormat format, const TSpe
     } else {
         files = {{path, JcampDxBytes(spectrum, format == TExportFormat::JcampDifDup ? TJcampForm::DifDup : TJcampForm::Affn)}};
     }
-    const QStringList sources = SourceFiles(sourcePath, spectrum.Format);
     for (const auto& [file, bytes] : files)
-        if (sources.contains(QFileInfo(file).canonicalFilePath()))
-            throw EFileError(QStringLiteral("The export \"%1\" would replace the file the spectrum was read from; "
-                                            "choose another folder or name.").arg(QDir::toNativeSeparators(file)));
+        RefuseReplacingSource(file, sourcePath, spectrum.Format);
     QStringList written;
     for (const auto& [file, bytes] : files) {
         QString error;

@@ -23,6 +23,11 @@ QString ExportFormatCaption(TExportFormat format);
 // name without extension, then ".DSC" or ".jdx".
 QString ExportAsPath(const QString& folder, const QString& sourcePath, TExportFormat format);
 
+// Throws EFileError when writing `target` would replace the file a spectrum
+// of `format` was read from, `sourcePath` (both files of a BES3T or ESP pair):
+// a text spectrum exported as text into its own folder, for instance.
+void RefuseReplacingSource(const QString& target, const QString& sourcePath, TSpectrumFormat format);
+
 // Writes the spectrum (for BES3T the .DTA, then the .DSC beside it; each file
 // replaced only once complete) and returns the paths written. EFileError
 // when a file cannot be written, or when it would replace the file the

@@ -268,6 +268,7 @@ int main(int argc, char* argv[])
             PrintLine(stdout, csv ? CsvRow(report.Object(), options.Fit.has_value()) : report.JsonLine());
             if (!exportDir.isEmpty()) {
                 const TSpectrumArrays arrays(spectrum);
+                RefuseReplacingSource(ExportPath(exportDir, file), file, spectrum.Format);
                 WriteTextTable(ExportPath(exportDir, file), arrays.X, arrays.Y, TextTableDecimals(spectrum.XStep, spectrum.YScale));
             }
         } catch (const std::exception& e) {

@@ -49,6 +49,7 @@ void TestMerilProcFormats::initTestCase()
     QVERIFY(QFileInfo(MerilProcPath()).isExecutable());
     FDcw = FDir.filePath(QStringLiteral("dpph.dcw"));
     WriteSpectrumFile(FDcw, EsrHeader(), LorentzDerivative(1024, 20, 600, 10));
+    QVERIFY(QFile::copy(PublishedSpectrum(QStringLiteral("Aminoxyl_radical_a.txt")), FDir.filePath(QStringLiteral("twin.txt"))));
 }
 
 void TestMerilProcFormats::everyFormatInOneBatch()
@@ -131,6 +132,8 @@ void TestMerilProcFormats::usageErrors_data()
     QTest::newRow("over its source") << QStringList{"--export", "bes3t", MERIL_TESTDATA_DIR,
                                                     PublishedSpectrum(QStringLiteral("Aminoxyl_radical_a.DSC"))}
                                      << 1 << "would replace the file";
+    QTest::newRow("text table over its source") << QStringList{"--export-txt", FDir.path(), FDir.filePath("twin.txt")}
+                                                << 1 << "would replace the file";
 }
 
 void TestMerilProcFormats::usageErrors()
@@ -141,7 +144,8 @@ void TestMerilProcFormats::usageErrors()
     const TProcRun run = RunMerilProc(arguments);
     QCOMPARE(run.ExitCode, exitCode);
     QVERIFY2(QString::fromUtf8(run.Err).contains(said), run.Err.constData());
-    QVERIFY(QFileInfo(PublishedSpectrum(QStringLiteral("Aminoxyl_radical_a.DSC"))).size() == 3130);
+    QCOMPARE(QFileInfo(PublishedSpectrum(QStringLiteral("Aminoxyl_radical_a.DSC"))).size(), 3130);
+    QCOMPARE(QFileInfo(FDir.filePath(QStringLiteral("twin.txt"))).size(), 79679);
 }
 
 QTEST_GUILESS_MAIN(TestMerilProcFormats)
