@@ -69,8 +69,11 @@ void TFDataProc::MExportAsClick()
 {
     if (!FLoaded)
         return;
+    // The file chosen last for this spectrum, else its name in the folder used last.
+    const QString source = DAcqOpenDialog.FileName;
     const QString folder = F->ExportAsFile.isEmpty() ? DOutSaveDialog.InitialDir : QFileInfo(F->ExportAsFile).path();
-    TExportAsDialog d(this, F->ExportFormat, ExportAsPath(folder, DAcqOpenDialog.FileName, F->ExportFormat));
+    TExportAsDialog d(this, F->ExportFormat,
+                      F->ExportAsSource == source ? F->ExportAsFile : ExportAsPath(folder, source, F->ExportFormat));
     if (Operator().ExecModal(d) != QDialog::Accepted)
         return;
     F->ExportFormat = d.Format();
@@ -85,12 +88,13 @@ void TFDataProc::MExportAsClick()
         return;
     QStringList written;
     try {
-        written = ExportSpectrum(path, d.Format(), FSpectrum, DAcqOpenDialog.FileName);
+        written = ExportSpectrum(path, d.Format(), FSpectrum, source);
     } catch (const std::exception& e) {
         MessageDlg(ErrorText(e), TMsgType::Error, mbOK);
         return;
     }
     F->ExportAsFile = path;
+    F->ExportAsSource = source;
     TellWritten(QStringLiteral("Exported as %1 to ").arg(ExportFormatCaption(d.Format())), written.last());
 }
 

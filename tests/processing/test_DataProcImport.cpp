@@ -133,13 +133,16 @@ void TestDataProcImport::exportAsWritesTheChosenFormat()
     TFDataProc& w = rig.W;
     QVERIFY(!w.MExportAs->isEnabled());
     rig.Load(rig.Write(QStringLiteral("dpph.dcw"), EsrHeader(), LorentzDerivative(1024, 20, 600)));
-    const QString jdx = QDir(rig.OutDir()).filePath(QStringLiteral("dpph.jdx"));
+    const QString jdx = QDir(rig.OutDir()).filePath(QStringLiteral("chosen.jdx"));
     rig.Op.ExpectModal([&](QDialog& d) {
         auto& e = dynamic_cast<TExportAsDialog&>(d);
         QCOMPARE(e.FileEdit->text(), QDir::toNativeSeparators(QDir(rig.OutDir()).filePath(QStringLiteral("dpph.DSC"))));
         QVERIFY(e.WritesLab->text().contains(QStringLiteral("dpph.DSC")) && e.WritesLab->text().contains(QStringLiteral("dpph.DTA")));
         for (const QSize& size : ScreenSizes)
             ShotWithDialog(w, d, size, QStringLiteral("proc_export_as_%1x%2").arg(size.width()).arg(size.height()));
+        Press(d, QStringLiteral("Browse"));
+        QCOMPARE(rig.Op.FileDialogs.last().Filter, QStringLiteral("BES3T (.DSC, .DTA) (*.DSC)|*.DSC"));
+        QCOMPARE(e.FileEdit->text(), QDir::toNativeSeparators(QDir(rig.OutDir()).filePath(QStringLiteral("chosen.DSC"))));
         // The format chosen with the keys, as with a screen reader, which
         // reads the box by its current choice.
         QVERIFY(FindAccessible(d, QAccessible::ComboBox, ExportFormatCaption(TExportFormat::Bes3t)));
@@ -150,6 +153,7 @@ void TestDataProcImport::exportAsWritesTheChosenFormat()
         QCOMPARE(e.FileEdit->text(), QDir::toNativeSeparators(jdx));
         Press(d, QStringLiteral("Export"));
     });
+    rig.Op.ExpectFileDialog(QDir(rig.OutDir()).filePath(QStringLiteral("chosen.DSC")));
     w.MExportAs->trigger();
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
     const std::span<const double> shown = w.Series1->YValues();
@@ -163,7 +167,7 @@ void TestDataProcImport::exportAsWritesTheChosenFormat()
         old.write("old");
         old.close();
         rig.Op.ExpectModal([](QDialog& d) { Press(d, QStringLiteral("Export")); });
-        rig.Op.ExpectMessage(QStringLiteral("dpph.jdx exists already. Replace it?"), answer);
+        rig.Op.ExpectMessage(QStringLiteral("chosen.jdx exists already. Replace it?"), answer);
         w.MExportAs->trigger();
         QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
         QCOMPARE(QFileInfo(jdx).size() == 3, answer == mbNo);
