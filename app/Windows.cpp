@@ -6,6 +6,7 @@
 #include "Accessibility.h"
 #include "Errors.h"
 #include "Operator.h"
+#include "SpectrumFiles.h"
 #include "UDataProc.h"
 #include "UService.h"
 #include "UpDown.h"
@@ -62,15 +63,15 @@ void OpenInProcessing(TMerilWindows& windows, const QString& spectrumPath)
 void OpenArguments(TMerilWindows& windows, const QStringList& arguments)
 {
     for (const QString& arg : arguments) {
-        if (arg.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive)) {
-            OpenInProcessing(windows, arg);
-            return;
-        }
         if (arg.endsWith(QLatin1String(".passes")) || QFileInfo(arg).isDir()) {
             windows.FCW->OpenPassFolder(arg);
             return;
         }
-        MessageDlg(QStringLiteral("\"%1\" is neither a spectrum file (.dcw) nor a passes folder (.passes).")
+        if (HasSpectrumExtension(arg) || QFileInfo(arg).isFile()) {
+            OpenInProcessing(windows, arg);
+            return;
+        }
+        MessageDlg(QStringLiteral("\"%1\" is neither a spectrum file nor a passes folder (.passes).")
                        .arg(QDir::toNativeSeparators(arg)),
                    TMsgType::Error, mbOK);
     }

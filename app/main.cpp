@@ -76,8 +76,9 @@ int main(int argc, char** argv)
     const auto windows = CreateWindows(std::move(options));
     CloseOnStopSignals(*windows->FCW, app);
     windows->FCW->show();
-    // meril FILE.dcw: the processing window in front with that spectrum;
-    // meril RUN.passes: the kept passes of a run, ready to store or continue.
+    // meril FILE: the processing window in front with that spectrum (its
+    // format told by its content); meril RUN.passes: the kept passes of a
+    // run, ready to store or continue.
     RunGuarded([&] { OpenArguments(*windows, QCoreApplication::arguments().mid(1)); });
     return QApplication::exec();
 }

@@ -191,7 +191,9 @@ void TMarker::VertAfterDraw(TChartCanvas& canvas)
         Caption->setText(QStringLiteral(" ") + AxisLetter + QStringLiteral(": ") +
                          FloatToStrFNumber(series->XValue(Index), 9, 2) + QStringLiteral(" ") + UnitText +
                          QStringLiteral(" ") + Bullet + QStringLiteral(" A: ") +
-                         QString::number(RoundHalfEven(Readout(Index))) + QStringLiteral(" a.u."));
+                         (ReadoutDecimals == 0 ? QString::number(RoundHalfEven(Readout(Index)))
+                                              : QString::number(Readout(Index), 'f', ReadoutDecimals)) +
+                         QStringLiteral(" a.u."));
     if (LineMode == 1 && PositionCount > 0) {
         const QRect plot = Chart->ChartRect();
         canvas.SetPenColor(LineColour);

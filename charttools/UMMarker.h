@@ -57,6 +57,7 @@ struct TMarker {
     QPointer<QLabel> Caption;          // receives the readout; none: no readout
     QString UnitText;                  // at most 4 characters
     QChar AxisLetter;
+    int ReadoutDecimals = 0;           // of the readout's y; 0: whole counts. Kept by Init
     int32_t CrossHalfHeight = 0;
     int32_t CrossHalfWidth = 0;
     uint8_t Kind = 0;                  // 0 vertical, 1 horizontal (SelectKind)

@@ -5,8 +5,11 @@
 
 #include "Chart.h"
 #include "Errors.h"
+#include "ImportedSpectrum.h"
+#include "NotInFileDialog.h"
 #include "NumFormat.h"
 #include "PictureCaption.h"
+#include "SpectrumFiles.h"
 #include "SpectrumReport.h"
 #include "StatusBar.h"
 #include "UDataProcState.h"
@@ -18,6 +21,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QToolBar>
@@ -80,6 +84,7 @@ void TFDataProc::ConnectHandlers()
     onAction(MOpen, &TFDataProc::FOpenTBClick);
     onClick(ExportATB, &TFDataProc::ExportATBClick);
     onAction(MExportAscii, &TFDataProc::ExportATBClick);
+    onAction(MExportAs, &TFDataProc::MExportAsClick);
     onAction(MSavePicture, &TFDataProc::MSavePictureClick);
     onAction(MExit, &TFDataProc::MExitClick);
     onClick(SetupTB, &TFDataProc::SetupTBClick);
@@ -143,6 +148,7 @@ void TFDataProc::FormShow()
     for (QToolButton* b : {ExportATB, FDerivativeTB, AbsorptionTB, Line0DnTB, Line0UpTB, Line0LeftTB, Line0RightTB})
         b->setEnabled(false);
     MExportAscii->setEnabled(false);
+    MExportAs->setEnabled(false);
     GPanel->hide();
     SwitchViewsOff();
 }
@@ -206,13 +212,27 @@ void TFDataProc::LoadSpectrum(const QString& fileName)
     // that fails leaves the display, the baseline and any view as they were.
     TSpectrum spectrum;
     try {
-        spectrum = ReadSpectrumFile(fileName);
+        spectrum = ReadAnySpectrumFile(fileName);
         CheckProcessable(qsizetype(spectrum.Points.size()));
     } catch (const std::exception& e) {
         MessageDlg(ErrorText(e), TMsgType::Error, mbOK);
         return;
     }
+    if (spectrum.NotInFile.Any())
+        AskNotInFile(fileName, spectrum);
     ShowSpectrum(fileName, spectrum);
+}
+
+void TFDataProc::AskNotInFile(const QString& fileName, TSpectrum& spectrum)
+{
+    TNotInFileDialog d(this, fileName, spectrum.NotInFile, F->FrequencyAnswer, F->ModAmpAnswer);
+    if (Operator().ExecModal(d) != QDialog::Accepted)
+        return;
+    if (spectrum.NotInFile.Frequency)
+        F->FrequencyAnswer = d.FrequencyEdit->text();
+    if (spectrum.NotInFile.ModAmp)
+        F->ModAmpAnswer = d.ModAmpEdit->text();
+    SupplyNotInFile(spectrum, d.FrequencyKHz(), d.ModAmpPeakToPeakGs());
 }
 
 void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum)
@@ -224,11 +244,16 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     if (h.SweepTp <= 1)
         DSrc->BottomAxis().SetValueFormat(h.SweepTp == 0 ? QStringLiteral("# ##0.### [kHz]")
                                                           : QStringLiteral("# ##0.### [Gs]"));
-    const double range = h.SweepR;
+    const double range = FSpectrum.SweepRange;
     DSrc->BottomAxis().SetMinMax(-range / 2, range / 2);
     DSrc->BottomAxis().SetIncrement(range / 4);
-    DSrc->RightAxis().SetMinMax(-500, 500);
-    DSrc->RightAxis().SetIncrement(250);
+    // +-500 counts for a .dcw file; the values' own scale for another program's.
+    const TYScale& scale = FSpectrum.YScale;
+    DSrc->RightAxis().SetMinMax(-scale.Limit, scale.Limit);
+    DSrc->RightAxis().SetIncrement(scale.Limit / 2);
+    for (TChart* chart : {DSrc, DDst})
+        chart->RightAxis().SetValueFormat(scale.Clipped ? QStringLiteral("# ##0.###") : QString());
+    Marker2.ReadoutDecimals = DstMarker.ReadoutDecimals = scale.Decimals();
 
     std::vector<double> x(FSpectrum.Points.size()), y(FSpectrum.Points.size());
     for (size_t i = 0; i < x.size(); ++i) {
@@ -240,7 +265,7 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     // "NMR 1H &&19F" is stored with the doubled ampersand that shows as one.
     LResonance->setText(ModeText(h));
     LSweepTp->setText(SweepKindText(h));
-    LSweepR->setText(SweepRangeText(h));
+    LSweepR->setText(SweepRangeText(FSpectrum));
     LModAmp->setText(h.ModAmp);
     LSweepTime->setText(h.SweepTime);
     LGain->setText(h.Gain);
@@ -258,6 +283,7 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     for (QToolButton* b : {ExportATB, FDerivativeTB, AbsorptionTB, Line0DnTB, Line0UpTB, Line0LeftTB, Line0RightTB})
         b->setEnabled(true);
     MExportAscii->setEnabled(true);
+    MExportAs->setEnabled(true);
     SetStatusText(*StatusBar, 0, fileName);
     // Exports are named after the file shown, however it was loaded.
     DAcqOpenDialog.FileName = fileName;

@@ -92,7 +92,7 @@ public:
 
     // ---- Controls (the window's form) ----
     // Menu
-    QAction *MOpen, *MExportAscii, *MSaveSetupAs, *MPrint, *MSavePicture, *MExit;
+    QAction *MOpen, *MExportAscii, *MExportAs, *MSaveSetupAs, *MPrint, *MSavePicture, *MExit;
     // First row
     QToolBar* DIFileToolBar;
     QToolButton *FOpenTB, *ExportATB, *FDerivativeTB, *AbsorptionTB, *SetupTB;
@@ -148,6 +148,7 @@ public:
     void SetupTBClick();
     void MExitClick();
     void ExportATBClick();
+    void MExportAsClick();
     void MSavePictureClick();
     void FDerivativeTBClick();
     void AbsorptionTBClick();
@@ -191,6 +192,8 @@ private:
     void EmptySetupLabels();
     void SwitchViewsOff();
     void ShowSpectrum(const QString& fileName, const TSpectrum& spectrum);
+    // Asks once for what a file of another program does not give.
+    void AskNotInFile(const QString& fileName, TSpectrum& spectrum);
     // Views
     TLineView SpectrumLine() const;   // Series1 as the library reads it
     TLineView ViewLine() const;       // Series2
@@ -243,5 +246,6 @@ private:
     std::unique_ptr<TState> F;
 };
 
-// The first local .dcw file among dropped URLs; empty when there is none.
+// The first local .dcw file among dropped URLs, else the first other spectrum
+// file (by its extension); empty when there is none.
 QString DroppedSpectrum(const QMimeData* data);

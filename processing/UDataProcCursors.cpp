@@ -119,7 +119,7 @@ void TFDataProc::ReleaseCursorsAndHide(QObject* sender)
 
 void TFDataProc::PlaceM2Cursors()
 {
-    ::PlaceM2Cursors(F->Cursors, ViewLine(), SpectrumLine(), SeriesLine0->YValues());
+    ::PlaceM2Cursors(F->Cursors, ViewLine(), SpectrumLine(), SeriesLine0->YValues(), FSpectrum.YScale.Unit());
     MirrorCursors();
     DstMarker.SetIndex(F->Cursors.Index);
 }

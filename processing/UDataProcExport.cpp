@@ -6,7 +6,11 @@
 
 #include "Chart.h"
 #include "Errors.h"
+#include "ExportAsDialog.h"
+#include "SpectrumExport.h"
+#include "UDataProcState.h"
 #include "PictureCaption.h"
+#include "SpectrumFiles.h"
 #include "StatusBar.h"
 #include "TextTable.h"
 #include "WholeFile.h"
@@ -34,10 +38,15 @@ QString DroppedSpectrum(const QMimeData* data)
 {
     if (!data || !data->hasUrls())
         return {};
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive))
-            return url.toLocalFile();
-    return {};
+    QString other;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        if (path.endsWith(QLatin1String(".dcw"), Qt::CaseInsensitive))
+            return path;
+        if (other.isEmpty() && HasSpectrumExtension(path))
+            other = path;
+    }
+    return other;
 }
 
 // The spectrum as shown, into the data output folder under the name of the
@@ -48,12 +57,48 @@ void TFDataProc::ExportATBClick()
         return;
     const QString path = ExportPath(DOutSaveDialog.InitialDir, DAcqOpenDialog.FileName);
     try {
-        WriteTextTable(path, Series1->XValues(), Series1->YValues());
+        RefuseReplacingSource(path, DAcqOpenDialog.FileName, FSpectrum.Format);
+        WriteTextTable(path, Series1->XValues(), Series1->YValues(), TextTableDecimals(FSpectrum.XStep, FSpectrum.YScale));
     } catch (const std::exception& e) {
         MessageDlg(ErrorText(e), TMsgType::Error, mbOK);
         return;
     }
     TellWritten(QStringLiteral("Exported ASCII to "), path);
+}
+
+// The spectrum shown, for other programs: format and file asked, an existing
+// file replaced only when the operator agrees.
+void TFDataProc::MExportAsClick()
+{
+    if (!FLoaded)
+        return;
+    // The file chosen last for this spectrum, else its name in the folder used last.
+    const QString source = DAcqOpenDialog.FileName;
+    const QString folder = F->ExportAsFile.isEmpty() ? DOutSaveDialog.InitialDir : QFileInfo(F->ExportAsFile).path();
+    TExportAsDialog d(this, F->ExportFormat,
+                      F->ExportAsSource == source ? F->ExportAsFile : ExportAsPath(folder, source, F->ExportFormat));
+    if (Operator().ExecModal(d) != QDialog::Accepted)
+        return;
+    F->ExportFormat = d.Format();
+    const QString path = d.Path();
+    const QFileInfo target(path);
+    const QStringList existing = QDir(target.path()).entryList(
+        {target.completeBaseName() + (d.Format() == TExportFormat::Bes3t ? QStringLiteral(".D[ST][CA]") : QStringLiteral(".") + target.suffix())},
+        QDir::Files);
+    if (!existing.isEmpty() &&
+        MessageDlg(QStringLiteral("%1 exists already. Replace it?").arg(existing.join(QStringLiteral(", "))),
+                   TMsgType::Confirmation, mbYes | mbNo) != mbYes)
+        return;
+    QStringList written;
+    try {
+        written = ExportSpectrum(path, d.Format(), FSpectrum, source);
+    } catch (const std::exception& e) {
+        MessageDlg(ErrorText(e), TMsgType::Error, mbOK);
+        return;
+    }
+    F->ExportAsFile = path;
+    F->ExportAsSource = source;
+    TellWritten(QStringLiteral("Exported as %1 to ").arg(ExportFormatCaption(d.Format())), written.last());
 }
 
 void TFDataProc::TellWritten(const QString& what, const QString& path)
@@ -87,7 +132,7 @@ std::vector<TShownValue> TFDataProc::ShownValues() const
 
 QStringList TFDataProc::PictureCaptionLines() const
 {
-    return PictureCaption(DAcqOpenDialog.FileName, FSpectrum.Header, ShownValues(), FitResultLines());
+    return PictureCaption(DAcqOpenDialog.FileName, FSpectrum, ShownValues(), FitResultLines());
 }
 
 // Both charts, the upper above the lower: PNG as the window shows them (with

@@ -15,6 +15,7 @@
 #include "FitPanel.h"
 #include "FitResultText.h"
 #include "SpectrumReport.h"
+#include "ImportedSpectrum.h"
 #include "UDataProcState.h"
 #include "UOutMess.h"
 #include "Views.h"
@@ -81,7 +82,7 @@ void TFDataProc::RefreshChecks()
     F->ChecksShown = key;
     TCheckInput in{TLineView(Series1->XValues(), Series1->YValues()), SeriesLine0->YValues(),
                    double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText(),
-                   GAtLineCentre()};
+                   GAtLineCentre(), FSpectrum.YScale};
     if (key.Moments)
         in.Moments.push_back({key.Moments->first, key.Moments->second});
     std::vector<TMeasurementWarning> warnings = CheckMeasurements(in);
@@ -89,6 +90,8 @@ void TFDataProc::RefreshChecks()
         warnings.push_back({QStringLiteral("fit_failed"), key.FitFailure});
     if (F->Fit && !FSpectrum.FitModAmpWarning.isEmpty())
         warnings.push_back({QStringLiteral("modulation_left_out"), FSpectrum.FitModAmpWarning});
+    if (const auto missing = NotInFileWarning(FSpectrum.NotInFile, QStringLiteral("open the file again to enter them")))
+        warnings.push_back(*missing);
     ChecksStrip->ShowWarnings(warnings);
     ChecksStrip->show();
 }

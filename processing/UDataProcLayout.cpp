@@ -5,6 +5,7 @@
 
 #include "Chart.h"
 #include "FlowLayout.h"
+#include "SpectrumFiles.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
 
@@ -144,7 +145,7 @@ void TFDataProc::CreateControls()
     addToolBar(Qt::BottomToolBarArea, bottom);
 
     DAcqOpenDialog.Title = QStringLiteral("Open");
-    DAcqOpenDialog.Filter = QStringLiteral("Meril data file (*.dcw)|*.dcw");
+    DAcqOpenDialog.Filter = SpectrumOpenFilter();
     DOutSaveDialog.Kind = TFileDialogKind::Save;
     DOutSaveDialog.Filter = QStringLiteral("Meril output file (*.pcw)|*.pcw");
     DPictureSaveDialog.Kind = TFileDialogKind::Save;
@@ -159,6 +160,7 @@ void TFDataProc::CreateMenu()
     MOpen = file->addAction(QStringLiteral("Open"));
     MOpen->setShortcut(QKeySequence::Open);
     MExportAscii = file->addAction(QStringLiteral("Export ASCII"));
+    MExportAs = file->addAction(QStringLiteral("Export as..."));
     file->addSeparator();
     MSaveSetupAs = file->addAction(QStringLiteral("Save Setup As"));
     MSavePicture = file->addAction(QStringLiteral("Save Picture..."));
@@ -167,6 +169,7 @@ void TFDataProc::CreateMenu()
     file->addSeparator();
     MExit = file->addAction(QStringLiteral("Exit"));
     MExportAscii->setEnabled(false);
+    MExportAs->setEnabled(false);
     MSaveSetupAs->setEnabled(false);
     MPrint->setEnabled(false);
 }
@@ -281,7 +284,7 @@ void TFDataProc::CreateCharts()
     // The marker writes its readout while the chart draws: room for the longest one.
     for (QLabel* l : {XYST, DstXYST}) {
         l->setStyleSheet(QStringLiteral("background: rgba(0,0,0,160); color: white; padding: 1px 4px;"));
-        l->setFixedSize(l->fontMetrics().horizontalAdvance(QStringLiteral(" B: -88 888.88 kHz \u2022 A: -8888 a.u. ")) + 10,
+        l->setFixedSize(l->fontMetrics().horizontalAdvance(QStringLiteral(" B: -88 888.88 kHz \u2022 A: -8888.888 a.u. ")) + 10,
                         l->fontMetrics().height() + 4);
         l->hide();   // shown while a marker writes into it
     }

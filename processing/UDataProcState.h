@@ -7,6 +7,7 @@
 #include "LineFit.h"
 #include "MeasurementChecks.h"
 #include "Moments.h"
+#include "SpectrumExport.h"
 #include "UDataProc.h"
 #include "UIntegration.h"
 
@@ -53,4 +54,10 @@ struct TFDataProc::TState {
         bool operator==(const TChecksKey&) const = default;
     };
     std::optional<TChecksKey> ChecksShown;
+    // "Export as...": the format and file chosen last, and the spectrum file
+    // exported then.
+    TExportFormat ExportFormat = TExportFormat::Bes3t;
+    QString ExportAsFile, ExportAsSource;
+    // The answers given last for what a file did not tell, offered again.
+    QString FrequencyAnswer, ModAmpAnswer;
 };

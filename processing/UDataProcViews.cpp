@@ -40,7 +40,7 @@ void TFDataProc::ComputeBaseline()
 
 void TFDataProc::StepLine0(TBaselineStep step)
 {
-    StepBaseline(F->Baseline, step);
+    StepBaseline(F->Baseline, step, FSpectrum.YScale.Unit());
     SeriesLine0->SetYValues(BaselineValues(F->Baseline, SeriesLine0->Count()));
     ++F->BaselineVersion;
 }
@@ -229,15 +229,15 @@ void TFDataProc::DstUndoZoomed()
     if (F->VerticallyExpanded) {
         VerticalExpTBClick();
     } else {
-        DDst->RightAxis().SetMinMax(-500, 500);
-        DDst->RightAxis().SetIncrement(250);
+        DDst->RightAxis().SetMinMax(-FSpectrum.YScale.Limit, FSpectrum.YScale.Limit);
+        DDst->RightAxis().SetIncrement(FSpectrum.YScale.Limit / 2);
     }
     DstMarker.PixelsPerPoint = 0;
 }
 
 void TFDataProc::VerticalExpTBClick()
 {
-    const TAxisRange range = VerticalExpansion(Series2->YValues());
+    const TAxisRange range = VerticalExpansion(Series2->YValues(), FSpectrum.YScale.Unit());
     DDst->RightAxis().SetMinMax(range.Minimum, range.Maximum);
     DDst->RightAxis().SetIncrement(range.Increment);
     F->VerticallyExpanded = true;

@@ -27,13 +27,14 @@ TBaseline ComputeBaseline(std::span<const double> y)
     return b;
 }
 
-void StepBaseline(TBaseline& baseline, TBaselineStep step)
+void StepBaseline(TBaseline& baseline, TBaselineStep step, double yUnit)
 {
+    const long double unit = yUnit;
     switch (step) {
-    case TBaselineStep::Down: baseline.Offset -= 1; break;
-    case TBaselineStep::Up: baseline.Offset += 1; break;
-    case TBaselineStep::Left: baseline.Slope -= 0.002L; break;
-    case TBaselineStep::Right: baseline.Slope += 0.002L; break;
+    case TBaselineStep::Down: baseline.Offset -= unit; break;
+    case TBaselineStep::Up: baseline.Offset += unit; break;
+    case TBaselineStep::Left: baseline.Slope -= 0.002L * unit; break;
+    case TBaselineStep::Right: baseline.Slope += 0.002L * unit; break;
     }
 }
 

@@ -26,8 +26,9 @@ TBaseline ComputeBaseline(std::span<const double> y);
 
 // The four baseline buttons.
 enum class TBaselineStep { Down, Up, Left, Right };
-// Down/Up: Offset -1/+1; Left/Right: Slope -0.002/+0.002.
-void StepBaseline(TBaseline& baseline, TBaselineStep step);
+// Down/Up: Offset -1/+1 count; Left/Right: Slope -0.002/+0.002 counts per
+// point (yUnit: one count in y units, TYScale::Unit).
+void StepBaseline(TBaseline& baseline, TBaselineStep step, double yUnit = 1);
 
 // The baseline y at every index 0..count-1.
 std::vector<double> BaselineValues(const TBaseline& baseline, int count);

@@ -71,10 +71,10 @@ TCursorIndexes MeasuredCursors(const TCursorState& state, int markerIndex)
 
 int FindLineCentre(const TLineView& spectrum, std::span<const double> baseline)
 {
-    const int a = MinYIndex(spectrum);
-    const int b = MaxYIndex(spectrum);
+    const int a = LowestYIndex(spectrum);
+    const int b = HighestYIndex(spectrum);
     const int step = b > a ? 1 : -1;
-    long double best = 1000;
+    long double best = HUGE_VALL;
     int result = spectrum.Count() / 2;
     for (int i = a; i != b; i += step) {
         const long double d = std::fabs((long double)spectrum.YValue(i) - baseline[size_t(i)]);
@@ -87,8 +87,9 @@ int FindLineCentre(const TLineView& spectrum, std::span<const double> baseline)
 }
 
 void PlaceM2Cursors(TCursorState& state, const TLineView& view, const TLineView& spectrum,
-                    std::span<const double> baseline)
+                    std::span<const double> baseline, double yUnit)
 {
+    const double threshold = 20 * yUnit;
     // A zoom that leaves no point drawn (-1, -1) falls back to every point.
     int first = std::max(view.First, 0), last = std::min(view.Last, view.Count() - 1);
     if (last < first) {
@@ -96,12 +97,12 @@ void PlaceM2Cursors(TCursorState& state, const TLineView& view, const TLineView&
         last = view.Count() - 1;
     }
     int i = first;
-    while (std::fabs(view.YValue(i)) < 20 && i < last)
+    while (std::fabs(view.YValue(i)) < threshold && i < last)
         ++i;
     if (i == last)
         i = first;
     int j = last;
-    while (std::fabs(view.YValue(j)) < 20 && j > first)
+    while (std::fabs(view.YValue(j)) < threshold && j > first)
         --j;
     if (j == first)
         j = last;
@@ -115,7 +116,7 @@ void PlaceM2Cursors(TCursorState& state, const TLineView& view, const TLineView&
 
 void PlaceSDBCursors(TCursorState& state, const TLineView& spectrum)
 {
-    int left = MinYIndex(spectrum), right = MaxYIndex(spectrum);
+    int left = LowestYIndex(spectrum), right = HighestYIndex(spectrum);
     if (right < left)
         std::swap(left, right);
     state.Positions[1] = uint16_t(left);
@@ -126,7 +127,7 @@ void PlaceSDBCursors(TCursorState& state, const TLineView& spectrum)
 
 void PlaceHDBCursors(TCursorState& state, const TLineView& view)
 {
-    const int top = MaxYIndex(view);
+    const int top = HighestYIndex(view);
     state.Positions[1] = uint16_t(top);
     state.Positions[2] = uint16_t(top);
     state.Index = top;

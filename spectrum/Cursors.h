@@ -63,12 +63,13 @@ TCursorIndexes MeasuredCursors(const TCursorState& state, int markerIndex);
 int FindLineCentre(const TLineView& spectrum, std::span<const double> baseline);
 
 // Automatic cursors of the moments on the view (over its drawn range): LC on
-// the first point whose |y| reaches 20 (the first drawn point if none before
-// the last does), RC likewise from the right, MC the line centre; K = 3, all
-// three drawn, the marker halfway between centre and left cursor. With no
-// point drawn, over every point.
+// the first point whose |y| reaches 20 counts (yUnit: one count in y units,
+// TYScale::Unit; the first drawn point if none before the last does), RC
+// likewise from the right, MC the line centre; K = 3, all three drawn, the
+// marker halfway between centre and left cursor. With no point drawn, over
+// every point.
 void PlaceM2Cursors(TCursorState& state, const TLineView& view, const TLineView& spectrum,
-                    std::span<const double> baseline);
+                    std::span<const double> baseline, double yUnit = 1);
 
 // "SDB": the lowest and highest point of the spectrum, the smaller index in
 // slot 1; K = 2. The marker is centred by the window.

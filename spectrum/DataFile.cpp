@@ -91,10 +91,25 @@ std::optional<double> WrittenNumber(const QString& text)
     return ok ? std::optional<double>(v) : std::nullopt;
 }
 
-// The modulation the fit may use: a negative amplitude, or one wider than the
-// whole sweep, is no modulation the instrument made; the fit leaves it out.
-void CheckFitModAmp(TSpectrum& s, double xUnitsPerGauss)
+} // namespace
+
+bool IsEsrSpectrum(const TDataHeader& header)
 {
+    return header.Resonance == QLatin1String("ESR");
+}
+
+double XUnitsPerGauss(const TDataHeader& header)
+{
+    if (header.SweepTp != 0)
+        return 1;
+    const int m = IsEsrSpectrum(header) ? 3 : header.Resonance == QLatin1String("NMR 19F") ? 1 : 0;
+    return double(FreqGamma[size_t(m)]);
+}
+
+void CheckFitModAmp(TSpectrum& s)
+{
+    s.FitModAmpWarning.clear();
+    const double xUnitsPerGauss = XUnitsPerGauss(s.Header);
     const QString& text = s.Header.ModAmp;
     const std::optional<double> written = WrittenNumber(text);
     const double value = written ? *written : double(s.ModAmp);
@@ -111,21 +126,6 @@ void CheckFitModAmp(TSpectrum& s, double xUnitsPerGauss)
     s.FitModAmpWarning = QStringLiteral("The modulation amplitude \"%1\" %2: the fit leaves the modulation out, so "
                                         "its widths include any modulation broadening.")
                              .arg(text, problem);
-}
-
-} // namespace
-
-bool IsEsrSpectrum(const TDataHeader& header)
-{
-    return header.Resonance == QLatin1String("ESR");
-}
-
-double XUnitsPerGauss(const TDataHeader& header)
-{
-    if (header.SweepTp != 0)
-        return 1;
-    const int m = IsEsrSpectrum(header) ? 3 : header.Resonance == QLatin1String("NMR 19F") ? 1 : 0;
-    return double(FreqGamma[size_t(m)]);
 }
 
 QString TooManyPassesText(int count)
@@ -197,7 +197,7 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
                              .arg(double(h.SweepR))
                              .arg(MinSweepRange)
                              .arg(QStringLiteral("100 000")));
-    CheckFitModAmp(s, XUnitsPerGauss(h));
+    CheckFitModAmp(s);
     const QByteArrayView data = bytes.sliced(1 + headerSize);
     const qsizetype n = data.size() / 4;
     if (n < 2)
@@ -205,6 +205,7 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
     if (n > MaxSpectrumPoints)
         throw EFileError(QStringLiteral("The spectrum file holds more than %1 data points.").arg(MaxSpectrumPoints));
 
+    s.SweepRange = double(range);
     s.XStep = double(range / (n - 1));
     s.Points.reserve(n);
     s.Sums.reserve(n);
@@ -212,7 +213,7 @@ TSpectrum ParseSpectrum(QByteArrayView bytes)
         const int32_t sum = qFromLittleEndian<int32_t>(data.data() + 4 * i);
         s.Sums.push_back(sum);
         const long long y = std::clamp(RoundHalfEven((long double)sum / s.Acc), -(long long)SpectrumLimit, (long long)SpectrumLimit);
-        s.Points.emplace_back(double(-range / 2 + i * (long double)s.XStep), double(y));
+        s.Points.emplace_back(GridX(range, s.XStep, i), double(y));
     }
     return s;
 }

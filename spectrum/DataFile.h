@@ -7,6 +7,7 @@
 // written.
 
 #include "Errors.h"
+#include "YScale.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -50,10 +51,32 @@ inline constexpr int MaxStoredAcc = 999;
 // "A spectrum file holds a sum of at most 999 passes, not 1000."
 QString TooManyPassesText(int count);
 
+// x of point i on a spectrum's grid: centred on 0, `step` = range / (N - 1).
+inline double GridX(long double range, double step, qsizetype i)
+{
+    return double(-range / 2 + i * (long double)step);
+}
+
+// The file formats a spectrum is read from: the program's own and those of
+// other programs (spectrum/SpectrumFiles.h recognises them).
+enum class TSpectrumFormat { Dcw, Bes3t, Esp, JcampDx, Text };
+
+// What a file of another program did not tell: the window asks for it,
+// meril-proc takes it as options. The mode follows the frequency when the
+// file names none.
+struct TNotInFile {
+    bool Frequency = false;
+    bool ModAmp = false;
+    bool Mode = false;
+    bool Any() const { return Frequency || ModAmp; }
+};
+
 // A spectrum as read: header, the numbers later operations need, and the
-// points centred on x = 0 with y the mean per pass clipped to +-500.
+// points centred on x = 0. From a .dcw file y is the mean per pass clipped
+// to +-500; from another program's file y keeps that file's values.
 struct TSpectrum {
-    int Version = DataFileVersion;
+    int Version = DataFileVersion;  // 10 or 11 for a .dcw file, 0 for the others
+    TSpectrumFormat Format = TSpectrumFormat::Dcw;
     TDataHeader Header;
     int Acc = 1;
     long double ModAmp = 0;     // Gs, parsed from Header.ModAmp, rounded to Real48
@@ -64,10 +87,18 @@ struct TSpectrum {
     // units); FitModAmpWarning then says so and that the fit leaves it out.
     double FitModAmp = 0;
     QString FitModAmpWarning;
-    double XStep = 0;           // SweepR / (N - 1)
+    double SweepRange = 0;      // full x width, Gs or kHz: Header.SweepR without its float rounding
+    double XStep = 0;           // SweepRange / (N - 1)
+    TYScale YScale;             // the +-500 counts of a .dcw file, or the imported file's scale
+    TNotInFile NotInFile;
     std::vector<QPointF> Points;
-    std::vector<int32_t> Sums;  // the stored sums, as written
+    std::vector<int32_t> Sums;  // the stored sums of a .dcw file, as written
 };
+
+// Sets the modulation the fit may use from ModAmp: a negative amplitude, or
+// one wider than the whole sweep, is no modulation the instrument made; the
+// fit leaves it out and FitModAmpWarning says so.
+void CheckFitModAmp(TSpectrum& s);
 
 // The folder of the file to write does not exist; nothing was written.
 class EPathNotFound : public EFileError {

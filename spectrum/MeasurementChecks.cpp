@@ -1,7 +1,6 @@
 #include "MeasurementChecks.h"
 
 #include "Baseline.h"
-#include "DataFile.h"
 #include "MomentUncertainty.h"
 #include "SeriesExtremes.h"
 #include "Views.h"
@@ -11,9 +10,12 @@
 
 namespace {
 
-// The stored values are whole counts: their rounding alone is noise of
-// 1/sqrt(12) counts, the least the checks assume.
-const double RoundingNoise = 1 / std::sqrt(12.0);
+// The stored values are whole counts (or other steps): their rounding alone
+// is noise of 1/sqrt(12) steps, the least the checks assume.
+double RoundingNoise(const TYScale& scale)
+{
+    return scale.Quantum / std::sqrt(12.0);
+}
 
 QString Number(double v, int decimals)
 {
@@ -44,7 +46,7 @@ struct TWing {
 
 // The standard error of the mean allows for point-to-point correlation (a
 // detection time constant) through the lag-1 autocorrelation of the wing.
-TWing MeasureWing(const std::vector<double>& r)
+TWing MeasureWing(const std::vector<double>& r, double roundingNoise)
 {
     TWing w;
     w.Count = int(r.size());
@@ -56,7 +58,7 @@ TWing MeasureWing(const std::vector<double>& r)
         if (i > 0)
             w.Lagged += (r[i] - w.Mean) * (r[i - 1] - w.Mean);
     }
-    const double sd = w.Count > 1 ? std::max(std::sqrt(w.SumSquares / (w.Count - 1)), RoundingNoise) : RoundingNoise;
+    const double sd = w.Count > 1 ? std::max(std::sqrt(w.SumSquares / (w.Count - 1)), roundingNoise) : roundingNoise;
     w.StandardError = sd * std::sqrt(CorrelationInflation(Correlation(w.Lagged, w.SumSquares)) / w.Count);
     return w;
 }
@@ -71,15 +73,15 @@ public:
             D[size_t(i)] = In.Spectrum.YValue(i) - In.Baseline[size_t(i)];
         const int n = BaselineEndCount(Count);
         std::vector<double> left(D.begin(), D.begin() + n + 1), right(D.end() - n - 1, D.end());
-        Wings[0] = MeasureWing(left);
-        Wings[1] = MeasureWing(right);
+        Wings[0] = MeasureWing(left, RoundingNoise(In.YScale));
+        Wings[1] = MeasureWing(right, RoundingNoise(In.YScale));
         const int pooled = Wings[0].Count + Wings[1].Count - 2;
         Noise = std::max(pooled > 0 ? std::sqrt((Wings[0].SumSquares + Wings[1].SumSquares) / pooled) : 0.0,
-                         RoundingNoise);
+                         RoundingNoise(In.YScale));
         Inflation = CorrelationInflation(
             Correlation(Wings[0].Lagged + Wings[1].Lagged, Wings[0].SumSquares + Wings[1].SumSquares));
-        Low = MinYIndex(In.Spectrum);
-        High = MaxYIndex(In.Spectrum);
+        Low = LowestYIndex(In.Spectrum);
+        High = HighestYIndex(In.Spectrum);
     }
 
     std::vector<TMeasurementWarning> Run()
@@ -96,15 +98,19 @@ public:
 private:
     std::optional<TMeasurementWarning> Clipped() const
     {
+        if (!In.YScale.Clipped)
+            return std::nullopt;
+        const double limit = In.YScale.Limit;
         const auto atLimit = std::count_if(In.Spectrum.Y.begin(), In.Spectrum.Y.end(),
-                                           [](double y) { return std::abs(y) >= SpectrumLimit; });
+                                           [&](double y) { return std::abs(y) >= limit; });
         if (atLimit == 0)
             return std::nullopt;
         return TMeasurementWarning{
             QStringLiteral("clipped"),
-            QStringLiteral("%1 %2 at the \u00b1500 limit: widths and moments are biased; lower the gain.")
+            QStringLiteral("%1 %2 at the \u00b1%3 limit: widths and moments are biased; lower the gain.")
                 .arg(atLimit)
-                .arg(atLimit == 1 ? QStringLiteral("point") : QStringLiteral("points"))};
+                .arg(atLimit == 1 ? QStringLiteral("point") : QStringLiteral("points"))
+                .arg(limit)};
     }
 
     std::optional<TMeasurementWarning> Overmodulated() const
@@ -209,7 +215,7 @@ private:
             QStringLiteral("low_snr"),
             QStringLiteral("The peak-to-peak height is only %1 times the noise (%2): every value measured on this "
                            "line is uncertain; accumulate more passes.")
-                .arg(Number(std::max(height, 0.0) / Noise, 1), Number(Noise, 2))};
+                .arg(Number(std::max(height, 0.0) / Noise, 1), Number(Noise, In.YScale.Decimals() + 2))};
     }
 
     std::optional<TMeasurementWarning> BaselineDrift() const

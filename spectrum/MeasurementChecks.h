@@ -4,6 +4,7 @@
 // what to do. Computed for every spectrum, with or without a fit.
 
 #include "LineView.h"
+#include "YScale.h"
 
 #include <QString>
 #include <optional>
@@ -35,13 +36,14 @@ struct TGCheck {
 bool PlausibleG(const TGCheck& g);
 
 struct TCheckInput {
-    TLineView Spectrum;                  // the stored points (y clipped at +-500), every point
+    TLineView Spectrum;                  // the stored points, every point
     std::span<const double> Baseline;    // the baseline under them, one value per point
     double ModAmp = 0;                   // modulation amplitude, x units
     std::optional<double> FitPpWidth;    // peak-to-peak width from a fit, when one ran (x units)
     std::vector<TMomentCursors> Moments; // the cursors of each moment measurement made
     QString Unit = QStringLiteral("Gs"); // of x, for the texts
     std::optional<TGCheck> G = std::nullopt;  // ESR spectra only
+    TYScale YScale;                      // of the points: the +-500 clip and count step of a .dcw file, or another file's
 };
 
 // The points at each end that the automatic baseline averages are the

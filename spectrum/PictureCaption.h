@@ -18,10 +18,10 @@ struct TShownValue {
 // The mode and sweep texts as the window's setup labels show them.
 QString ModeText(const TDataHeader& header);     // "NMR 1H &&19F" shown with one ampersand
 QString SweepKindText(const TDataHeader& header); // "Field", "Frequency"
-QString SweepRangeText(const TDataHeader& header); // " 100 Gs", "  25 kHz"
+QString SweepRangeText(const TSpectrum& spectrum); // " 100 Gs", "  25 kHz" (of SweepRange)
 
 // Lines: the file name and mode; B0, frequency and modulation; the sweep and
 // the accumulations; the shown values that have a text, a few to a line;
 // then `extraLines` (results of other tools) as they are.
-QStringList PictureCaption(const QString& fileName, const TDataHeader& header, const std::vector<TShownValue>& shown,
+QStringList PictureCaption(const QString& fileName, const TSpectrum& spectrum, const std::vector<TShownValue>& shown,
                            const QStringList& extraLines = {});

@@ -40,3 +40,23 @@ int MaxYIndex(const Series& series)
 {
     return SeriesExtremesDetail::ExtremeYIndex(series, -500.0L, [](long double y, long double bound) { return y > bound; });
 }
+
+// The same without the bound, for values of any scale (spectra from other
+// programs' files): the first index of the lowest or highest value. Equal to
+// MinYIndex and MaxYIndex whenever a value lies within +-500, as every
+// value of a .dcw spectrum and the 0 that starts an absorption view do.
+template <class Series>
+int LowestYIndex(const Series& series)
+{
+    if (series.Count() == 0)
+        return -1;
+    return SeriesExtremesDetail::ExtremeYIndex(series, series.YValue(0), [](long double y, long double bound) { return y < bound; });
+}
+
+template <class Series>
+int HighestYIndex(const Series& series)
+{
+    if (series.Count() == 0)
+        return -1;
+    return SeriesExtremesDetail::ExtremeYIndex(series, series.YValue(0), [](long double y, long double bound) { return y > bound; });
+}

@@ -37,14 +37,15 @@ void CheckCursors(const TCursorIndexes& c, int count)
 
 // The moments of one view with the automatic (or the chosen) cursors.
 TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::span<const double> baseline,
-                        TViewKind kind, int factor, Real48 modAmp, double noise, const TReportOptions& options)
+                        TViewKind kind, int factor, Real48 modAmp, double noise, double yUnit,
+                        const TReportOptions& options)
 {
     TViewReport r;
     if (options.Cursors) {
         r.Cursors = *options.Cursors;
     } else {
         TCursorState state;
-        PlaceM2Cursors(state, view, spectrum, baseline);
+        PlaceM2Cursors(state, view, spectrum, baseline, yUnit);
         r.Cursors = MeasuredCursors(state, state.Index);
     }
     const TCursorIndexes& c = r.Cursors;
@@ -61,7 +62,7 @@ TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::s
 
 std::optional<TGCheck> GAt(const TSpectrum& spectrum, double x)
 {
-    if (!IsEsrSpectrum(spectrum.Header))
+    if (!IsEsrSpectrum(spectrum.Header) || spectrum.NotInFile.Frequency)
         return std::nullopt;
     return TGCheck{MeasureGFactor(spectrum.Frequency, spectrum.B0, x).G, double(spectrum.Frequency), double(spectrum.B0)};
 }
@@ -74,7 +75,7 @@ std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const
     const TSpectrumArrays arrays(spectrum);
     const std::vector<double> baseline = BaselineValues(report.Baseline, int(arrays.Y.size()));
     TCheckInput checks{arrays.View(), baseline, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), fitPpWidth, {}, AxisUnitText(spectrum.Header),
-                       GAt(spectrum, arrays.X[size_t(report.Centre)])};
+                       GAt(spectrum, arrays.X[size_t(report.Centre)]), spectrum.YScale};
     for (const TViewReport* v : {&report.Derivative, &report.Absorption})
         checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
     return CheckMeasurements(checks);
@@ -100,7 +101,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     const std::vector<double> derivative = DerivativeView(line, baseline);
     const TLineView derivativeView(arrays.X, derivative);
     r.Derivative = MeasureView(line, derivativeView, baseline, TViewKind::Derivative, 1, spectrum.ModAmp,
-                               r.Noise, options);
+                               r.Noise, spectrum.YScale.Unit(), options);
     TCursorState sdb;
     PlaceSDBCursors(sdb, line);
     r.SDB = MeasureWidth(derivativeView, sdb.Positions[1], sdb.Positions[2], unit).Width;
@@ -109,7 +110,7 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     r.Factor = absorption.Factor;
     const TLineView absorptionView(absorption.DestX, absorption.DestY);
     r.Absorption = MeasureView(line, absorptionView, baseline, TViewKind::Absorption, r.Factor,
-                               spectrum.ModAmp, r.Noise, options);
+                               spectrum.ModAmp, r.Noise, spectrum.YScale.Unit(), options);
 
     const THalfHeight half = FindHalfHeight(absorptionView);
     if (half.Found)

@@ -18,7 +18,7 @@ std::vector<double> DerivativeView(const TLineView& spectrum, std::span<const do
 
 int AbsorptionFactor(const TLineView& spectrum)
 {
-    return MinYIndex(spectrum) > MaxYIndex(spectrum) ? 1 : -1;
+    return LowestYIndex(spectrum) > HighestYIndex(spectrum) ? 1 : -1;
 }
 
 TIntegrator AbsorptionIntegrator(const TLineView& spectrum, std::span<const double> baseline)
@@ -44,10 +44,10 @@ TIntegrator AreaIntegrator(const TLineView& absorption, double axisMinimum, doub
     return integrator;
 }
 
-TAxisRange VerticalExpansion(std::span<const double> y)
+TAxisRange VerticalExpansion(std::span<const double> y, double yUnit)
 {
     if (y.empty())
         return {};
     const auto [low, high] = std::minmax_element(y.begin(), y.end());
-    return {*low, *high, double(RoundHalfEven(((long double)*high - *low) / 4))};
+    return {*low, *high, double(RoundHalfEven(((long double)*high - *low) / 4 / yUnit)) * yUnit};
 }

@@ -35,5 +35,6 @@ struct TAxisRange {
     double Increment = 0;
 };
 // "VE": from the smallest to the largest y of the view, the increment a
-// quarter of that range rounded to a whole number (halves to even).
-TAxisRange VerticalExpansion(std::span<const double> y);
+// quarter of that range rounded to whole counts (yUnit: one count in y
+// units; halves to even).
+TAxisRange VerticalExpansion(std::span<const double> y, double yUnit = 1);

@@ -1,8 +1,11 @@
 #include "ProcReport.h"
 
+#include "SpectrumFiles.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -110,7 +113,8 @@ QString TReportFields::JsonLine() const
 TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const TSpectrumReport& r)
 {
     TReportFields o{{{"file", file},
-                  {"version", spectrum.Version},
+                  {"format", FormatName(spectrum.Format)},
+                  {"version", spectrum.Format == TSpectrumFormat::Dcw ? QJsonValue(spectrum.Version) : QJsonValue()},
                   {"resonance", spectrum.Header.Resonance},
                   {"unit", AxisUnitText(spectrum.Header)},
                   {"points", r.Points},
@@ -124,9 +128,12 @@ TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const T
                   {"HDB", r.HDB ? Number(*r.HDB) : QJsonValue()},
                   {"integral", QJsonObject{{"LC", Number(r.IntegralLC)}, {"RC", Number(r.IntegralRC)}, {"AI", Number(r.AI)}}},
                   {"noise", Number(r.Noise)}}};
-    if (!r.HDB)
-        o.Fields.insert(o.Fields.begin() + 13, {"HDB_error", r.HDBError});
-    // An ESR spectrum whose g is implausible has "g": null (the warning says why).
+    if (!r.HDB) {
+        const auto hdb = std::find_if(o.Fields.begin(), o.Fields.end(), [](const auto& f) { return f.first == "HDB"; });
+        o.Fields.insert(hdb + 1, {"HDB_error", r.HDBError});
+    }
+    // An ESR spectrum whose g is implausible, or whose frequency the file does
+    // not give, has "g": null (the warnings say why).
     if (IsEsrSpectrum(spectrum.Header))
         o.Fields.insert(o.Fields.end() - 1, {"g", r.G ? Number(*r.G) : QJsonValue()});
     if (r.Fit)
@@ -137,7 +144,7 @@ TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const T
 
 QStringList CsvColumns(bool withFit)
 {
-    QStringList columns{"file", "version", "resonance", "unit", "points", "acc", "baseline.offset", "baseline.slope",
+    QStringList columns{"file", "format", "version", "resonance", "unit", "points", "acc", "baseline.offset", "baseline.slope",
                         "factor", "centre"};
     for (const char* view : {"derivative", "absorption"})
         for (const char* key : ViewKeys)

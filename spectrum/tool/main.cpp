@@ -1,11 +1,15 @@
 // meril-proc: measures stored spectra without a display, as the processing
-// window would with its automatic cursors. One JSON object per file on
+// window would with its automatic cursors; the program's .dcw files and the
+// spectra of other programs (BES3T, ESP, JCAMP-DX, text). One JSON object per file on
 // stdout (or a CSV table), one line per failed file on stderr.
 // Exit status: 0 every file processed, 1 some file failed, 2 usage error.
 
 #include "Errors.h"
+#include "ImportedSpectrum.h"
 #include "ProcPasses.h"
 #include "ProcReport.h"
+#include "SpectrumExport.h"
+#include "SpectrumFiles.h"
 #include "SpectrumReport.h"
 #include "TextTable.h"
 #include "Version.h"
@@ -21,9 +25,12 @@
 namespace {
 
 const char* const Example =
-    "Measures stored spectrum files (.dcw) as the processing window does with its\n"
+    "Measures stored spectrum files as the processing window does with its\n"
     "automatic cursors: baseline, derivative and absorption moments, widths,\n"
     "integral, g-factor (ESR), noise and moment uncertainties.\n"
+    "Reads Meril .dcw files and other programs' spectra: BES3T (.DSC/.DTA),\n"
+    "ESP/WinEPR (.par/.spc), JCAMP-DX, two-column text. What such a file does\n"
+    "not give comes from --freq and --modamp (the warning not_in_file says so).\n"
     "One JSON object per file and line on stdout; failures on stderr.\n"
     "Exit status: 0 all files processed, 1 some file failed, 2 usage error.\n\n"
     "With --fit, a least-squares fit of the derivative line shape (modulation\n"
@@ -33,6 +40,8 @@ const char* const Example =
     "cannot be made is the warning fit_failed with its reason.\n\n"
     "Examples:\n"
     "  meril-proc --csv --export-txt out/ data/sample.dcw data/run2.dcw > results.csv\n"
+    "  meril-proc --fit auto --freq 9.5GHz --modamp 1G data/tempo.txt\n"
+    "  meril-proc --export bes3t out/ data/*.dcw    # writes out/NAME.DSC and .DTA\n"
     "  meril-proc --fit lorentz --hyperfine 1,1 --fit-range 100,900 data/tempo.dcw\n"
     "  meril-proc --reject 3 data/run1.passes    # writes data/run1-reject3.dcw";
 
@@ -97,12 +106,47 @@ std::optional<std::pair<int, int>> ParseFitRange(const QString& text)
     return std::pair{(*v)[0], (*v)[1]};
 }
 
+// "--export FORMAT DIR" takes two values, which the parser cannot: they are
+// taken out of the arguments first. Empty when not given; an error text
+// when given wrongly.
+struct TExportRequest {
+    std::optional<TExportFormat> Format;
+    QString Dir;
+    QString Error;
+};
+
+TExportRequest TakeExportRequest(QStringList& arguments)
+{
+    TExportRequest r;
+    const qsizetype at = arguments.indexOf(QStringLiteral("--export"));
+    if (at < 0)
+        return r;
+    QStringList formats;
+    for (const TExportFormat f : ExportFormats)
+        formats << ExportFormatName(f);
+    if (at + 2 >= arguments.size()) {
+        r.Error = QStringLiteral("--export takes a format (%1) and a folder.").arg(formats.join(QStringLiteral(", ")));
+        return r;
+    }
+    const QString format = arguments[at + 1];
+    r.Format = ExportFormatFromName(format);
+    r.Dir = arguments[at + 2];
+    arguments.remove(at, 3);
+    if (!r.Format)
+        r.Error = QStringLiteral("--export takes the format %1, not \"%2\".").arg(formats.join(QStringLiteral(", ")), format);
+    else if (!QFileInfo(r.Dir).isDir())
+        r.Error = QStringLiteral("the export folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(r.Dir));
+    return r;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("meril-proc"));
+    QStringList arguments = QCoreApplication::arguments();
+    const TExportRequest exportAs = TakeExportRequest(arguments);
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Example));
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -130,9 +174,21 @@ int main(int argc, char* argv[])
                                             QStringLiteral("LC,RC"));
     parser.addOptions({csvOption, exportOption, cursorsOption, fitOption, hyperfineOption, fitRangeOption,
                        passesOption, rejectOption});
-    parser.addPositionalArgument(QStringLiteral("FILE.dcw"), QStringLiteral("Spectrum files to measure."), QStringLiteral("FILE.dcw..."));
+    const QCommandLineOption exportAsOption(QStringLiteral("export"),
+                                            QStringLiteral("Also write each spectrum for other programs into <DIR>: <FORMAT> bes3t (NAME.DSC and NAME.DTA), jcamp (NAME.jdx, plain numbers) or jcamp-dif (compressed)."),
+                                            QStringLiteral("FORMAT DIR"));
+    const QCommandLineOption freqOption(QStringLiteral("freq"),
+                                        QStringLiteral("The spectrometer frequency for files that do not give it, with its unit (9.5GHz, 14MHz; kHz when none)."),
+                                        QStringLiteral("FREQ"));
+    const QCommandLineOption modampOption(QStringLiteral("modamp"),
+                                          QStringLiteral("The peak-to-peak modulation amplitude for files that do not give it, as instruments state it (1.2G, 0.12mT; G when none)."),
+                                          QStringLiteral("AMPLITUDE"));
+    parser.addOptions({exportAsOption, freqOption, modampOption});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Spectrum files to measure (.dcw, .DSC, .par, .jdx, .txt, ...)."), QStringLiteral("FILE..."));
 
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!exportAs.Error.isEmpty())
+        return UsageError(exportAs.Error);
+    if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(helpOption)) {
         PrintLine(stdout, parser.helpText().trimmed());
@@ -185,6 +241,11 @@ int main(int argc, char* argv[])
     const QString exportDir = parser.value(exportOption);
     if (parser.isSet(exportOption) && !QFileInfo(exportDir).isDir())
         return UsageError(QStringLiteral("the export folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(exportDir)));
+    std::optional<double> frequency, modAmp;
+    if (parser.isSet(freqOption) && !(frequency = FrequencyKHzOf(parser.value(freqOption))))
+        return UsageError(QStringLiteral("--freq takes a frequency above 0 with its unit, as in --freq 9.5GHz or --freq 14MHz."));
+    if (parser.isSet(modampOption) && !(modAmp = FieldGsOf(parser.value(modampOption))))
+        return UsageError(QStringLiteral("--modamp takes a peak-to-peak field amplitude, as in --modamp 1.2G or --modamp 0.12mT."));
 
     const bool csv = parser.isSet(csvOption);
     if (csv)
@@ -192,12 +253,23 @@ int main(int argc, char* argv[])
     bool allProcessed = true;
     for (const QString& file : files) {
         try {
-            const TSpectrum spectrum = ReadSpectrumFile(file);
-            const TReportFields report = ReportJson(file, spectrum, MeasureSpectrum(spectrum, options));
+            TSpectrum spectrum = ReadAnySpectrumFile(file);
+            SupplyNotInFile(spectrum, frequency, modAmp);
+            if (exportAs.Format)
+                ExportSpectrum(ExportAsPath(exportAs.Dir, file, *exportAs.Format), *exportAs.Format, spectrum, file);
+            TSpectrumReport measured = MeasureSpectrum(spectrum, options);
+            const TNotInFile& missing = spectrum.NotInFile;
+            if (const auto warning = NotInFileWarning(missing, QStringLiteral("give %1").arg(
+                    missing.Frequency && missing.ModAmp ? QStringLiteral("--freq and --modamp")
+                    : missing.Frequency                 ? QStringLiteral("--freq")
+                                                        : QStringLiteral("--modamp"))))
+                measured.Warnings.push_back(*warning);
+            const TReportFields report = ReportJson(file, spectrum, measured);
             PrintLine(stdout, csv ? CsvRow(report.Object(), options.Fit.has_value()) : report.JsonLine());
             if (!exportDir.isEmpty()) {
                 const TSpectrumArrays arrays(spectrum);
-                WriteTextTable(ExportPath(exportDir, file), arrays.X, arrays.Y);
+                RefuseReplacingSource(ExportPath(exportDir, file), file, spectrum.Format);
+                WriteTextTable(ExportPath(exportDir, file), arrays.X, arrays.Y, TextTableDecimals(spectrum.XStep, spectrum.YScale));
             }
         } catch (const std::exception& e) {
             PrintLine(stderr, QStringLiteral("meril-proc: %1: %2").arg(QDir::toNativeSeparators(file), ErrorText(e)));

@@ -449,9 +449,9 @@ private slots:
         QTemporaryDir acq;
         TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
         const QString missing = acq.filePath(QStringLiteral("nonexistent.passes"));
-        h.Operator.ExpectMessage(QStringLiteral("\"notes.txt\" is neither a spectrum file (.dcw) nor a passes folder (.passes)."));
+        h.Operator.ExpectMessage(QStringLiteral("\"notes.odt\" is neither a spectrum file nor a passes folder (.passes)."));
         h.Operator.ExpectMessage(QStringLiteral("The passes folder \"%1\" does not exist.").arg(missing));
-        OpenArguments(*h.Windows, {QStringLiteral("notes.txt"), missing});
+        OpenArguments(*h.Windows, {QStringLiteral("notes.odt"), missing});
         QCOMPARE(h.Operator.Problems(), QString());
     }
 

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and checks what a desktop and a
 # user see of it: the desktop entry and metainfo pass their validators, the
-# installed commands answer --version and --help without a display, the .dcw
-# type is known by name and opens with the program, the man pages are there.
+# installed commands answer --version and --help without a display, the
+# spectrum types are known and open with the program, the man pages are there.
 # Usage: check_install.sh BUILD_DIR
 set -eu
 build=$1
@@ -64,8 +64,8 @@ if have help2man; then
     grep -q 'cursors.*LC,MC,RC' "$prefix/share/man/man1/meril-proc.1" || fail "the man page of meril-proc lacks its options"
 fi
 
-# The .dcw type under a private data folder: known by name, in any case, and
-# opened by the program.
+# The spectrum types under a private data folder: known by name (in any
+# case) or content, and opened by the program.
 if have xdg-mime && have update-mime-database && have mimetype; then
     export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_DATA_DIRS=/usr/share
     mkdir -p "$XDG_DATA_HOME/mime/packages" "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
@@ -73,15 +73,29 @@ if have xdg-mime && have update-mime-database && have mimetype; then
     update-mime-database "$XDG_DATA_HOME/mime"
     printf '\013' >"$work/run1.dcw"
     printf '\013' >"$work/RUN2.DCW"
-    for f in run1.dcw RUN2.DCW; do
+    printf '#DESC\t1.2\n' >"$work/sweep.DSC"
+    printf '#DESC\t1.2\n' >"$work/sweep2.dsc"
+    printf '\0\0\0\0' >"$work/sweep.DTA"
+    printf 'DOS  Format\rANZ 2\r' >"$work/esp.par"
+    printf '##TITLE=a\r\n##JCAMP-DX=5.01\r\n' >"$work/line.jdx"
+    printf '##TITLE=a\r\n##JCAMP-DX=5.01\r\n' >"$work/line.JCAMP"
+    for pair in run1.dcw:application/x-meril-dcw RUN2.DCW:application/x-meril-dcw \
+                sweep.DSC:application/x-bes3t-descriptor sweep2.dsc:application/x-bes3t-descriptor \
+                sweep.DTA:application/x-bes3t-data esp.par:application/x-esp-parameters \
+                line.jdx:chemical/x-jcamp-dx line.JCAMP:chemical/x-jcamp-dx; do
+        f=${pair%%:*}
+        expected=${pair#*:}
         type=$(xdg-mime query filetype "$work/$f")
-        [ "$type" = application/x-meril-dcw ] || fail "xdg-mime names $f as \"$type\""
+        [ "$type" = "$expected" ] || fail "xdg-mime names $f as \"$type\", not $expected"
     done
     cp "$desktop" "$XDG_DATA_HOME/applications/"
     if have update-desktop-database; then
         update-desktop-database "$XDG_DATA_HOME/applications"
-        opener=$(xdg-mime query default application/x-meril-dcw)
-        [ "$opener" = meril.desktop ] || fail "a .dcw file opens with \"$opener\", not meril.desktop"
+        for type in application/x-meril-dcw application/x-bes3t-descriptor application/x-bes3t-data \
+                    application/x-esp-parameters chemical/x-jcamp-dx; do
+            opener=$(xdg-mime query default "$type")
+            [ "$opener" = meril.desktop ] || fail "a $type file opens with \"$opener\", not meril.desktop"
+        done
     fi
 else
     echo "SKIP: xdg-mime, update-mime-database or mimetype not found"

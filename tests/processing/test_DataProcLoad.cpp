@@ -225,7 +225,8 @@ void TestDataProcLoad::openDialogLoadsChosenFileAndCancelChangesNothing()
     QCOMPARE(w.Series1->Count(), 400);
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
     QCOMPARE(rig.Op.FileDialogs.size(), 2);
-    QCOMPARE(rig.Op.FileDialogs[1].Filter, QStringLiteral("Meril data file (*.dcw)|*.dcw"));
+    // The program's own files first, then the other formats.
+    QVERIFY(rig.Op.FileDialogs[1].Filter.startsWith(QStringLiteral("Meril data file (*.dcw)|*.dcw|All spectra (")));
     QCOMPARE(rig.Op.FileDialogs[1].InitialDir, rig.AcqDir());
 }
 
@@ -379,8 +380,9 @@ void TestDataProcLoad::droppedSpectrumLoads()
     rig.W.ExportATB->click();
     QVERIFY(QFile::exists(QDir(rig.OutDir()).filePath(QStringLiteral("dropped.txt"))));
 
+    // Text files may be spectra; a document is not.
     QMimeData other;
-    other.setUrls({QUrl::fromLocalFile(QDir(rig.AcqDir()).filePath(QStringLiteral("notes.txt")))});
+    other.setUrls({QUrl::fromLocalFile(QDir(rig.AcqDir()).filePath(QStringLiteral("notes.odt")))});
     QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
     refused.setAccepted(false);
     QCoreApplication::sendEvent(&rig.W, &refused);

@@ -56,7 +56,7 @@ void TestMerilProc::measuresAStoredNmrSpectrum()
     QVERIFY(run.Err.isEmpty());
     QCOMPARE(run.OutLines().size(), 1);
     const QJsonObject o = ParseJsonLine(run.OutLines()[0]);
-    QCOMPARE(Keys(o), (QSet<QString>{"file", "version", "resonance", "unit", "points", "acc", "baseline", "factor",
+    QCOMPARE(Keys(o), (QSet<QString>{"file", "format", "version", "resonance", "unit", "points", "acc", "baseline", "factor",
                                      "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise", "warnings"}));
     QCOMPARE(o["file"].toString(), FNmr);
     QCOMPARE(o["version"].toInt(), 11);
