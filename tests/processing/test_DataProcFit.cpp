@@ -438,6 +438,11 @@ void TestDataProcFit::screenshots()
         QVERIFY2(w.ChecksStrip->isVisible(), qPrintable(QString::number(size.width())));
         QVERIFY2(w.FitPanel->FitButton->isVisible(), qPrintable(QString::number(size.width())));
     }
+    // A stale fit: the baseline stepped after it.
+    w.resize(1024, 768);
+    rig.Click(w.Line0UpTB);
+    QVERIFY(w.FitPanel->Stale());
+    QVERIFY(!SaveScreenshot(w, QStringLiteral("proc_fit_stale_1024x768")).isNull());
 }
 
 QTEST_MAIN(TestDataProcFit)
