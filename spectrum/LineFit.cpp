@@ -403,6 +403,15 @@ TFitResult FitModel(std::span<const double> x, std::span<const double> y, std::s
         return Failed(model, QStringLiteral("The fitted line is narrower than the point spacing; the points do not resolve it."));
     if (r.PpWidth.Value > 2 * (right - left))
         return Failed(model, QStringLiteral("The fitted line is wider than the fit range; widen the range."));
+    // A coupling the points cannot tell (the lines of its group fall on one
+    // another) has no meaningful value.
+    for (size_t g = 0; g < r.A.size(); ++g)
+        if (!(r.A[g].U < 100 * (r.A[g].Value + r.PpWidth.Value)))
+            return Failed(model, QStringLiteral("The spectrum does not show the splitting of hyperfine group %1 (a = %2 "
+                                                "\u00b1 %3): fit without that group, or with another pattern.")
+                                     .arg(g + 1)
+                                     .arg(r.A[g].Value, 0, 'g', 3)
+                                     .arg(r.A[g].U, 0, 'g', 3));
     return r;
 }
 

@@ -374,6 +374,7 @@ void TestLineFit::badInput()
         {"a group of 99 nuclei", TLineView(x, line), 0, -1, TFitModel::Lorentz, {{99, 0.5}}, 0.5},
         {"spin 0", TLineView(x, line), 0, -1, TFitModel::Lorentz, {{1, 0}}, 0.5},
         {"spin 7.5", TLineView(x, line), 0, -1, TFitModel::Lorentz, {{1, 7.5}}, 0.5},
+        {"a splitting the line does not show", TLineView(x, line), 0, -1, TFitModel::Lorentz, {{1, 1}}, 0.5},
         {"modulation not a number", TLineView(x, line), 0, -1, TFitModel::Gauss, {}, NAN},
     };
     for (const TCase& c : cases) {
