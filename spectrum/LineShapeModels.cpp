@@ -1,5 +1,7 @@
 #include "LineShapeModels.h"
 
+#include "GoldenSection.h"
+
 #include <gsl/gsl_integration.h>
 
 #include <algorithm>
@@ -412,26 +414,7 @@ template <class TFunction> double LobeDistance(const TFunction& f, double reach)
             lowest = v;
             best = i;
         }
-    double lo = reach * (best - 1) / n, hi = reach * std::min(best + 1, n) / n;
-    const double r = (std::sqrt(5.0) - 1) / 2;
-    double a = hi - r * (hi - lo), b = lo + r * (hi - lo);
-    double fa = f(a), fb = f(b);
-    for (int k = 0; k < 40; ++k) {
-        if (fa < fb) {
-            hi = b;
-            b = a;
-            fb = fa;
-            a = hi - r * (hi - lo);
-            fa = f(a);
-        } else {
-            lo = a;
-            a = b;
-            fa = fb;
-            b = lo + r * (hi - lo);
-            fb = f(b);
-        }
-    }
-    return lo + hi;
+    return 2 * GoldenSectionMinimum(f, reach * (best - 1) / n, reach * std::min(best + 1, n) / n, 40);
 }
 
 } // namespace

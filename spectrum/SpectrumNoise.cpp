@@ -1,6 +1,7 @@
 #include "SpectrumNoise.h"
 
 #include "Baseline.h"
+#include "GoldenSection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -173,27 +174,10 @@ TSpectrumNoise MeasureNoise(std::span<const double> y, std::span<const double> b
     // which keeps a few unlucky wings from reading the noise many times too
     // large.
     const auto likelihood = [&](double rho) { return WingLikelihood(wings, rho).Profile(); };
-    double low = 0, high = std::clamp(1 - 4.0 / double(n + 1), 0.0, MaxNoiseCorrelation);
-    const double r = (std::sqrt(5.0) - 1) / 2;
-    double a = high - r * (high - low), b = low + r * (high - low);
-    double la = likelihood(a), lb = likelihood(b);
-    for (int k = 0; k < 30; ++k) {
-        if (la < lb) {
-            low = a;
-            a = b;
-            la = lb;
-            b = low + r * (high - low);
-            lb = likelihood(b);
-        } else {
-            high = b;
-            b = a;
-            lb = la;
-            a = high - r * (high - low);
-            la = likelihood(a);
-        }
-    }
+    const double high = std::clamp(1 - 4.0 / double(n + 1), 0.0, MaxNoiseCorrelation);
+    const double rho = GoldenSectionMinimum([&](double r) { return -likelihood(r); }, 0.0, high, 30);
     TSpectrumNoise noise;
-    noise.Correlation = likelihood(0) >= likelihood(0.5 * (low + high)) ? 0.0 : 0.5 * (low + high);
+    noise.Correlation = likelihood(0) >= likelihood(rho) ? 0.0 : rho;
     const TLikelihood best = WingLikelihood(wings, noise.Correlation);
     const double variance = best.InnovationVariance() / (1 - noise.Correlation * noise.Correlation);
     noise.Rms = std::max(std::isfinite(variance) ? std::sqrt(variance) : 0.0, RoundingNoise);
