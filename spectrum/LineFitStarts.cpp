@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <numbers>
 
@@ -61,9 +62,7 @@ double WidthFromPp(const TFitProblem& problem, double pp)
 // change which candidates are better; the fit proper uses the exact curve.
 class TGridModel {
 public:
-    TGridModel(const TFitProblem& problem, const std::vector<double>& p)
-        : Problem(problem), Real(nullptr, gsl_fft_real_wavetable_free), Inverse(nullptr, gsl_fft_halfcomplex_wavetable_free),
-          Work(nullptr, gsl_fft_real_workspace_free)
+    TGridModel(const TFitProblem& problem, const std::vector<double>& p) : Problem(problem)
     {
         const size_t n = problem.X.size();
         H = n > 1 ? (problem.X.back() - problem.X.front()) / double(n - 1) : 0;
@@ -78,17 +77,21 @@ public:
         Size = 2 * (n + 2 * Margin);
         while (!SmallFactors(Size))
             ++Size;
-        Real.reset(gsl_fft_real_wavetable_alloc(Size));
-        Inverse.reset(gsl_fft_halfcomplex_wavetable_alloc(Size));
-        Work.reset(gsl_fft_real_workspace_alloc(Size));
-        Kernel.assign(Size, 0.0);
-        std::vector<double> d(Size);
+        Tables = &TransformTables(Size);
+        // The shape on a sorted grid of offsets (where its tables serve
+        // best), then in the transform's order: offsets from 0 up, then the
+        // negative ones.
+        const size_t half = Size / 2;
+        std::vector<double> d(Size), line(Size, 0.0);
         for (size_t j = 0; j < Size; ++j)
-            d[j] = H * (j < Size / 2 ? double(j) : double(j) - double(Size));
+            d[j] = H * (double(j) - double(half));
         const std::vector<double> at{0.0}, one{1.0};
-        const TLineSum unit{ShapeValue, one, Kernel};
+        const TLineSum unit{ShapeValue, one, line};
         SumLines(problem.Shape(p.data()), at, d, {&unit, 1});
-        gsl_fft_real_transform(Kernel.data(), 1, Size, Real.get(), Work.get());
+        Kernel.resize(Size);
+        for (size_t j = 0; j < Size; ++j)
+            Kernel[(j + Size - half) % Size] = line[j];
+        gsl_fft_real_transform(Kernel.data(), 1, Size, Tables->Real.get(), Tables->Work.get());
     }
 
     // Sum of squares with the best amplitude, offset and slope for p.
@@ -109,7 +112,7 @@ public:
             placed[i] += Problem.Lines.Weights[k] * (1 - (u - double(i)));
             placed[i + 1] += Problem.Lines.Weights[k] * (u - double(i));
         }
-        gsl_fft_real_transform(placed.data(), 1, Size, Real.get(), Work.get());
+        gsl_fft_real_transform(placed.data(), 1, Size, Tables->Real.get(), Tables->Work.get());
         // The product of two transforms in GSL's half-complex packing:
         // element 0 real, then the real and imaginary parts of each
         // frequency in turn, and the last one real for an even size.
@@ -122,11 +125,30 @@ public:
         }
         if (Size % 2 == 0)
             placed[Size - 1] *= Kernel[Size - 1];
-        gsl_fft_halfcomplex_inverse(placed.data(), 1, Size, Inverse.get(), Work.get());
+        gsl_fft_halfcomplex_inverse(placed.data(), 1, Size, Tables->Inverse.get(), Tables->Work.get());
         return Problem.SolveLinear(std::span<const double>(placed).subspan(Margin, n), p);
     }
 
 private:
+    // GSL's tables of the transforms of one size, kept per thread (working
+    // them out costs more than a transform).
+    struct TTransformTables {
+        std::unique_ptr<gsl_fft_real_wavetable, void (*)(gsl_fft_real_wavetable*)> Real;
+        std::unique_ptr<gsl_fft_halfcomplex_wavetable, void (*)(gsl_fft_halfcomplex_wavetable*)> Inverse;
+        std::unique_ptr<gsl_fft_real_workspace, void (*)(gsl_fft_real_workspace*)> Work;
+    };
+    static const TTransformTables& TransformTables(size_t size)
+    {
+        thread_local std::map<size_t, TTransformTables> kept;
+        auto it = kept.find(size);
+        if (it == kept.end())
+            it = kept.emplace(size, TTransformTables{{gsl_fft_real_wavetable_alloc(size), gsl_fft_real_wavetable_free},
+                                                      {gsl_fft_halfcomplex_wavetable_alloc(size), gsl_fft_halfcomplex_wavetable_free},
+                                                      {gsl_fft_real_workspace_alloc(size), gsl_fft_real_workspace_free}})
+                     .first;
+        return it->second;
+    }
+
     static bool SmallFactors(size_t n)
     {
         for (const size_t f : {2, 3, 5})
@@ -138,9 +160,7 @@ private:
     const TFitProblem& Problem;
     double H = 0;
     size_t Margin = 0, Size = 0;
-    std::unique_ptr<gsl_fft_real_wavetable, void (*)(gsl_fft_real_wavetable*)> Real;
-    std::unique_ptr<gsl_fft_halfcomplex_wavetable, void (*)(gsl_fft_halfcomplex_wavetable*)> Inverse;
-    std::unique_ptr<gsl_fft_real_workspace, void (*)(gsl_fft_real_workspace*)> Work;
+    const TTransformTables* Tables = nullptr;
     std::vector<double> Kernel;  // the shape's transform
 };
 
@@ -362,19 +382,26 @@ std::vector<std::vector<double>> MultipletStarts(const TFitProblem& problem, dou
     }
     // On the lines' own width: the centre within a line width, and the
     // width itself (the strongest line's extremes include any overlap).
-    for (TCandidate& c : candidates) {
+    for (TCandidate& c : candidates)
         c.P[PWidth] = width;
-        const TGridModel model(problem, c.P);
+    const TGridModel own(problem, candidates.front().P);
+    std::vector<std::pair<double, TGridModel>> widths;
+    for (const double w : Grid(0.25 * width, 1.5 * width, 0.25 * width)) {
+        std::vector<double> p = candidates.front().P;
+        p[PWidth] = w;
+        widths.emplace_back(std::piecewise_construct, std::forward_as_tuple(w), std::forward_as_tuple(problem, p));
+    }
+    for (TCandidate& c : candidates) {
         const double centre = pp / 8;
         const std::vector<TCandidate> best = ScanMinima(
-            model, c, Grid(c.P[PCentre] - 4 * centre, c.P[PCentre] + 4 * centre, centre),
+            own, c, Grid(c.P[PCentre] - 2 * centre, c.P[PCentre] + 2 * centre, centre),
             [&](std::vector<double>& p, double v) { p[PCentre] = v; }, 1);
         if (!best.empty())
             c = best[0];
-        for (const double w : Grid(0.25 * width, 1.5 * width, 0.125 * width)) {
+        for (const auto& [w, model] : widths) {
             TCandidate other = c;
             other.P[PWidth] = w;
-            other.Rss = TGridModel(problem, other.P).Rss(other.P);
+            other.Rss = model.Rss(other.P);
             if (other.Rss < c.Rss)
                 c = other;
         }

@@ -73,7 +73,7 @@ void TestLineFit::honestUncertainties_data()
     QTest::newRow("low-pass, 32 points") << 32.0;
 }
 
-// 150 spectra of one Gaussian line (sigma about 41 points of 1024) under 1
+// 120 spectra of one Gaussian line (sigma about 41 points of 1024) under 1
 // Gs modulation, each with fresh noise and the noise measured on the wings
 // as meril-proc does: the truth must lie within +-1 u in 55-80 % and within
 // +-2 u in at least 90 % of the fits, for the centre, the width and M2. The
@@ -89,7 +89,7 @@ void TestLineFit::honestUncertainties()
         clean[i] = area * FirstHarmonic(GaussAbsorptionOf(sigma), x[i] - centre, modAmp, 400);
     std::mt19937 random(20261209);
     TCoverage c, w, m2;
-    const int spectra = 150;
+    const int spectra = 120;
     for (int k = 0; k < spectra; ++k) {
         TFitRequest request;
         request.Model = TFitModel::Gauss;
