@@ -47,6 +47,7 @@ class TChartSeries;
 class TStatusBar;
 class TChecksStrip;
 class TFitPanel;
+struct TFitKey;
 
 class TFDataProc : public QMainWindow {
     Q_OBJECT
@@ -138,8 +139,8 @@ public:
     TChecksStrip* ChecksStrip;
     TFitPanel* FitPanel;
     TChartSeries *SeriesFit, *SeriesResidual;
-    // The fit shown, as text lines (none before a fit): the panel's lines,
-    // also for the caption of a saved picture.
+    // The fit shown, as text lines (none before a fit, or when it is stale):
+    // the panel's lines, also for the caption of a saved picture.
     QStringList FitResultLines() const;
     bool Fitting() const;   // a fit runs in the background
 
@@ -228,10 +229,12 @@ private:
     // Checks and fit
     void CreateFitAndChecks(QBoxLayout* chartColumn);
     void RefreshChecks();
-    // The g of an ESR spectrum at its line centre, with what it came from.
-    std::optional<TGCheck> GAtLineCentre() const;
     void FitToolsFollowView();
     void ClearFit();
+    void CancelFit();
+    std::optional<std::pair<int, int>> FitRange() const;
+    bool FitFresh() const;   // a fit is shown and matches the spectrum as it stands
+    TFitKey CurrentFitKey() const;
     // Export
     void SaveChartsPicture(const QString& path) const;
     std::vector<TShownValue> ShownValues() const;

@@ -13,6 +13,7 @@
 #include "Integral.h"
 #include "MeasurementChecks.h"
 #include "MomentUncertainty.h"
+#include "SpectrumNoise.h"
 #include "Moments.h"
 #include "NumFormat.h"
 #include "UDataProcState.h"
@@ -272,7 +273,7 @@ void TFDataProc::ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& a
     const int factor = kind == TViewKind::Absorption ? F->Absorption.Factor : 1;
     const TMomentUncertainty u =
         MomentUncertainty(SpectrumLine(), Series2->YValues(), kind, factor, at.Left, at.Centre, at.Right,
-                          BaselineNoise(Series1->YValues(), SeriesLine0->YValues()));
+                          MeasureNoise(Series1->YValues(), SeriesLine0->YValues(), FSpectrum.YScale.Quantum));
     M2Val->setToolTip(Format(QStringLiteral("\u00b1 %.2n Gs\u00b2"), {u.M2}));
     M4Val->setToolTip(Format(QStringLiteral("\u00b1 %.2n Gs\u2074"), {u.M4}));
 }

@@ -1,10 +1,13 @@
 // The measurement checks strip and the line-shape fit of the processing
-// window. The checks follow the baseline and the moment cursors; the fit
-// runs on the baseline-corrected derivative between the cursors of the
-// measurement on (or over the whole spectrum) when the operator asks, in the
-// background so that the window stays responsive on long spectra. The
-// fitted curve and the residual are series of the lower chart, so a saved
-// picture holds them.
+// window. The checks are meril-proc's for the same spectrum, baseline,
+// cursors and fit (SpectrumChecks). The fit is made as meril-proc makes it
+// (FitSpectrum) on the baseline-corrected derivative between the moment
+// cursors (or over the whole spectrum) when the operator asks, in the
+// background so that the window stays responsive; it can be cancelled. Once
+// the baseline, the range or the model differ from what it was made from,
+// the fit is stale: greyed, "Refit" on the command, and it feeds nothing.
+// The fitted curve and the residual are series of the lower chart, so a
+// saved picture holds them.
 
 #include "UDataProc.h"
 
@@ -14,11 +17,11 @@
 #include "Cursors.h"
 #include "FitPanel.h"
 #include "FitResultText.h"
+#include "SpectrumFit.h"
 #include "SpectrumReport.h"
 #include "ImportedSpectrum.h"
 #include "UDataProcState.h"
 #include "UOutMess.h"
-#include "Views.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -31,6 +34,7 @@
 namespace {
 const QColor FitColour(0, 230, 90);
 const QColor ResidualColour(255, 0, 255);
+const QColor StaleColour(150, 150, 150);
 } // namespace
 
 void TFDataProc::CreateFitAndChecks(QBoxLayout* chartColumn)
@@ -46,6 +50,7 @@ void TFDataProc::CreateFitAndChecks(QBoxLayout* chartColumn)
     SeriesFit->Hide();
     SeriesResidual->Hide();
     connect(FitPanel->FitButton, &QPushButton::clicked, this, Guarded(this, &TFDataProc::FitTBClick));
+    connect(FitPanel, &TFitPanel::ChoiceChanged, this, Guarded(this, &TFDataProc::RefreshChecks));
 }
 
 bool TFDataProc::Fitting() const
@@ -55,68 +60,95 @@ bool TFDataProc::Fitting() const
 
 QStringList TFDataProc::FitResultLines() const
 {
-    return F->Fit ? ::FitResultLines(*F->Fit, AxisUnitText(), F->FitHyperfine) : QStringList();
+    return FitFresh() ? ::FitResultLines(*F->Fit, AxisUnitText(), F->FitMadeFrom.Hyperfine) : QStringList();
 }
 
-// The checks of the spectrum as it stands: its baseline, the cursors of a
-// moment measurement on, and the width of a fit that succeeded; a fit that
-// failed is one more finding. Worked out again only when one of those
-// changed.
+// The fit's range: the cursors of the derivative's moment measurement when
+// it is on, else the whole spectrum.
+std::optional<std::pair<int, int>> TFDataProc::FitRange() const
+{
+    if (!M2DerivativeTB->isChecked() || IsG(M2DerivativeTB))
+        return std::nullopt;
+    const int count = Series1->Count();
+    const TCursorIndexes at = MeasuredCursors(F->Cursors, DstMarker.GetIndex());
+    return std::pair{std::clamp(std::min(at.Left, at.Right), 0, count - 1),
+                     std::clamp(std::max(at.Left, at.Right), 0, count - 1)};
+}
+
+// What a fit made now would be made from.
+TFitKey TFDataProc::CurrentFitKey() const
+{
+    return {F->BaselineVersion, FitRange(), FitPanel->Model(), FitPanel->Hyperfine().Groups};
+}
+
+bool TFDataProc::FitFresh() const
+{
+    return F->Fit && F->FitMadeFrom == CurrentFitKey();
+}
+
+// The checks as meril-proc gives them for the spectrum as it stands: its
+// baseline, the cursors of a moment measurement on (else the automatic ones
+// of both views), and a fit that is not stale. Worked out again only when
+// one of those changed.
 void TFDataProc::RefreshChecks()
 {
     if (!FLoaded)
         return;
-    TState::TChecksKey key{F->BaselineVersion, std::nullopt, std::nullopt, {}};
+    const bool fresh = FitFresh();
+    FitToolsFollowView();
     const bool moments = (M2DerivativeTB->isChecked() && !IsG(M2DerivativeTB)) ||
                          (M2AbsorptionTB->isChecked() && !IsG(M2AbsorptionTB));
+    TState::TChecksKey key{F->BaselineVersion, {}, fresh ? F->FitSerial : 0, fresh ? F->FitMadeFrom.Range : std::nullopt};
     if (moments) {
         const TCursorIndexes at = MeasuredCursors(F->Cursors, DstMarker.GetIndex());
-        key.Moments = std::pair{at.Left, at.Right};
+        key.Moments = {{at.Left, at.Right}};
+    } else {
+        if (!F->AutomaticMoments || F->AutomaticMoments->first != F->BaselineVersion)
+            F->AutomaticMoments = std::pair{F->BaselineVersion, AutomaticMomentCursors(FSpectrum, F->Baseline)};
+        key.Moments = F->AutomaticMoments->second;
     }
-    if (F->Fit && F->Fit->Ok)
-        key.FitPpWidth = F->Fit->PpWidth.Value;
-    else if (F->Fit)
-        key.FitFailure = F->Fit->Failure;
     if (F->ChecksShown == key)
         return;
     F->ChecksShown = key;
-    TCheckInput in{TLineView(Series1->XValues(), Series1->YValues()), SeriesLine0->YValues(),
-                   double(FSpectrum.ModAmp) * XUnitsPerGauss(FSpectrum.Header), key.FitPpWidth, {}, AxisUnitText(),
-                   GAtLineCentre(), FSpectrum.YScale};
-    if (key.Moments)
-        in.Moments.push_back({key.Moments->first, key.Moments->second});
-    std::vector<TMeasurementWarning> warnings = CheckMeasurements(in);
-    if (F->Fit && !F->Fit->Ok)
-        warnings.push_back({QStringLiteral("fit_failed"), key.FitFailure});
-    if (F->Fit && !FSpectrum.FitModAmpWarning.isEmpty())
-        warnings.push_back({QStringLiteral("modulation_left_out"), FSpectrum.FitModAmpWarning});
+    std::vector<TMeasurementWarning> warnings =
+        SpectrumChecks(FSpectrum, F->Baseline, key.Moments, fresh ? &*F->Fit : nullptr, key.FitRange);
     if (const auto missing = NotInFileWarning(FSpectrum.NotInFile, QStringLiteral("open the file again to enter them")))
         warnings.push_back(*missing);
     ChecksStrip->ShowWarnings(warnings);
     ChecksStrip->show();
 }
 
-std::optional<TGCheck> TFDataProc::GAtLineCentre() const
-{
-    const int centre = FindLineCentre(SpectrumLine(), SeriesLine0->YValues());
-    return GAt(FSpectrum, Series1->XValue(centre));
-}
-
 // The fit command acts on the derivative view; the fitted curve and the
-// residual show with it.
+// residual show with it, greyed when stale.
 void TFDataProc::FitToolsFollowView()
 {
     const bool derivative = FDerivativeTB->isChecked() && FLoaded;
-    FitPanel->FitButton->setEnabled(derivative && !F->FitRunning);
+    FitPanel->FitButton->setEnabled(derivative || F->FitRunning);
+    const bool shown = derivative && F->Fit && F->Fit->Ok;
+    const bool stale = F->Fit && !FitFresh();
+    FitPanel->SetStale(stale);
+    SeriesFit->SetAllColors(stale ? StaleColour : FitColour);
+    SeriesResidual->SetAllColors(stale ? StaleColour : ResidualColour);
     for (TChartSeries* s : {SeriesFit, SeriesResidual})
-        s->SetVisible(derivative && F->Fit && F->Fit->Ok);
+        s->SetVisible(shown);
+}
+
+// A running fit stops and its result will be dropped; the command is free at once.
+void TFDataProc::CancelFit()
+{
+    if (F->FitCancel)
+        F->FitCancel->store(true);
+    ++F->FitSerial;
+    F->FitRunning = false;
+    FitPanel->SetBusy(false);
 }
 
 void TFDataProc::ClearFit()
 {
-    ++F->LoadCount;
+    CancelFit();
     F->Fit.reset();
     F->ChecksShown.reset();
+    F->AutomaticMoments.reset();
     SeriesFit->Clear();
     SeriesResidual->Clear();
     FitPanel->ShowLines({});
@@ -126,66 +158,52 @@ void TFDataProc::ClearFit()
 
 void TFDataProc::FitTBClick()
 {
-    if (!FLoaded || F->FitRunning)
+    if (!FLoaded)
         return;
-    // The fitted range: the cursors of the measurement on, else every point.
-    const int count = Series1->Count();
-    TFitRequest request;
-    request.Model = FitPanel->Model();
-    request.Hyperfine = FitPanel->Hyperfine();
-    request.First = 0;
-    request.Last = count - 1;
-    if ((M2DerivativeTB->isChecked() && !IsG(M2DerivativeTB)) || SDBTB->isChecked()) {
-        const TCursorIndexes at = MeasuredCursors(F->Cursors, DstMarker.GetIndex());
-        request.First = std::clamp(std::min(at.Left, at.Right), 0, count - 1);
-        request.Last = std::clamp(std::max(at.Left, at.Right), 0, count - 1);
+    if (F->FitRunning) {
+        CancelFit();
+        FitToolsFollowView();
+        return;
     }
-    request.XPerGauss = XUnitsPerGauss(FSpectrum.Header);
-    request.ModAmp = FSpectrum.FitModAmp * request.XPerGauss;
-    request.Noise = BaselineNoise(Series1->YValues(), SeriesLine0->YValues());
-    if (const std::optional<TGCheck> g = GAtLineCentre(); g && PlausibleG(*g))
-        request.EsrFrequencyKHz = double(FSpectrum.Frequency);
-    request.B0 = double(FSpectrum.B0);
-
-    // The fit works on its own copy of the points, off the window's thread.
-    struct TFitData {
-        std::vector<double> X, Y;
-    };
-    auto data = std::make_shared<TFitData>();
-    data->X.assign(Series1->XValues().begin(), Series1->XValues().end());
-    data->Y = DerivativeView(TLineView(Series1->XValues(), Series1->YValues()), SeriesLine0->YValues());
-    const uint64_t load = F->LoadCount;
-    const std::optional<THyperfine> hyperfine = request.Hyperfine;
-
+    const THyperfineText hyperfine = FitPanel->Hyperfine();
+    if (!hyperfine.Error.isEmpty()) {
+        FitPanel->ShowLines({QStringLiteral("Fit not made: %1").arg(hyperfine.Error)});
+        return;
+    }
+    const TFitKey key = CurrentFitKey();
+    // The fit works on its own copy of the spectrum, off the window's thread.
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    const auto spectrum = std::make_shared<const TSpectrum>(FSpectrum);
+    const TBaseline baseline = F->Baseline;
+    const TSpectrumFitOptions options{key.Model, key.Hyperfine, key.Range, cancel.get()};
+    const uint64_t serial = ++F->FitSerial;
+    F->FitCancel = cancel;
     F->FitRunning = true;
     FitPanel->SetBusy(true);
     auto* watcher = new QFutureWatcher<TFitResult>(this);
-    connect(watcher, &QFutureWatcher<TFitResult>::finished, this, [this, watcher, data, load, hyperfine] {
+    connect(watcher, &QFutureWatcher<TFitResult>::finished, this, [this, watcher, spectrum, key, serial] {
         watcher->deleteLater();
+        if (serial != F->FitSerial)   // cancelled, or another spectrum came in meanwhile
+            return;
         F->FitRunning = false;
         FitPanel->SetBusy(false);
-        if (load != F->LoadCount) {   // another spectrum came in meanwhile
-            FitToolsFollowView();
-            return;
-        }
         const TFitResult result = watcher->result();
         F->Fit = result;
-        F->FitHyperfine = hyperfine;
+        F->FitMadeFrom = key;
         if (result.Ok) {
-            const auto x = std::span<const double>(data->X).subspan(size_t(result.First), result.Curve.size());
+            const auto x = std::span<const double>(Series1->XValues()).subspan(size_t(result.First), result.Curve.size());
             SeriesFit->SetPoints(x, result.Curve, FitColour);
             SeriesResidual->SetPoints(x, result.Residual, ResidualColour);
         } else {
             SeriesFit->Clear();
             SeriesResidual->Clear();
         }
-        FitPanel->ShowLines(FitResultLines());
-        FitToolsFollowView();
+        FitPanel->ShowLines(::FitResultLines(result, AxisUnitText(), key.Hyperfine), GUncertaintyText(result));
         RefreshChecks();
     });
-    watcher->setFuture(QtConcurrent::run([data, request] {
+    watcher->setFuture(QtConcurrent::run([spectrum, baseline, options, cancel] {
         try {
-            return FitLineShape(TLineView(data->X, data->Y), request);
+            return FitSpectrum(*spectrum, baseline, options);
         } catch (const std::exception& e) {   // a fit reports its failures; this is the last guard
             TFitResult failed;
             failed.Failure = QString::fromLocal8Bit(e.what());

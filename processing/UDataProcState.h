@@ -12,8 +12,22 @@
 #include "UIntegration.h"
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
+
+// What a fit is made from: the baseline, the range, the model and the
+// hyperfine groups. The fit shown is stale once these differ from the
+// window's; then it feeds nothing.
+struct TFitKey {
+    uint64_t BaselineVersion = 0;
+    std::optional<std::pair<int, int>> Range;  // none: the whole spectrum
+    TFitModel Model = TFitModel::Auto;
+    THyperfineGroups Hyperfine;
+    bool operator==(const TFitKey&) const = default;
+};
 
 struct TFDataProc::TState {
     TBaseline Baseline;
@@ -39,18 +53,20 @@ struct TFDataProc::TState {
         int First = -1, Last = -1;
         QString Error;
     } HalfHeightTold;
-    // The fit shown, with the multiplet asked for; LoadCount tells a fit
-    // that ends after another load to go away.
+    // The fit shown and what it was made from.
     std::optional<TFitResult> Fit;
-    std::optional<THyperfine> FitHyperfine;
-    uint64_t LoadCount = 0;
+    TFitKey FitMadeFrom;
+    // A running fit: its stop flag, and the number that tells its result to
+    // go away when it ends after a new load, a cancel or another fit.
+    std::shared_ptr<std::atomic<bool>> FitCancel;
+    uint64_t FitSerial = 0;
     bool FitRunning = false;
     // What the checks strip shows was worked out from.
     struct TChecksKey {
         uint64_t BaselineVersion = 0;
-        std::optional<std::pair<int, int>> Moments;
-        std::optional<double> FitPpWidth;
-        QString FitFailure;
+        std::vector<TMomentCursors> Moments;
+        uint64_t FreshFit = 0;  // the serial of the fit that feeds them; 0 none
+        std::optional<std::pair<int, int>> FitRange;
         bool operator==(const TChecksKey&) const = default;
     };
     std::optional<TChecksKey> ChecksShown;
@@ -60,4 +76,6 @@ struct TFDataProc::TState {
     QString ExportAsFile, ExportAsSource;
     // The answers given last for what a file did not tell, offered again.
     QString FrequencyAnswer, ModAmpAnswer;
+    // The automatic moment cursors of both views and the baseline they were placed on.
+    std::optional<std::pair<uint64_t, std::vector<TMomentCursors>>> AutomaticMoments;
 };

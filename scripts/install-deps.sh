@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs every build, test and demo dependency from Debian packages.
+# Installs every build, test, benchmark and demo dependency from Debian packages.
 set -eu
 export DEBIAN_FRONTEND=noninteractive
 SUDO=""
@@ -12,5 +12,5 @@ $SUDO apt-get install -y --no-install-recommends \
     clang libclang-rt-14-dev \
     xvfb xauth fonts-dejavu-core \
     libgl1-mesa-dev \
-    libgsl-dev \
+    libgsl-dev python3-lmfit \
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl help2man file

@@ -45,16 +45,3 @@ std::vector<double> BaselineValues(const TBaseline& baseline, int count)
         values[size_t(i)] = baseline.At(i);
     return values;
 }
-
-double BaselineNoise(std::span<const double> y, std::span<const double> baseline)
-{
-    const int count = int(y.size());
-    const int n = BaselineEndCount(count);
-    long double squares = 0;
-    for (int i = 0; i <= n; ++i) {
-        const long double left = (long double)y[size_t(i)] - baseline[size_t(i)];
-        const long double right = (long double)y[size_t(count - 1 - i)] - baseline[size_t(count - 1 - i)];
-        squares += left * left + right * right;
-    }
-    return double(std::sqrt(squares / (2 * (n + 1))));
-}

@@ -32,8 +32,3 @@ void StepBaseline(TBaseline& baseline, TBaselineStep step, double yUnit = 1);
 
 // The baseline y at every index 0..count-1.
 std::vector<double> BaselineValues(const TBaseline& baseline, int count);
-
-// Root mean square of the spectrum minus the baseline over the n + 1 points
-// at each end that the automatic baseline averages: the noise of the
-// spectrum where it holds no line.
-double BaselineNoise(std::span<const double> y, std::span<const double> baseline);

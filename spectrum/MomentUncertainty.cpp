@@ -3,6 +3,7 @@
 #include "Baseline.h"
 #include "MomentWalk.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -28,7 +29,7 @@ void AddHalfGradient(std::vector<long double>& gradient, std::span<const double>
 } // namespace
 
 double PropagatedNoise(std::vector<long double> g, const TLineView& spectrum, TViewKind kind, int factor,
-                       double noise)
+                       const TSpectrumNoise& noise)
 {
     const int count = spectrum.Count();
     if (kind == TViewKind::Absorption) {
@@ -54,14 +55,17 @@ double PropagatedNoise(std::vector<long double> g, const TLineView& spectrum, TV
         g[size_t(i)] -= towardLeft / (n + 1);
         g[size_t(count - 1 - i)] -= towardRight / (n + 1);
     }
+    // g^T R g for the noise's correlation R.
+    std::vector<double> correlated(g.begin(), g.end());
+    ApplyNoiseCorrelation(noise.Correlation, correlated);
     long double squares = 0;
-    for (const long double x : g)
-        squares += x * x;
-    return double(noise * std::sqrt(squares));
+    for (size_t i = 0; i < g.size(); ++i)
+        squares += g[i] * correlated[i];
+    return double(noise.Rms * std::sqrt(std::max(squares, 0.0L)));
 }
 
 TMomentUncertainty MomentUncertainty(const TLineView& spectrum, std::span<const double> view, TViewKind kind,
-                                     int factor, int left, int centre, int right, double noise)
+                                     int factor, int left, int centre, int right, const TSpectrumNoise& noise)
 {
     const long double dX = spectrum.XStep();
     const long double dX2 = dX * dX;

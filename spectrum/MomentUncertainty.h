@@ -1,13 +1,14 @@
 #pragma once
 // Standard uncertainties of the moments from the noise of the stored
-// spectrum, by linear propagation: each spectrum point carries independent
-// noise of rms `noise`; it reaches the view through the automatic baseline
-// (the means of the n + 1 points at each end) and, in the absorption view,
-// through the trapezoidal integration, and the moments through their sums.
-// The cursors are held fixed.
+// spectrum, by linear propagation: each spectrum point carries noise of the
+// measured rms and point-to-point correlation; it reaches the view through
+// the automatic baseline (the means of the n + 1 points at each end) and, in
+// the absorption view, through the trapezoidal integration, and the moments
+// through their sums. The cursors are held fixed.
 
 #include "LineView.h"
 #include "Moments.h"
+#include "SpectrumNoise.h"
 
 #include <span>
 #include <vector>
@@ -21,11 +22,11 @@ struct TMomentUncertainty {
 // (derivative: spectrum minus baseline; absorption: the integrator's output
 // with `factor`), indexed like the spectrum.
 TMomentUncertainty MomentUncertainty(const TLineView& spectrum, std::span<const double> view, TViewKind kind,
-                                     int factor, int left, int centre, int right, double noise);
+                                     int factor, int left, int centre, int right, const TSpectrumNoise& noise);
 
-// The rms that independent noise of rms `noise` on every stored spectrum
-// point gives a quantity whose gradient over the view (indexed like the
-// spectrum) is g: carried back through the integration (absorption view,
-// with `factor`) and the automatic baseline.
+// The rms that the noise on the stored spectrum points gives a quantity whose
+// gradient over the view (indexed like the spectrum) is g: carried back
+// through the integration (absorption view, with `factor`) and the automatic
+// baseline.
 double PropagatedNoise(std::vector<long double> g, const TLineView& spectrum, TViewKind kind, int factor,
-                       double noise);
+                       const TSpectrumNoise& noise);

@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "Freq.h"
 #include "MomentUncertainty.h"
+#include "SpectrumNoise.h"
 #include "UTextTbl.h"
 #include "Views.h"
 #include "Widths.h"
@@ -35,19 +36,22 @@ void CheckCursors(const TCursorIndexes& c, int count)
                                   .arg(count - 1));
 }
 
+// The automatic moment cursors of one view.
+TCursorIndexes AutomaticCursors(const TLineView& spectrum, const TLineView& view, std::span<const double> baseline,
+                                double yUnit)
+{
+    TCursorState state;
+    PlaceM2Cursors(state, view, spectrum, baseline, yUnit);
+    return MeasuredCursors(state, state.Index);
+}
+
 // The moments of one view with the automatic (or the chosen) cursors.
 TViewReport MeasureView(const TLineView& spectrum, const TLineView& view, std::span<const double> baseline,
-                        TViewKind kind, int factor, Real48 modAmp, double noise, double yUnit,
+                        TViewKind kind, int factor, Real48 modAmp, const TSpectrumNoise& noise, double yUnit,
                         const TReportOptions& options)
 {
     TViewReport r;
-    if (options.Cursors) {
-        r.Cursors = *options.Cursors;
-    } else {
-        TCursorState state;
-        PlaceM2Cursors(state, view, spectrum, baseline, yUnit);
-        r.Cursors = MeasuredCursors(state, state.Index);
-    }
+    r.Cursors = options.Cursors ? *options.Cursors : AutomaticCursors(spectrum, view, baseline, yUnit);
     const TCursorIndexes& c = r.Cursors;
     r.Moments = MeasureMoments(view, kind, c.Left, c.Centre, c.Right, modAmp);
     if (options.Uncertainties) {
@@ -67,18 +71,37 @@ std::optional<TGCheck> GAt(const TSpectrum& spectrum, double x)
     return TGCheck{MeasureGFactor(spectrum.Frequency, spectrum.B0, x).G, double(spectrum.Frequency), double(spectrum.B0)};
 }
 
-std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TSpectrumReport& report)
+std::vector<TMomentCursors> AutomaticMomentCursors(const TSpectrum& spectrum, const TBaseline& baseline)
 {
-    std::optional<double> fitPpWidth;
-    if (report.Fit && report.Fit->Ok)
-        fitPpWidth = report.Fit->PpWidth.Value;
     const TSpectrumArrays arrays(spectrum);
-    const std::vector<double> baseline = BaselineValues(report.Baseline, int(arrays.Y.size()));
-    TCheckInput checks{arrays.View(), baseline, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), fitPpWidth, {}, AxisUnitText(spectrum.Header),
-                       GAt(spectrum, arrays.X[size_t(report.Centre)]), spectrum.YScale};
-    for (const TViewReport* v : {&report.Derivative, &report.Absorption})
-        checks.Moments.push_back({v->Cursors.Left, v->Cursors.Right});
-    return CheckMeasurements(checks);
+    const TLineView line = arrays.View();
+    const std::vector<double> base = BaselineValues(baseline, line.Count());
+    const std::vector<double> derivative = DerivativeView(line, base);
+    const TIntegrator absorption = AbsorptionView(line, base);
+    std::vector<TMomentCursors> cursors;
+    for (const TLineView& view : {TLineView(arrays.X, derivative), TLineView(absorption.DestX, absorption.DestY)}) {
+        const TCursorIndexes c = AutomaticCursors(line, view, base, spectrum.YScale.Unit());
+        cursors.push_back({c.Left, c.Right});
+    }
+    return cursors;
+}
+
+std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TBaseline& baseline,
+                                                const std::vector<TMomentCursors>& moments, const TFitResult* fit,
+                                                std::optional<std::pair<int, int>> fitRange)
+{
+    const TSpectrumArrays arrays(spectrum);
+    const std::vector<double> base = BaselineValues(baseline, int(arrays.Y.size()));
+    const TLineView line = arrays.View();
+    TCheckInput checks{line, base, double(spectrum.ModAmp) * XUnitsPerGauss(spectrum.Header), moments,
+                       AxisUnitText(spectrum.Header), fit, fitRange};
+    if (line.Count() > 0)
+        checks.G = GAt(spectrum, arrays.X[size_t(FindLineCentre(line, base))]);
+    checks.YScale = spectrum.YScale;
+    std::vector<TMeasurementWarning> warnings = CheckMeasurements(checks);
+    if (fit && !spectrum.FitModAmpWarning.isEmpty())
+        warnings.push_back({QStringLiteral("modulation_left_out"), spectrum.FitModAmpWarning});
+    return warnings;
 }
 
 TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions& options)
@@ -95,13 +118,15 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     r.Points = count;
     r.Baseline = ComputeBaseline(arrays.Y);
     const std::vector<double> baseline = BaselineValues(r.Baseline, count);
-    r.Noise = BaselineNoise(arrays.Y, baseline);
+    const TSpectrumNoise noise = MeasureNoise(arrays.Y, baseline, spectrum.YScale.Quantum);
+    r.Noise = noise.Rms;
+    r.NoiseCorrelation = noise.Correlation;
     r.Centre = FindLineCentre(line, baseline);
 
     const std::vector<double> derivative = DerivativeView(line, baseline);
     const TLineView derivativeView(arrays.X, derivative);
-    r.Derivative = MeasureView(line, derivativeView, baseline, TViewKind::Derivative, 1, spectrum.ModAmp,
-                               r.Noise, spectrum.YScale.Unit(), options);
+    r.Derivative = MeasureView(line, derivativeView, baseline, TViewKind::Derivative, 1, spectrum.ModAmp, noise,
+                               spectrum.YScale.Unit(), options);
     TCursorState sdb;
     PlaceSDBCursors(sdb, line);
     r.SDB = MeasureWidth(derivativeView, sdb.Positions[1], sdb.Positions[2], unit).Width;
@@ -109,8 +134,8 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     const TIntegrator absorption = AbsorptionView(line, baseline);
     r.Factor = absorption.Factor;
     const TLineView absorptionView(absorption.DestX, absorption.DestY);
-    r.Absorption = MeasureView(line, absorptionView, baseline, TViewKind::Absorption, r.Factor,
-                               spectrum.ModAmp, r.Noise, spectrum.YScale.Unit(), options);
+    r.Absorption = MeasureView(line, absorptionView, baseline, TViewKind::Absorption, r.Factor, spectrum.ModAmp,
+                               noise, spectrum.YScale.Unit(), options);
 
     const THalfHeight half = FindHalfHeight(absorptionView);
     if (half.Found)
@@ -131,27 +156,11 @@ TSpectrumReport MeasureSpectrum(const TSpectrum& spectrum, const TReportOptions&
     if (const std::optional<TGCheck> g = GAt(spectrum, derivativeView.XValue(r.Centre)); g && PlausibleG(*g))
         r.G = g->G;
 
-    if (options.Fit) {
-        TFitRequest request;
-        request.Model = *options.Fit;
-        request.Hyperfine = options.Hyperfine;
-        if (options.FitRange) {
-            request.First = options.FitRange->first;
-            request.Last = options.FitRange->second;
-        }
-        request.XPerGauss = XUnitsPerGauss(spectrum.Header);
-        request.ModAmp = spectrum.FitModAmp * request.XPerGauss;
-        request.Noise = r.Noise;
-        if (r.G) {
-            request.EsrFrequencyKHz = double(spectrum.Frequency);
-            request.B0 = double(spectrum.B0);
-        }
-        r.Fit = FitLineShape(derivativeView, request);
-    }
-    r.Warnings = SpectrumChecks(spectrum, r);
-    if (r.Fit && !r.Fit->Ok)
-        r.Warnings.push_back({QStringLiteral("fit_failed"), r.Fit->Failure});
-    if (r.Fit && !spectrum.FitModAmpWarning.isEmpty())
-        r.Warnings.push_back({QStringLiteral("modulation_left_out"), spectrum.FitModAmpWarning});
+    if (options.Fit)
+        r.Fit = FitSpectrum(spectrum, r.Baseline, {*options.Fit, options.Hyperfine, options.FitRange});
+    r.Warnings = SpectrumChecks(spectrum, r.Baseline,
+                                {{r.Derivative.Cursors.Left, r.Derivative.Cursors.Right},
+                                 {r.Absorption.Cursors.Left, r.Absorption.Cursors.Right}},
+                                r.Fit ? &*r.Fit : nullptr, options.FitRange);
     return r;
 }

@@ -10,6 +10,7 @@
 #include "LineFit.h"
 #include "MeasurementChecks.h"
 #include "Moments.h"
+#include "SpectrumFit.h"
 
 #include <QString>
 #include <optional>
@@ -44,7 +45,8 @@ struct TSpectrumReport {
     double IntegralLC = 0, IntegralRC = 0;  // x of the integral cursors
     long double AI = 0;                     // the area integrator's Sum
     std::optional<double> G;                // ESR spectra only, at the line centre; none when implausible
-    double Noise = 0;
+    double Noise = 0;                       // MeasureNoise: rms of single points
+    double NoiseCorrelation = 0;            // and their lag-1 correlation
     std::optional<TFitResult> Fit;  // when a fit was asked for
     // The measurement checks, with the moment cursors of both views.
     std::vector<TMeasurementWarning> Warnings;
@@ -58,18 +60,26 @@ struct TReportOptions {
     // The line-shape fit of the baseline-corrected derivative, over the point
     // indexes FitRange (inclusive; the whole spectrum when none).
     std::optional<TFitModel> Fit;
-    std::optional<THyperfine> Hyperfine;
+    THyperfineGroups Hyperfine;
     std::optional<std::pair<int, int>> FitRange;
 };
 
 // The g-factor at x (the line centre) of an ESR spectrum, with the numbers it
-// comes from; none for other spectra.
+// comes from; none for other spectra and when the file gives no frequency.
 std::optional<TGCheck> GAt(const TSpectrum& spectrum, double x);
 
-// The measurement checks of a measured spectrum with the moment cursors of
-// both views. When the report holds a fit that succeeded, the overmodulated
-// check uses its peak-to-peak width instead of SDB.
-std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TSpectrumReport& report);
+// The automatic moment cursors (LC, RC) of the derivative and of the
+// absorption view, as the window places them and meril-proc measures with.
+std::vector<TMomentCursors> AutomaticMomentCursors(const TSpectrum& spectrum, const TBaseline& baseline);
+
+// The measurement checks of a spectrum under a baseline, with the moment
+// cursors given, the fit made for it as it stands now (or none) and the
+// range that fit was asked for (none for the whole spectrum). meril-proc and
+// the processing window both take their findings from here.
+std::vector<TMeasurementWarning> SpectrumChecks(const TSpectrum& spectrum, const TBaseline& baseline,
+                                                const std::vector<TMomentCursors>& moments,
+                                                const TFitResult* fit = nullptr,
+                                                std::optional<std::pair<int, int>> fitRange = std::nullopt);
 
 // Throws EMerilError when the spectrum cannot be processed (fewer than 2 or
 // more than 65535 points, cursors outside the spectrum).

@@ -25,9 +25,11 @@ QJsonObject ViewJson(const TViewReport& v)
 
 const char* const ViewKeys[] = {"LC", "MC", "RC", "M2L", "M2R", "M2", "M4", "M2_u", "M4_u"};
 
-const char* const FitKeys[] = {"model", "centre", "centre_u", "pp_width", "pp_width_u", "width", "width_u",
-                               "eta", "eta_u", "area", "area_u", "M2", "M2_u", "alpha", "alpha_u", "r_HH",
-                               "r_HH_u", "a", "a_u", "g", "g_u", "chi2_red", "residual_rms", "residual_corr"};
+const char* const FitKeys[] = {"model",  "centre",  "centre_u", "pp_width",  "pp_width_u",   "width",
+                               "width_u", "eta",    "eta_u",    "area",      "area_u",       "M2",
+                               "M2_u",   "alpha",   "alpha_u",  "r_HH",      "r_HH_u",       "a",
+                               "a_u",    "g",       "g_u",      "g_u_field", "g_u_fit",      "chi2_red",
+                               "residual_rms", "residual_corr", "clipped_left_out"};
 
 // Every key of the fit; null where it does not apply or no fit was made.
 QJsonObject FitJson(const TFitResult& f)
@@ -52,11 +54,27 @@ QJsonObject FitJson(const TFitResult& f)
     put("M2", f.M2);
     put("alpha", f.Alpha);
     put("r_HH", f.RHH);
-    put("a", f.A);
+    // One coupling per hyperfine group: a number for one group, a list for several.
+    if (f.A.size() == 1) {
+        put("a", f.A[0]);
+    } else if (f.A.size() > 1) {
+        QJsonArray a, u;
+        for (const TFitValue& v : f.A) {
+            a.append(Number(v.Value));
+            u.append(Number(v.U));
+        }
+        o["a"] = a;
+        o["a_u"] = u;
+    }
     put("g", f.G);
+    if (f.G) {
+        o["g_u_field"] = Number(f.GUField);
+        o["g_u_fit"] = Number(f.GUFit);
+    }
     o["chi2_red"] = Number(f.Chi2Red);
     o["residual_rms"] = Number(f.ResidualRms);
     o["residual_corr"] = Number(f.ResidualCorr);
+    o["clipped_left_out"] = f.LeftOut;
     return o;
 }
 
@@ -68,20 +86,25 @@ QJsonArray WarningsJson(const std::vector<TMeasurementWarning>& warnings)
     return list;
 }
 
+QString CsvNumber(const QJsonValue& v)
+{
+    return v.isDouble() ? QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest) : QString();
+}
+
 // A CSV field: quoted when it holds a separator, a quote or a line break. A
-// list of warnings gives their codes joined by ';'.
+// list gives its items joined by ';': the codes of warnings, or numbers.
 QString CsvField(const QJsonValue& v)
 {
     QString text;
     if (v.isArray()) {
-        QStringList codes;
+        QStringList items;
         for (const QJsonValue& w : v.toArray())
-            codes << w.toObject().value(QLatin1String("code")).toString();
-        text = codes.join(QLatin1Char(';'));
+            items << (w.isObject() ? w.toObject().value(QLatin1String("code")).toString() : CsvNumber(w));
+        text = items.join(QLatin1Char(';'));
     } else if (v.isString())
         text = v.toString();
     else if (v.isDouble())
-        text = QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        text = CsvNumber(v);
     if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n')) ||
         text.contains(QLatin1Char('\r')))
         text = QLatin1Char('"') + QString(text).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
@@ -127,7 +150,8 @@ TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const T
                   {"SDB", Number(r.SDB)},
                   {"HDB", r.HDB ? Number(*r.HDB) : QJsonValue()},
                   {"integral", QJsonObject{{"LC", Number(r.IntegralLC)}, {"RC", Number(r.IntegralRC)}, {"AI", Number(r.AI)}}},
-                  {"noise", Number(r.Noise)}}};
+                  {"noise", Number(r.Noise)},
+                  {"noise_corr", Number(r.NoiseCorrelation)}}};
     if (!r.HDB) {
         const auto hdb = std::find_if(o.Fields.begin(), o.Fields.end(), [](const auto& f) { return f.first == "HDB"; });
         o.Fields.insert(hdb + 1, {"HDB_error", r.HDBError});
@@ -135,7 +159,7 @@ TReportFields ReportJson(const QString& file, const TSpectrum& spectrum, const T
     // An ESR spectrum whose g is implausible, or whose frequency the file does
     // not give, has "g": null (the warnings say why).
     if (IsEsrSpectrum(spectrum.Header))
-        o.Fields.insert(o.Fields.end() - 1, {"g", r.G ? Number(*r.G) : QJsonValue()});
+        o.Fields.insert(o.Fields.end() - 2, {"g", r.G ? Number(*r.G) : QJsonValue()});
     if (r.Fit)
         o.Fields.push_back({"fit", FitJson(*r.Fit)});
     o.Fields.push_back({"warnings", WarningsJson(r.Warnings)});
@@ -149,7 +173,7 @@ QStringList CsvColumns(bool withFit)
     for (const char* view : {"derivative", "absorption"})
         for (const char* key : ViewKeys)
             columns << QLatin1String(view) + QLatin1Char('.') + QLatin1String(key);
-    columns << "SDB" << "HDB" << "HDB_error" << "integral.LC" << "integral.RC" << "integral.AI" << "g" << "noise";
+    columns << "SDB" << "HDB" << "HDB_error" << "integral.LC" << "integral.RC" << "integral.AI" << "g" << "noise" << "noise_corr";
     if (withFit)
         for (const char* key : FitKeys)
             columns << QStringLiteral("fit.") + QLatin1String(key);

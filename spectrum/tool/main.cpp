@@ -34,15 +34,18 @@ const char* const Example =
     "One JSON object per file and line on stdout; failures on stderr.\n"
     "Exit status: 0 all files processed, 1 some file failed, 2 usage error.\n\n"
     "With --fit, a least-squares fit of the derivative line shape (modulation\n"
-    "included) adds the object \"fit\": centre, pp_width, width, eta, area, M2,\n"
-    "alpha, r_HH, a, g, each with its uncertainty (key_u), and chi2_red,\n"
-    "residual_rms, residual_corr; keys that do not apply are null. A fit that\n"
-    "cannot be made is the warning fit_failed with its reason.\n\n"
+    "included, clipped points left out) adds the object \"fit\": centre, pp_width,\n"
+    "width, eta, area, M2, alpha, r_HH, a (a list for several hyperfine groups),\n"
+    "g, each with its uncertainty (key_u), g_u_field and g_u_fit, chi2_red,\n"
+    "residual_rms, residual_corr and clipped_left_out; keys that do not apply\n"
+    "are null. A fit that cannot be made is the warning fit_failed with its\n"
+    "reason; one whose residuals keep structure the warning model_misfit.\n\n"
     "Examples:\n"
     "  meril-proc --csv --export-txt out/ data/sample.dcw data/run2.dcw > results.csv\n"
     "  meril-proc --fit auto --freq 9.5GHz --modamp 1G data/tempo.txt\n"
     "  meril-proc --export bes3t out/ data/*.dcw    # writes out/NAME.DSC and .DTA\n"
     "  meril-proc --fit lorentz --hyperfine 1,1 --fit-range 100,900 data/tempo.dcw\n"
+    "  meril-proc --fit lorentz --hyperfine 2,1 --hyperfine 12,1/2 --hyperfine 4,1/2 data/wurster.dcw\n"
     "  meril-proc --reject 3 data/run1.passes    # writes data/run1-reject3.dcw";
 
 void PrintLine(FILE* stream, const QString& text)
@@ -81,20 +84,6 @@ std::optional<TCursorIndexes> ParseCursors(const QString& text)
     if (!v)
         return std::nullopt;
     return TCursorIndexes{(*v)[0], (*v)[2], (*v)[1]};
-}
-
-// "N,I": a number of nuclei and their spin.
-std::optional<THyperfine> ParseHyperfine(const QString& text)
-{
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 2)
-        return std::nullopt;
-    bool nOk = false, iOk = false;
-    const THyperfine h{parts[0].trimmed().toInt(&nOk), parts[1].trimmed().toDouble(&iOk)};
-    const bool halfInteger = std::abs(2 * h.Spin - std::round(2 * h.Spin)) < 1e-9;
-    if (!nOk || !iOk || h.Nuclei < 1 || h.Nuclei > 20 || !(h.Spin >= 0.5 && h.Spin <= 10) || !halfInteger)
-        return std::nullopt;
-    return h;
 }
 
 // "LC,RC" as two point indexes, LC before RC.
@@ -164,10 +153,10 @@ int main(int argc, char* argv[])
                                           QStringLiteral("The arguments are passes folders: write the sum of the passes whose deviation is at most <K> as a new file (run1-rejectK.dcw) and print the passes left out."),
                                           QStringLiteral("K"));
     const QCommandLineOption fitOption(QStringLiteral("fit"),
-                                       QStringLiteral("Fit the line shape: gauss, lorentz, voigt, pake, or auto (the best of the first three by BIC)."),
+                                       QStringLiteral("Fit the line shape: gauss, lorentz, pseudo-voigt (or voigt), pake, or auto (the best of the first three by BIC)."),
                                        QStringLiteral("MODEL"));
     const QCommandLineOption hyperfineOption(QStringLiteral("hyperfine"),
-                                             QStringLiteral("Fit a multiplet of N equivalent nuclei of spin I (1,1 for one 14N); with --fit."),
+                                             QStringLiteral("Split the line by a group of N equivalent nuclei of spin I (1,1 for one 14N; 12,1/2 for four methyl groups); give it once per group; with --fit."),
                                              QStringLiteral("N,I"));
     const QCommandLineOption fitRangeOption(QStringLiteral("fit-range"),
                                             QStringLiteral("Point indexes of the first and last fitted point (default: the whole spectrum); with --fit."),
@@ -210,17 +199,24 @@ int main(int argc, char* argv[])
     if (parser.isSet(fitOption)) {
         options.Fit = FitModelFromName(parser.value(fitOption));
         if (!options.Fit)
-            return UsageError(QStringLiteral("--fit takes gauss, lorentz, voigt, pake or auto."));
+            return UsageError(QStringLiteral("--fit takes gauss, lorentz, pseudo-voigt, pake or auto."));
     }
     if ((parser.isSet(hyperfineOption) || parser.isSet(fitRangeOption)) && !options.Fit)
         return UsageError(QStringLiteral("--hyperfine and --fit-range need --fit."));
-    if (parser.isSet(hyperfineOption)) {
-        options.Hyperfine = ParseHyperfine(parser.value(hyperfineOption));
-        if (!options.Hyperfine)
-            return UsageError(QStringLiteral("--hyperfine takes N,I: 1 to 20 nuclei of spin 1/2 to 10, as in --hyperfine 1,1 or 2,0.5."));
-        if (*options.Fit == TFitModel::Pake)
-            return UsageError(QStringLiteral("--hyperfine fits gauss, lorentz, voigt or auto lines, not pake."));
+    for (const QString& text : parser.values(hyperfineOption)) {
+        const THyperfineText groups = ParseHyperfine(text);
+        if (!groups.Error.isEmpty() || groups.Groups.empty())
+            return UsageError(QStringLiteral("--hyperfine takes N,I (1 to %1 nuclei of spin 1/2 to %2), as in --hyperfine "
+                                             "1,1 or 12,1/2: %3")
+                                  .arg(MaxHyperfineNuclei)
+                                  .arg(MaxNuclearSpin)
+                                  .arg(groups.Error.isEmpty() ? QStringLiteral("no group given.") : groups.Error));
+        options.Hyperfine.insert(options.Hyperfine.end(), groups.Groups.begin(), groups.Groups.end());
     }
+    if (const QString problem = HyperfineProblem(options.Hyperfine); !problem.isEmpty())
+        return UsageError(QStringLiteral("--hyperfine: %1").arg(problem));
+    if (!options.Hyperfine.empty() && *options.Fit == TFitModel::Pake)
+        return UsageError(QStringLiteral("--hyperfine fits gauss, lorentz, pseudo-voigt or auto lines, not pake."));
     if (parser.isSet(fitRangeOption)) {
         const std::optional<std::pair<int, int>> range = ParseFitRange(parser.value(fitRangeOption));
         if (!range)

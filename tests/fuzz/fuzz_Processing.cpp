@@ -7,7 +7,7 @@
 #include "DataFile.h"
 #include "GFactor.h"
 #include "Integral.h"
-#include "LineFit.h"
+#include "SpectrumFit.h"
 #include "Moments.h"
 #include "SpectrumReport.h"
 #include "TextTable.h"
@@ -62,26 +62,20 @@ void MeasureDrawnPart(const TSpectrum& spectrum, int first, int last)
 }
 
 // The line-shape fit of at most 24 points of the derivative (so that each
-// input stays fast), with the model and the multiplet chosen by the input:
-// a result with finite numbers, or a refusal with a reason.
+// input stays fast), as meril-proc makes it, with the model and the
+// hyperfine groups chosen by the input: a result with finite numbers, or a
+// refusal with a reason.
 void FitPart(const TSpectrum& spectrum, int first, uint8_t choice)
 {
-    const TSpectrumArrays arrays(spectrum);
-    const int count = int(arrays.Y.size());
-    const std::vector<double> derivative = DerivativeView(arrays.View(), BaselineValues(ComputeBaseline(arrays.Y), count));
-    TFitRequest request;
-    request.Model = TFitModel(choice % 5);
-    request.First = first;
-    request.Last = std::min(count - 1, first + 23);
-    request.ModAmp = double(spectrum.ModAmp);
-    request.Noise = 1;
+    const int count = int(spectrum.Points.size());
+    TSpectrumFitOptions options;
+    options.Model = TFitModel(choice % 5);
+    options.Range = std::pair{first, std::min(count - 1, first + 23)};
     if (choice & 0x80)
-        request.Hyperfine = THyperfine{1 + (choice >> 3) % 3, 0.5 * (1 + (choice >> 5) % 3)};
-    if (IsEsrSpectrum(spectrum.Header)) {
-        request.EsrFrequencyKHz = double(spectrum.Frequency);
-        request.B0 = double(spectrum.B0);
-    }
-    const TFitResult r = FitLineShape(TLineView(arrays.X, derivative), request);
+        options.Hyperfine = {THyperfine{1 + (choice >> 3) % 3, 0.5 * (1 + (choice >> 5) % 3)}};
+    if (choice & 0x40)
+        options.Hyperfine.push_back(THyperfine{1, 0.5});
+    const TFitResult r = FitSpectrum(spectrum, ComputeBaseline(TSpectrumArrays(spectrum).Y), options);
     if (!r.Ok) {
         Require(!r.Failure.isEmpty());
         return;
@@ -89,9 +83,11 @@ void FitPart(const TSpectrum& spectrum, int first, uint8_t choice)
     for (const double v : {r.Centre.Value, r.Centre.U, r.PpWidth.Value, r.PpWidth.U, r.Width.Value, r.Width.U,
                            r.Area.Value, r.Area.U, r.Chi2Red, r.ResidualRms, r.ResidualCorr})
         Require(std::isfinite(v));
-    for (const auto* o : {&r.Eta, &r.M2, &r.Alpha, &r.RHH, &r.A, &r.G})
+    for (const auto* o : {&r.Eta, &r.M2, &r.Alpha, &r.RHH, &r.G})
         Require(!*o || (std::isfinite((*o)->Value) && std::isfinite((*o)->U)));
-    Require(r.Curve.size() == size_t(request.Last - first + 1) && r.Residual.size() == r.Curve.size());
+    for (const TFitValue& a : r.A)
+        Require(std::isfinite(a.Value) && std::isfinite(a.U));
+    Require(r.Curve.size() == size_t(options.Range->second - first + 1) && r.Residual.size() == r.Curve.size());
 }
 } // namespace
 

@@ -1,16 +1,19 @@
 // The processing window's checks strip and line-shape fit: the strip shows
-// the checks of the spectrum and follows the cursors and the baseline; the
-// "Fit" command draws the fitted curve and the residual, its panel shows
-// what the fit library gives for the same range, and a saved picture holds
-// the fit. Review pictures at three screen sizes (build/tests/screenshots/).
+// meril-proc's checks of the spectrum and follows the cursors and the
+// baseline; the "Fit" command draws the fitted curve and the residual, its
+// panel shows what the fit library gives for the same range, a fit goes
+// stale when what it was made from changes and can be cancelled, and a
+// saved picture holds the fit. Review pictures at three screen sizes
+// (build/tests/screenshots/).
 
+#include "../spectrum/FitTestLines.h"
 #include "Baseline.h"
 #include "ChecksStrip.h"
 #include "DataProcRig.h"
 #include "FitPanel.h"
 #include "FitResultText.h"
 #include "Screenshot.h"
-#include "Views.h"
+#include "SpectrumReport.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -75,6 +78,9 @@ private slots:
     void fitDrawsTheCurveAndThePanelShowsTheLibrarysValues();
     void savedPictureHoldsTheFit();
     void fitRunsInTheBackground();
+    void staleFitFeedsNothing();
+    void stripIsMerilProcsWarnings();
+    void frequencySweepFitTakesTheModulationInKilohertz();
     void failedFitIsTold();
     void tripletWithTheHyperfineChoice();
     void screenshots();
@@ -88,10 +94,10 @@ void TestDataProcFit::stripShowsClipping()
     QVERIFY2(Codes(rig.W).contains("clipped"), qPrintable(Codes(rig.W).join(' ')));
     const QString lines = AccessibleLines(rig.W.ChecksStrip).join('\n');
     QVERIFY2(lines.contains(QStringLiteral("clipped: ")) && lines.contains("lower the gain"), qPrintable(lines));
-    // A well-set spectrum after it: the strip says so.
+    // A spectrum within the limits after it: no clipping (the automatic
+    // moment cursors still stop where |y| reaches 20, in the wings).
     rig.Load(rig.Write(QStringLiteral("quiet.dcw"), NmrHeader(), GaussianLine(300)));
-    QVERIFY2(Codes(rig.W).isEmpty(), qPrintable(Codes(rig.W).join(' ')));
-    QCOMPARE(rig.W.ChecksStrip->Lines(), QStringList{"Checks: no warnings."});
+    QCOMPARE(Codes(rig.W), QStringList{"wings_cut"});
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
@@ -100,8 +106,8 @@ void TestDataProcFit::stripFollowsCursorsAndBaseline()
     TDataProcRig rig;
     TFDataProc& w = rig.W;
     rig.LoadLine(GaussianLine(300), w.FDerivativeTB);
-    QVERIFY(Codes(w).isEmpty());
     // The automatic moment cursors stop where |y| reaches 20: wings cut.
+    QCOMPARE(Codes(w), QStringList{"wings_cut"});
     rig.Click(w.M2DerivativeTB);
     QCOMPARE(Codes(w), QStringList{"wings_cut"});
     // Dragged out to 6 sigma on each side, the whole line is in.
@@ -109,6 +115,7 @@ void TestDataProcFit::stripFollowsCursorsAndBaseline()
     QCOMPARE(Codes(w), QStringList{"wings_cut"});   // the right one still cuts
     MoveCursor(rig, w.M2RCTB, Points / 2 + 240);
     QVERIFY2(Codes(w).isEmpty(), qPrintable(Codes(w).join(' ')));
+    QCOMPARE(w.ChecksStrip->Lines(), QStringList{"Checks: no warnings."});
     // While a cursor is dragged the strip follows the marker.
     rig.Click(w.M2RCTB);
     rig.MoveMarker(Points / 2 + 60);
@@ -150,18 +157,11 @@ void TestDataProcFit::fitDrawsTheCurveAndThePanelShowsTheLibrarysValues()
     QVERIFY(!w.Fitting());
     rig.Draw();
 
-    // The library on the same points: the baseline-corrected derivative
-    // between the cursors, with the file's modulation and noise.
-    TFitRequest request;
-    request.Model = TFitModel::Gauss;
-    request.First = 300;
-    request.Last = 700;
-    request.ModAmp = double(ReadSpectrumFile(path).ModAmp);
-    request.Noise = BaselineNoise(w.Series1->YValues(), w.SeriesLine0->YValues());
-    request.B0 = double(ReadSpectrumFile(path).B0);
-    const std::vector<double> derivative =
-        DerivativeView(TLineView(w.Series1->XValues(), w.Series1->YValues()), w.SeriesLine0->YValues());
-    const TFitResult expected = FitLineShape(TLineView(w.Series1->XValues(), derivative), request);
+    // The library on the same spectrum, baseline and range, as meril-proc
+    // fits it.
+    const TSpectrum spectrum = ReadSpectrumFile(path);
+    const TFitResult expected = FitSpectrum(spectrum, ComputeBaseline(TSpectrumArrays(spectrum).Y),
+                                            {TFitModel::Gauss, {}, std::pair{300, 700}});
     QVERIFY2(expected.Ok, qPrintable(expected.Failure));
     QCOMPARE(w.FitPanel->Lines(), FitResultLines(expected, QStringLiteral("Gs")));
     QCOMPARE(w.FitResultLines(), w.FitPanel->Lines());
@@ -227,8 +227,9 @@ void TestDataProcFit::savedPictureHoldsTheFit()
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
-// The fit runs off the window's thread: the command shows that it works and
-// cannot be given twice; a fit that ends after another load is dropped.
+// The fit runs off the window's thread: while it works its command cancels
+// it; a fit that ends after another load, or after a cancel, is dropped,
+// and the command is free at once.
 void TestDataProcFit::fitRunsInTheBackground()
 {
     TDataProcRig rig;
@@ -237,18 +238,126 @@ void TestDataProcFit::fitRunsInTheBackground()
     w.FitPanel->FitButton->click();
     QVERIFY(w.Fitting());
     QVERIFY(w.FitPanel->Busy());
-    QVERIFY(!w.FitPanel->FitButton->isEnabled());
+    QCOMPARE(w.FitPanel->FitButton->text(), QStringLiteral("Cancel"));
+    QVERIFY(w.FitPanel->FitButton->isEnabled());
     rig.Load(rig.Write(QStringLiteral("next.dcw"), NmrHeader(), GaussianLine(250, 3)));
-    QTRY_VERIFY(!w.Fitting());
+    QVERIFY(!w.Fitting());
     QVERIFY(!w.FitPanel->Busy());
-    QVERIFY(w.FitPanel->Lines().isEmpty());
-    QCOMPARE(w.SeriesFit->Count(), 0);
-    // The new spectrum's own fit.
+    QCOMPARE(w.FitPanel->FitButton->text(), QStringLiteral("Fit"));
+    // Cancelled through the same command.
     rig.Click(w.FDerivativeTB);
     w.FitPanel->FitButton->click();
+    QVERIFY(w.Fitting());
+    w.FitPanel->FitButton->click();
+    QVERIFY(!w.Fitting());
+    QCOMPARE(w.FitPanel->FitButton->text(), QStringLiteral("Fit"));
+    // The dropped fits end without a trace; the new spectrum's own fit shows.
+    w.FitPanel->FitButton->click();
     QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    QVERIFY(!w.Fitting());
     QCOMPARE(w.SeriesFit->Count(), Points);
-    QVERIFY(w.FitPanel->FitButton->isEnabled());
+    QVERIFY(w.FitPanel->Lines().first().startsWith(QStringLiteral("Fit: ")));
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// Once the baseline, the range or the model differ from what the fit was
+// made from, its curve is grey, its command reads "Refit", and its width no
+// longer decides the over-modulation check.
+void TestDataProcFit::staleFitFeedsNothing()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    // A line 25 points (2.4 Gs) peak to peak under 1.0 Gs modulation: more
+    // than a third of the fitted width, less than a third of the recorded one.
+    TDataHeader header = NmrHeader();
+    header.ModAmp = QStringLiteral("1.00 Gs");
+    const std::vector<double> x = Grid(Points, 100);
+    std::vector<int32_t> sums;
+    for (const double y : WithNoise(MultipletCurve(x, GaussAbsorptionOf(1.2), 1.0, 0, 0, {1}, 2000), 5, 2.0))
+        sums.push_back(int32_t(std::lround(y)));
+    rig.Load(rig.Write(QStringLiteral("wide.dcw"), header, sums));
+    rig.Click(w.FDerivativeTB);
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("gauss"));
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    rig.Draw();
+    QVERIFY(!w.FitPanel->Stale());
+    QVERIFY2(Codes(w).contains("overmodulated"), qPrintable(Codes(w).join(' ')));
+    QVERIFY(w.ChecksStrip->Lines().join(' ').contains("fitted"));
+    const QColor fresh = w.SeriesFit->ValueColor(0);
+    rig.Click(w.Line0UpTB);
+    QVERIFY(w.FitPanel->Stale());
+    QCOMPARE(w.FitPanel->FitButton->text(), QStringLiteral("Refit"));
+    QVERIFY(w.SeriesFit->ValueColor(0) != fresh);
+    QVERIFY(w.FitResultLines().isEmpty());
+    QVERIFY2(!w.ChecksStrip->Lines().join(' ').contains("fitted"), qPrintable(w.ChecksStrip->Lines().join(' ')));
+    // Made again, through the accessibility interface as a screen reader
+    // presses "Refit"; then another model makes it stale.
+    QAccessibleInterface* refit = QAccessible::queryAccessibleInterface(w.FitPanel->FitButton);
+    QCOMPARE(refit->text(QAccessible::Name), QStringLiteral("Refit"));
+    refit->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_VERIFY(!w.FitPanel->Stale());
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("lorentz"));
+    QVERIFY(w.FitPanel->Stale());
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Stale() && w.FitPanel->Lines().first().startsWith("Fit: lorentz"));
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// The strip shows what meril-proc gives for the same spectrum, baseline and
+// cursors: the automatic moment cursors of both views when no moment
+// measurement is on, the operator's cursors (meril-proc --cursors) when one is.
+void TestDataProcFit::stripIsMerilProcsWarnings()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    const QString path = rig.Write(QStringLiteral("line.dcw"), NmrHeader(), GaussianLine(300));
+    rig.Load(path);
+    rig.Click(w.FDerivativeTB);
+    const TSpectrum spectrum = ReadSpectrumFile(path);
+    QCOMPARE(w.ChecksStrip->Warnings(), MeasureSpectrum(spectrum).Warnings);
+    QVERIFY2(!w.ChecksStrip->Warnings().empty(), "the automatic cursors cut the wings");
+    rig.Click(w.M2DerivativeTB);
+    MoveCursor(rig, w.M2LCTB, 250);
+    MoveCursor(rig, w.M2RCTB, 760);
+    TReportOptions chosen;
+    chosen.Cursors = TCursorIndexes{250, 760, 512};
+    QCOMPARE(w.ChecksStrip->Warnings(), MeasureSpectrum(spectrum, chosen).Warnings);
+    // With a fit over the cursors, as meril-proc --fit gauss --fit-range.
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("gauss"));
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    chosen.Fit = TFitModel::Gauss;
+    chosen.FitRange = std::pair{250, 760};
+    QCOMPARE(w.ChecksStrip->Warnings(), MeasureSpectrum(spectrum, chosen).Warnings);
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+}
+
+// On a frequency sweep the file's modulation (Gs) reaches the fit in kHz,
+// through gamma of 1H: a Gaussian line of sigma 3.76 kHz under 0.5 Gs (2.13
+// kHz) modulation fits to Delta Bpp 7.52 kHz; taken as 0.5 kHz the
+// modulation would leave it 7.81.
+void TestDataProcFit::frequencySweepFitTakesTheModulationInKilohertz()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    TDataHeader header = NmrHeader();
+    header.SweepTp = 0;
+    header.SweepR = 100;
+    header.ModAmp = QStringLiteral("0.50 Gs");
+    const double gamma = 4.2577469, sigma = 3.7586;
+    const std::vector<double> x = Grid(Points, 100);
+    std::vector<int32_t> sums;
+    for (const double y : WithNoise(MultipletCurve(x, GaussAbsorptionOf(sigma), 0.5 * gamma, 0, 0, {1}, 6000), 7, 1.0))
+        sums.push_back(int32_t(std::lround(y)));
+    rig.Load(rig.Write(QStringLiteral("sweep.dcw"), header, sums));
+    rig.Click(w.FDerivativeTB);
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("gauss"));
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    const QString pp = w.FitPanel->Lines().filter(QRegularExpression(QStringLiteral("^\u0394Bpp = "))).value(0);
+    QVERIFY2(pp.endsWith(QStringLiteral(" kHz")), qPrintable(pp));
+    QVERIFY2(qAbs(pp.section(' ', 2, 2).toDouble() - 2 * sigma) < 0.02, qPrintable(pp));
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
@@ -301,8 +410,16 @@ void TestDataProcFit::tripletWithTheHyperfineChoice()
     SaveScreenshot(w, QStringLiteral("proc_fit_triplet"));
     // "pake" is one proton pair: no multiplet with it.
     w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("pake"));
-    QVERIFY(!w.FitPanel->Hyperfine());
+    QVERIFY(w.FitPanel->Hyperfine().Groups.empty());
     QVERIFY(!w.FitPanel->HyperfineBox->isEnabled());
+    // Groups are typed in the form meril-proc takes; a text that is none is told.
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText("lorentz"));
+    w.FitPanel->HyperfineBox->setEditText(QStringLiteral("1,1; 3,1/2"));
+    QCOMPARE(w.FitPanel->Hyperfine().Groups, (THyperfineGroups{{1, 1}, {3, 0.5}}));
+    w.FitPanel->HyperfineBox->setEditText(QStringLiteral("0,1"));
+    w.FitPanel->FitButton->click();
+    QVERIFY2(w.FitPanel->Lines().value(0).startsWith(QStringLiteral("Fit not made: A hyperfine group holds")),
+             qPrintable(w.FitPanel->Lines().join('\n')));
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
@@ -324,6 +441,11 @@ void TestDataProcFit::screenshots()
         QVERIFY2(w.ChecksStrip->isVisible(), qPrintable(QString::number(size.width())));
         QVERIFY2(w.FitPanel->FitButton->isVisible(), qPrintable(QString::number(size.width())));
     }
+    // A stale fit: the baseline stepped after it.
+    w.resize(1024, 768);
+    rig.Click(w.Line0UpTB);
+    QVERIFY(w.FitPanel->Stale());
+    QVERIFY(!SaveScreenshot(w, QStringLiteral("proc_fit_stale_1024x768")).isNull());
 }
 
 QTEST_MAIN(TestDataProcFit)

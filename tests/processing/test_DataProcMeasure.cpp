@@ -10,6 +10,7 @@
 #include "GFactor.h"
 #include "Integral.h"
 #include "MomentUncertainty.h"
+#include "SpectrumNoise.h"
 #include "Moments.h"
 #include "NumFormat.h"
 #include "Screenshot.h"
@@ -141,7 +142,7 @@ void TestDataProcMeasure::absorptionMomentsEqualLibrary()
     const int factor = AbsorptionFactor(Line(*w.Series1));
     const TMomentUncertainty u = MomentUncertainty(
         Line(*w.Series1), w.Series2->YValues(), TViewKind::Absorption, factor, expected.Positions[1],
-        expected.Positions[3], expected.Positions[2], BaselineNoise(w.Series1->YValues(), w.SeriesLine0->YValues()));
+        expected.Positions[3], expected.Positions[2], MeasureNoise(w.Series1->YValues(), w.SeriesLine0->YValues()));
     QVERIFY(u.M2 > 0);
     QCOMPARE(w.M2Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u00b2"), {u.M2}));
     QCOMPARE(w.M4Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u2074"), {u.M4}));

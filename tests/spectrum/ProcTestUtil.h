@@ -4,6 +4,7 @@
 #include "DataFile.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -28,6 +29,15 @@ inline QJsonObject ParseJsonLine(const QByteArray& line)
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         qWarning() << "not a JSON object:" << line;
     return doc.object();
+}
+
+// The codes of a report's "warnings", in their order.
+inline QStringList WarningCodes(const QJsonObject& report)
+{
+    QStringList codes;
+    for (const QJsonValue& w : report["warnings"].toArray())
+        codes << w.toObject()["code"].toString();
+    return codes;
 }
 
 inline QString MerilProcPath()

@@ -28,7 +28,6 @@ private slots:
     void absorptionFactorFollowsTheLobeOrder();
     void absorptionOfADerivativeIsPositive();
     void verticalExpansion();
-    void noiseOverTheEnds();
 };
 
 void TestBaselineAndViews::endCountIsATenthRoundedHalfToEven_data()
@@ -145,19 +144,6 @@ void TestBaselineAndViews::verticalExpansion()
     QCOMPARE(r.Increment, 50.0);
     // A quarter of 10 is 2.5: to the even 2.
     QCOMPARE(VerticalExpansion(std::vector<double>{0, 10}).Increment, 2.0);
-}
-
-void TestBaselineAndViews::noiseOverTheEnds()
-{
-    // 20 points, n = 2: points 0..2 and 17..19 alternate +-1 about the
-    // baseline, the middle is a large line that must not count.
-    std::vector<double> y(20, 300.0), base(20, 0.0);
-    const double ends[] = {1, -1, 1};
-    for (int i = 0; i < 3; ++i) {
-        y[size_t(i)] = ends[i];
-        y[size_t(19 - i)] = -ends[i];
-    }
-    QCOMPARE(BaselineNoise(y, base), 1.0);
 }
 
 QTEST_GUILESS_MAIN(TestBaselineAndViews)

@@ -3,6 +3,7 @@
 // the model has, and a failed fit as its reason.
 #include "FitResultText.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 #include <limits>
 
@@ -50,15 +51,30 @@ void TestFitResultText::linesOfASingleLineAndOfAMultiplet()
     TFitResult triplet = gauss;
     triplet.Model = TFitModel::Lorentz;
     triplet.M2.reset();
-    triplet.A = TFitValue{15.2, 0.05};
+    triplet.A = {TFitValue{15.2, 0.05}};
     triplet.G = TFitValue{2.0058, 0.0002};
-    const QStringList t = FitResultLines(triplet, QStringLiteral("Gs"), THyperfine{1, 1});
+    triplet.GUFit = 0.00019;
+    triplet.GUField = 0.00006;
+    const QStringList t = FitResultLines(triplet, QStringLiteral("Gs"), {{1, 1}});
     QCOMPARE(t.first(), QStringLiteral("Fit: lorentz, 1 nucleus of spin 1"));
     QVERIFY(t.contains(QStringLiteral("Half width = 3.160 \u00b1 0.010 Gs")));
     QVERIFY(t.contains(QStringLiteral("a = 15.200 \u00b1 0.050 Gs")));
     QVERIFY(t.contains(QStringLiteral("g = 2.00580 \u00b1 0.00020")));
-    QCOMPARE(FitResultLines(triplet, QStringLiteral("kHz"), THyperfine{2, 0.5}).first(),
-             QStringLiteral("Fit: lorentz, 2 nuclei of spin 1/2"));
+    QVERIFY(GUncertaintyText(triplet).endsWith(QStringLiteral("the fit dominates.")));
+    // Several groups: a coupling each, in the order given; clipped points left out are told.
+    TFitResult wurster = triplet;
+    wurster.Model = TFitModel::Voigt;
+    wurster.Eta = TFitValue{0.72, 0.02};
+    wurster.A = {TFitValue{7.07, 0.01}, TFitValue{6.92, 0.01}, TFitValue{1.96, 0.01}};
+    wurster.LeftOut = 3;
+    wurster.GUField = 0.0003;
+    const QStringList w = FitResultLines(wurster, QStringLiteral("Gs"), {{2, 1}, {12, 0.5}, {4, 0.5}});
+    QCOMPARE(w.first(), QStringLiteral("Fit: pseudo-Voigt, 2 nuclei of spin 1; 12 nuclei of spin 1/2; 4 nuclei of spin 1/2"));
+    QVERIFY(w.contains(QStringLiteral("a2 = 6.920 \u00b1 0.010 Gs")));
+    QVERIFY(w.filter(QRegularExpression(QStringLiteral("^a = "))).isEmpty());
+    QCOMPARE(w.last(), QStringLiteral("Left out: 3 clipped points"));
+    QVERIFY(GUncertaintyText(wurster).contains(QStringLiteral("the stored texts' resolution dominates")));
+    QVERIFY(GUncertaintyText(gauss).isEmpty());
 }
 
 void TestFitResultText::failedFitIsItsReason()

@@ -57,7 +57,8 @@ void TestMerilProc::measuresAStoredNmrSpectrum()
     QCOMPARE(run.OutLines().size(), 1);
     const QJsonObject o = ParseJsonLine(run.OutLines()[0]);
     QCOMPARE(Keys(o), (QSet<QString>{"file", "format", "version", "resonance", "unit", "points", "acc", "baseline", "factor",
-                                     "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise", "warnings"}));
+                                     "centre", "derivative", "absorption", "SDB", "HDB", "integral", "noise", "noise_corr",
+                                     "warnings"}));
     QCOMPARE(o["file"].toString(), FNmr);
     QCOMPARE(o["version"].toInt(), 11);
     QCOMPARE(o["resonance"].toString(), "NMR 1H");
@@ -77,8 +78,9 @@ void TestMerilProc::measuresAStoredNmrSpectrum()
         QVERIFY(512 - v["LC"].toInt() > 2.5 * Sigma * 1023 / 60);
         QCOMPARE(v["MC"].toInt(), 512);
         QVERIFY2(v["M2"].toDouble() > 0.6 * Sigma * Sigma && v["M2"].toDouble() < Sigma * Sigma, view);
-        // The ends of this noiseless line are exactly 0: no noise, no uncertainty.
-        QCOMPARE(v["M2_u"].toDouble(), 0.0);
+        // The ends of this line are exactly 0: only the rounding of the
+        // stored whole counts is noise, and M2 is certain to a tiny part.
+        QVERIFY2(v["M2_u"].toDouble() > 0 && v["M2_u"].toDouble() < 0.01 * v["M2"].toDouble(), qPrintable(QString::number(v["M2_u"].toDouble())));
     }
     // The Gaussian derivative's extremes lie at +-sigma: SDB = 2 sigma within a point step.
     QVERIFY(qAbs(o["SDB"].toDouble() - 2 * Sigma) <= 60.0 / 1023);
@@ -86,7 +88,8 @@ void TestMerilProc::measuresAStoredNmrSpectrum()
     QVERIFY(qAbs(o["HDB"].toDouble() - 2 * std::sqrt(2 * std::log(2.0)) * Sigma) <= 2 * 60.0 / 1023);
     QVERIFY(qAbs(o["integral"].toObject()["LC"].toDouble() - (-30 + 102 * 60.0 / 1023)) < 1e-9);
     QVERIFY(qAbs(o["integral"].toObject()["RC"].toDouble() - (-30 + 922 * 60.0 / 1023)) < 1e-9);
-    QCOMPARE(o["noise"].toDouble(), 0.0);
+    QCOMPARE(o["noise"].toDouble(), 1 / std::sqrt(12.0));
+    QCOMPARE(o["noise_corr"].toDouble(), 0.0);
 }
 
 void TestMerilProc::esrSpectrumGetsTheGFactor()
@@ -115,9 +118,9 @@ void TestMerilProc::implausibleGAndModulationAreNamed()
     QCOMPARE(run.ExitCode, 0);
     const QJsonObject f0 = ParseJsonLine(run.OutLines().value(0)), o = ParseJsonLine(run.OutLines().value(1));
     QVERIFY(f0.contains("g") && f0["g"].isNull() && f0["fit"].toObject()["g"].isNull());
-    QCOMPARE(f0["warnings"].toArray().last().toObject()["code"].toString(), "implausible_g");
+    QVERIFY(WarningCodes(f0).contains("implausible_g"));
     QVERIFY(qAbs(o["g"].toDouble() - 2.00222) < 1e-4);
-    QCOMPARE(o["warnings"].toArray().last().toObject()["code"].toString(), "modulation_left_out");
+    QVERIFY(WarningCodes(o).contains("modulation_left_out"));
     QVERIFY(qAbs(o["fit"].toObject()["pp_width"].toDouble() - 2 / std::sqrt(3.0)) < 1e-3);
 }
 

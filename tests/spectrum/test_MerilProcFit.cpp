@@ -14,15 +14,9 @@
 namespace {
 const QStringList FitKeys = {"model", "centre", "centre_u", "pp_width", "pp_width_u", "width", "width_u", "eta",
                              "eta_u", "area", "area_u", "M2", "M2_u", "alpha", "alpha_u", "r_HH", "r_HH_u", "a",
-                             "a_u", "g", "g_u", "chi2_red", "residual_rms", "residual_corr"};
+                             "a_u", "g", "g_u", "g_u_field", "g_u_fit", "chi2_red", "residual_rms", "residual_corr",
+                             "clipped_left_out"};
 
-QStringList Codes(const QJsonObject& report)
-{
-    QStringList codes;
-    for (const QJsonValue& w : report["warnings"].toArray())
-        codes << w.toObject()["code"].toString();
-    return codes;
-}
 } // namespace
 
 class TestMerilProcFit : public QObject {
@@ -32,6 +26,7 @@ private slots:
     void fitObject();
     void autoOnAnEsrLine();
     void tripletWithHyperfine();
+    void severalHyperfineGroups();
     void frequencySweep();
     void fitThatCannotBeMade();
     void csvColumns();
@@ -71,7 +66,7 @@ void TestMerilProcFit::fitObject()
     QVERIFY2(std::abs(fit["M2"].toDouble() - (9 - 0.0625)) < 0.01, qPrintable(QString::number(fit["M2"].toDouble())));
     QVERIFY(fit["M2_u"].toDouble() > 0);
     QVERIFY(std::abs(fit["pp_width"].toDouble() - 2 * fit["width"].toDouble()) < 1e-9);
-    for (const char* absent : {"eta", "eta_u", "alpha", "alpha_u", "r_HH", "r_HH_u", "a", "a_u", "g", "g_u"})
+    for (const char* absent : {"eta", "eta_u", "alpha", "alpha_u", "r_HH", "r_HH_u", "a", "a_u", "g", "g_u", "g_u_field", "g_u_fit"})
         QVERIFY2(fit[absent].isNull(), absent);
     // The fit was made; the automatic moment cursors still cut the wings.
     const QJsonArray warnings = o["warnings"].toArray();
@@ -90,9 +85,11 @@ void TestMerilProcFit::autoOnAnEsrLine()
     const QJsonObject fit = ParseJsonLine(run.OutLines().value(0))["fit"].toObject();
     QCOMPARE(fit["model"].toString(), "lorentz");
     QVERIFY2(std::abs(fit["pp_width"].toDouble() - 2 / std::sqrt(3.0)) < 0.005, qPrintable(QString::number(fit["pp_width"].toDouble())));
-    // g at the fitted centre, from the header's 9 500 000.0 kHz and 3 390.00 Gs.
-    QVERIFY(std::abs(fit["g"].toDouble() - 9.5 / 0.339 * 0.07144771) < 1e-4);
-    QVERIFY(fit["g_u"].toDouble() > 0);
+    // g at the fitted centre, from the header's 9 500 000.0 kHz and 3 390.00
+    // Gs; their last digits alone limit it to 2.002 x 0.01 Gs / sqrt(12) / 3390 Gs.
+    QVERIFY(std::abs(fit["g"].toDouble() - 9.5 / 0.339 * 0.07144773) < 1e-4);
+    QVERIFY(std::abs(fit["g_u_field"].toDouble() / 1.705e-6 - 1) < 0.01);
+    QVERIFY(std::abs(std::hypot(fit["g_u_fit"].toDouble(), fit["g_u_field"].toDouble()) - fit["g_u"].toDouble()) < 1e-12);
     QVERIFY(fit["M2"].isNull());
 }
 
@@ -114,6 +111,28 @@ void TestMerilProcFit::tripletWithHyperfine()
     // A single-line fit takes the spread of the pattern for a width.
     const QJsonObject single = ParseJsonLine(RunMerilProc({"--fit", "lorentz", path}).OutLines().value(0))["fit"].toObject();
     QVERIFY(single["a"].isNull());
+}
+
+// Several groups, --hyperfine once for each: "a" and "a_u" are lists in the
+// order given (CSV: joined by ';'); the window's forms are taken ("1/2").
+void TestMerilProcFit::severalHyperfineGroups()
+{
+    const QString path = FDir.filePath("split.dcw");
+    const std::vector<double> x = Grid(2048, 40);
+    std::vector<int32_t> sums;
+    for (const double v : WithNoise(SplitCurve(x, LorentzAbsorptionOf(0.3), 0.1, 0.5, {{{1, 1, 1}, 7.0}, {{1, 2, 1}, 2.0}}, 1500), 3, 1.0))
+        sums.push_back(int32_t(std::lround(v)));
+    WriteSpectrumFile(path, FieldSweepHeader("ESR", 40, "1"), sums);
+    const QStringList arguments{"--fit", "lorentz", "--hyperfine", "1,1", "--hyperfine", "2,1/2", path};
+    const QJsonObject fit = ParseJsonLine(RunMerilProc(arguments).OutLines().value(0))["fit"].toObject();
+    const QJsonArray a = fit["a"].toArray(), u = fit["a_u"].toArray();
+    QCOMPARE(a.size(), 2);
+    QCOMPARE(u.size(), 2);
+    QVERIFY2(std::abs(a[0].toDouble() - 7.0) < 4 * u[0].toDouble() && std::abs(a[1].toDouble() - 2.0) < 4 * u[1].toDouble(),
+             qPrintable(QJsonDocument(fit).toJson(QJsonDocument::Compact)));
+    const QList<QByteArray> csv = RunMerilProc(QStringList{"--csv"} + arguments).OutLines();
+    const QList<QByteArray> header = csv.value(0).split(',');
+    QCOMPARE(csv.value(1).split(',')[header.indexOf("fit.a")].split(';').size(), 2);
 }
 
 // On a frequency sweep the file's modulation (Gs) enters in kHz, through
@@ -144,8 +163,8 @@ void TestMerilProcFit::fitThatCannotBeMade()
         for (const char* number : {":nan", ":inf", ":-inf", "NaN", "Infinity"})
             QVERIFY2(!run.Out.contains(number), run.Out.constData());
         const QJsonObject o = ParseJsonLine(run.OutLines().value(0));
-        QVERIFY(Codes(o).contains("fit_failed"));
-        const QJsonObject warning = o["warnings"].toArray().at(int(Codes(o).indexOf("fit_failed"))).toObject();
+        QVERIFY(WarningCodes(o).contains("fit_failed"));
+        const QJsonObject warning = o["warnings"].toArray().at(int(WarningCodes(o).indexOf("fit_failed"))).toObject();
         QVERIFY(!warning["text"].toString().isEmpty());
         qInfo("%s", qPrintable(warning["text"].toString()));
         QVERIFY(o["fit"].toObject()["centre"].isNull());
@@ -178,6 +197,8 @@ void TestMerilProcFit::usageErrors()
     for (const QStringList& arguments :
          {QStringList{"--fit", "spline", FNmr}, QStringList{"--hyperfine", "1,1", FNmr}, QStringList{"--fit-range", "1,9", FNmr},
           QStringList{"--fit", "gauss", "--hyperfine", "1,0.3", FNmr}, QStringList{"--fit", "gauss", "--hyperfine", "0,1", FNmr},
+          QStringList{"--fit", "gauss", "--hyperfine", "99,1/2", FNmr}, QStringList{"--fit", "gauss", "--hyperfine", "1,7.5", FNmr},
+          QStringList{"--fit", "gauss", "--hyperfine", "1,0", FNmr},
           QStringList{"--fit", "pake", "--hyperfine", "1,1", FNmr}, QStringList{"--fit", "gauss", "--fit-range", "9,3", FNmr},
           QStringList{"--fit", "gauss", "--fit-range", "a,9", FNmr}}) {
         const TProcRun run = RunMerilProc(arguments);
@@ -186,7 +207,8 @@ void TestMerilProcFit::usageErrors()
         QVERIFY(run.Err.contains("--"));
     }
     const TProcRun help = RunMerilProc({"--help"});
-    for (const char* text : {"--fit", "--hyperfine", "--fit-range", "auto", "fit_failed", "--fit lorentz --hyperfine 1,1"})
+    for (const char* text : {"--fit", "--hyperfine", "--fit-range", "auto", "fit_failed", "model_misfit", "pseudo-voigt",
+                             "--fit lorentz --hyperfine 1,1"})
         QVERIFY2(help.Out.contains(text), text);
 }
 

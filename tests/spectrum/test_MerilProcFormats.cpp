@@ -10,14 +10,6 @@
 
 namespace {
 
-QStringList WarningCodes(const QJsonObject& o)
-{
-    QStringList codes;
-    for (const QJsonValue& w : o["warnings"].toArray())
-        codes << w.toObject()["code"].toString();
-    return codes;
-}
-
 // The report without what names the file it came from.
 QJsonObject Measurements(QJsonObject o)
 {
