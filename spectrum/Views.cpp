@@ -1,6 +1,5 @@
 #include "Views.h"
 
-#include "NumFormat.h"
 #include "SeriesExtremes.h"
 
 #include <algorithm>
@@ -49,5 +48,5 @@ TAxisRange VerticalExpansion(std::span<const double> y)
     if (y.empty())
         return {};
     const auto [low, high] = std::minmax_element(y.begin(), y.end());
-    return {*low, *high, double(RoundHalfEven(((long double)*high - *low) / 4))};
+    return {*low, *high};
 }

@@ -5,14 +5,18 @@
 
 #include "AccessibleTree.h"
 #include "DataProcRig.h"
+#include "ElidedLabel.h"
+#include "FitPanel.h"
 #include "Integral.h"
 #include "Moments.h"
 #include "Views.h"
 #include "Widths.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
+
 
 // Finds a button by its name and runs one of its actions, then lets the
 // charts draw as the frame timer would.
@@ -55,9 +59,9 @@ private slots:
         const TMoments derivative =
             MeasureMoments(Line(*w.Series2), TViewKind::Derivative, c[1], c[3], c[2], 0.025L);
         QVERIFY(!derivative.M2Text.trimmed().isEmpty());
-        QCOMPARE(Read(rig, QStringLiteral("M2")), derivative.M2Text);
+        QCOMPARE(Read(rig, QStringLiteral("M2")), derivative.M2Text + QLatin1Char(' ') + ValueDetail(w.M2Val));
         QCOMPARE(Read(rig, QStringLiteral("M2L")), derivative.M2LText);
-        QCOMPARE(Read(rig, QStringLiteral("M4")), derivative.M4Text);
+        QVERIFY(Read(rig, QStringLiteral("M4")).startsWith(derivative.M4Text + QChar(0x2074)));
 
         Act(rig, QStringLiteral("Absorption"), toggle);
         QVERIFY(w.AbsorptionTB->isChecked());
@@ -66,14 +70,14 @@ private slots:
         QVERIFY(w.M2AbsorptionTB->isChecked());
         const TMoments absorption =
             MeasureMoments(Line(*w.Series2), TViewKind::Absorption, c[1], c[3], c[2], 0.025L);
-        QCOMPARE(Read(rig, QStringLiteral("M2")), absorption.M2Text);
+        QCOMPARE(Read(rig, QStringLiteral("M2")), absorption.M2Text + QLatin1Char(' ') + ValueDetail(w.M2Val));
         QCOMPARE(Read(rig, QStringLiteral("M2R")), absorption.M2RText);
 
         Act(rig, QStringLiteral("HDB"), press);
         QVERIFY(w.HDBTB->isChecked());
         const QString width = MeasureWidth(Line(*w.Series2), c[1], c[2], QStringLiteral("Gs")).Text;
         QVERIFY(!width.trimmed().isEmpty());
-        QCOMPARE(Read(rig, QStringLiteral("Width")), width);
+        QCOMPARE(Read(rig, QStringLiteral("HDB")), width);
 
         Act(rig, QStringLiteral("Integral"), press);
         QVERIFY(w.IntegralTB->isChecked());
@@ -90,6 +94,48 @@ private slots:
         QVERIFY(w.HDBTB->isChecked());
         QVERIFY(!w.IntegralTB->isChecked());
         QCOMPARE(w.SeriesI->Count(), 0);
+        QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
+    }
+
+    // Each value by its own name, as a screen reader finds it: G, SDB, HDB,
+    // M2 and M4 with their uncertainties, the fit; the measurement button
+    // described by what it measures. (The events of a change need a platform
+    // with accessibility: tests/accessibility checks them over AT-SPI.)
+    void valuesByTheirNamesAndTheirChanges()
+    {
+        TDataProcRig rig;
+        TFDataProc& w = rig.W;
+        const QString press = QAccessibleActionInterface::pressAction();
+        rig.Load(rig.Write(QStringLiteral("dpph.dcw"), EsrHeader(), LorentzDerivative(1000, 30, 300, 8)));
+        Act(rig, QStringLiteral("1st Derivative"), press);
+        QAccessibleInterface* g = FindAccessible(w, QAccessible::CheckBox, QStringLiteral("G"));
+        QVERIFY(g);
+        QCOMPARE(g->text(QAccessible::Description), QStringLiteral("g-factor at the marker"));
+        Act(rig, QStringLiteral("G"), press);
+        QVERIFY(Read(rig, QStringLiteral("G")).startsWith(QStringLiteral("  2.0")));
+        Act(rig, QStringLiteral("SDB"), press);
+        const auto& c = w.DstMarker.Positions;
+        QCOMPARE(Read(rig, QStringLiteral("SDB")), MeasureWidth(Line(*w.Series2), c[1], c[2], "Gs").Text);
+        Act(rig, QStringLiteral("Absorption"), press);
+        Act(rig, QStringLiteral("HDB"), press);
+        QCOMPARE(Read(rig, QStringLiteral("HDB")), MeasureWidth(Line(*w.Series2), c[1], c[2], "Gs").Text);
+        QVERIFY(!FindAccessible(w, QAccessible::StaticText, QStringLiteral("SDB")));   // one width, one name
+
+        rig.Load(rig.Write(QStringLiteral("water.dcw"), NmrHeader(), LorentzDerivative(1000, 30, 300, 8)));
+        Act(rig, QStringLiteral("1st Derivative"), press);
+        Act(rig, QStringLiteral("M2"), press);
+        QCOMPARE(Read(rig, QStringLiteral("M2")), w.M2Val->text() + QLatin1Char(' ') + w.M2UVal->text() +
+                                                    QStringLiteral(" Gs\u00b2"));
+        QVERIFY(w.M2UVal->text().startsWith(QStringLiteral("\u00b1 ")));
+        QVERIFY2(Read(rig, QStringLiteral("M4")).contains(QStringLiteral(" Gs\u2074 \u00b1 ")),
+                 qPrintable(Read(rig, QStringLiteral("M4"))));
+        QAccessibleInterface* m2 = FindAccessible(w, QAccessible::StaticText, QStringLiteral("M2"));
+        QCOMPARE(m2->valueInterface()->currentValue().toDouble(), w.M2Val->text().trimmed().section(' ', 0, 0).toDouble());
+
+        w.FitPanel->FitButton->click();
+        QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+        const QString fit = Read(rig, QStringLiteral("Fit results"));
+        QVERIFY2(fit.contains(QStringLiteral("\u0394Bpp = ")) && fit.contains(QStringLiteral("\u00b1")), qPrintable(fit));
         QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
     }
 

@@ -16,6 +16,7 @@ private slots:
     void movingTheCentreAndReleasingEverything();
     void measuredCursorsFollowTheMovedOne();
     void fixedLinesNameTheirCursors();
+    void movedCursorStaysBetweenItsNeighbours();
     void m2CursorsAtTheThresholdOrTheDrawnEnds();
     void lineCentre();
     void widthAndIntegralPlacements();
@@ -113,6 +114,38 @@ void TestCursors::fixedLinesNameTheirCursors()
     QCOMPARE(ButtonOfSlot(CursorOfLine(s, 1)), TCursorButton::RC);
     QCOMPARE(ButtonOfSlot(3), TCursorButton::MC);
     QCOMPARE(ButtonOfSlot(0), TCursorButton::None);
+}
+
+// Taken up, a cursor may go from its left neighbour to its right one (or the
+// end of the view where it has none); fixed cursors found out of order bound
+// it whichever way round they stand.
+void TestCursors::movedCursorStaysBetweenItsNeighbours()
+{
+    const struct {
+        int K;
+        std::array<uint16_t, 4> Positions;   // slots LC, RC, MC before the button
+        TCursorButton Taken;
+        int Low, High;
+        TCursorButton LowCursor, HighCursor;
+    } cases[] = {
+        {3, {0, 100, 300, 200}, TCursorButton::LC, 0, 200, TCursorButton::None, TCursorButton::MC},
+        {3, {0, 100, 300, 200}, TCursorButton::MC, 100, 300, TCursorButton::LC, TCursorButton::RC},
+        {2, {0, 100, 300, 0}, TCursorButton::RC, 100, 999, TCursorButton::LC, TCursorButton::None},
+        {3, {0, 100, 150, 200}, TCursorButton::RC, 200, 999, TCursorButton::MC, TCursorButton::None},
+        {3, {0, 300, 100, 200}, TCursorButton::MC, 100, 300, TCursorButton::RC, TCursorButton::LC},
+    };
+    for (const auto& c : cases) {
+        TCursorState s;
+        s.Positions = c.Positions;
+        s.K = c.K;
+        s.PositionCount = c.K;
+        const TCursorRange none = MovedCursorRange(s, 0, 999);
+        QCOMPARE(std::pair(none.Low, none.High), std::pair(0, 999));
+        SelectCursor(s, c.Taken, true);
+        const TCursorRange r = MovedCursorRange(s, 0, 999);
+        QCOMPARE(std::pair(r.Low, r.High), std::pair(c.Low, c.High));
+        QVERIFY(r.LowCursor == c.LowCursor && r.HighCursor == c.HighCursor);
+    }
 }
 
 void TestCursors::measuredCursorsFollowTheMovedOne()
