@@ -280,6 +280,11 @@ void TestDataProcScreens::fitsAnEightHundredBySixHundredScreen()
     w.resize(784, 560);
     CheckFits(w, QStringLiteral("fit in a frame"), QSize(784, 560));
     SaveScreenshot(w, QStringLiteral("proc_fit_784x560"));
+    // As small as the window lets itself be made: the tool bar rows wrap.
+    w.resize(100, 100);
+    for (int round = 0; round < 5; ++round) QCoreApplication::processEvents();
+    CheckFits(w, QStringLiteral("smallest"), w.size());
+    SaveScreenshot(w, QStringLiteral("proc_fit_smallest"));
     w.resize(800, 600);
     rig.Load(rig.Write(QStringLiteral("dpph.dcw"), EsrHeader(), Measured(1024, 25, 280, -20, 2)));
     rig.Click(w.AbsorptionTB);
