@@ -13,4 +13,6 @@ $SUDO apt-get install -y --no-install-recommends \
     xvfb xauth fonts-dejavu-core \
     libgl1-mesa-dev \
     libgsl-dev \
-    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl help2man file
+    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl help2man file \
+    lintian \
+    dbus-daemon at-spi2-core python3-pyatspi
