@@ -5,15 +5,12 @@
 
 #include "AccessibleTree.h"
 #include "DataProcRig.h"
-#include "ElidedLabel.h"
-#include "FitPanel.h"
 #include "Integral.h"
 #include "Moments.h"
 #include "Views.h"
 #include "Widths.h"
 
 #include <QLabel>
-#include <QPushButton>
 
 namespace {
 
@@ -94,48 +91,6 @@ private slots:
         QVERIFY(w.HDBTB->isChecked());
         QVERIFY(!w.IntegralTB->isChecked());
         QCOMPARE(w.SeriesI->Count(), 0);
-        QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
-    }
-
-    // Each value by its own name, as a screen reader finds it: G, SDB, HDB,
-    // M2 and M4 with their uncertainties, the fit; the measurement button
-    // described by what it measures. (The events of a change need a platform
-    // with accessibility: tests/accessibility checks them over AT-SPI.)
-    void valuesByTheirNamesAndTheirChanges()
-    {
-        TDataProcRig rig;
-        TFDataProc& w = rig.W;
-        const QString press = QAccessibleActionInterface::pressAction();
-        rig.Load(rig.Write(QStringLiteral("dpph.dcw"), EsrHeader(), LorentzDerivative(1000, 30, 300, 8)));
-        Act(rig, QStringLiteral("1st Derivative"), press);
-        QAccessibleInterface* g = FindAccessible(w, QAccessible::CheckBox, QStringLiteral("G"));
-        QVERIFY(g);
-        QCOMPARE(g->text(QAccessible::Description), QStringLiteral("g-factor at the marker"));
-        Act(rig, QStringLiteral("G"), press);
-        QVERIFY(Read(rig, QStringLiteral("G")).startsWith(QStringLiteral("  2.0")));
-        Act(rig, QStringLiteral("SDB"), press);
-        const auto& c = w.DstMarker.Positions;
-        QCOMPARE(Read(rig, QStringLiteral("SDB")), MeasureWidth(Line(*w.Series2), c[1], c[2], "Gs").Text);
-        Act(rig, QStringLiteral("Absorption"), press);
-        Act(rig, QStringLiteral("HDB"), press);
-        QCOMPARE(Read(rig, QStringLiteral("HDB")), MeasureWidth(Line(*w.Series2), c[1], c[2], "Gs").Text);
-        QVERIFY(!FindAccessible(w, QAccessible::StaticText, QStringLiteral("SDB")));   // one width, one name
-
-        rig.Load(rig.Write(QStringLiteral("water.dcw"), NmrHeader(), LorentzDerivative(1000, 30, 300, 8)));
-        Act(rig, QStringLiteral("1st Derivative"), press);
-        Act(rig, QStringLiteral("M2"), press);
-        QCOMPARE(Read(rig, QStringLiteral("M2")), w.M2Val->text() + QLatin1Char(' ') + w.M2UVal->text() +
-                                                    QStringLiteral(" Gs\u00b2"));
-        QVERIFY(w.M2UVal->text().startsWith(QStringLiteral("\u00b1 ")));
-        QVERIFY2(Read(rig, QStringLiteral("M4")).contains(QStringLiteral(" Gs\u2074 \u00b1 ")),
-                 qPrintable(Read(rig, QStringLiteral("M4"))));
-        QAccessibleInterface* m2 = FindAccessible(w, QAccessible::StaticText, QStringLiteral("M2"));
-        QCOMPARE(m2->valueInterface()->currentValue().toDouble(), w.M2Val->text().trimmed().section(' ', 0, 0).toDouble());
-
-        w.FitPanel->FitButton->click();
-        QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
-        const QString fit = Read(rig, QStringLiteral("Fit results"));
-        QVERIFY2(fit.contains(QStringLiteral("\u0394Bpp = ")) && fit.contains(QStringLiteral("\u00b1")), qPrintable(fit));
         QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
     }
 
