@@ -1,5 +1,6 @@
 // The main window's controls and their arrangement.
 
+#include "Accessibility.h"
 #include "Chart.h"
 #include "ElidedLabel.h"
 #include "Operator.h"
@@ -303,6 +304,7 @@ QWidget* TFCW::CreateParameterPanel()
         b->setAccessibleName(i == 2 ? QStringLiteral("NMR 1H &19F") : b->text());
         modes->addWidget(b, i / 2, i % 2);
     }
+    TabStopOnChecked({HydrogenRB, FluorineRB, HFRB, EPRResRB});
     column->addWidget(ResonanceBox);
 
     ReceiverBox = new QGroupBox(QStringLiteral("Receiver"), panel);

@@ -91,6 +91,7 @@ std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)
         fcw->raise();
         fcw->activateWindow();
     };
+    w->FDataProc->MainWindowFrame = [fcw = w->FCW.get()] { return fcw->frameGeometry(); };
     // The main window takes up the passes and comes to the front.
     w->FDataProc->OnOpenPassFolder = [fcw = w->FCW.get(), proc = w->FDataProc.get()](const QString& folder) {
         if (fcw->OpenPassFolder(folder))

@@ -32,10 +32,12 @@ public:
 };
 
 const char* const HelpText =
-    "Usage: meril [options] [FILE.dcw]\n"
+    "Usage: meril [options] [FILE.dcw | RUN.passes]\n"
     "Controls a continuous-wave NMR/ESR spectrometer on a serial port, acquires\n"
     "spectra pass by pass and processes stored spectra. With FILE.dcw the\n"
-    "processing window opens with that spectrum.\n"
+    "processing window opens with that spectrum. With RUN.passes, the folder of\n"
+    "passes kept beside a run's spectrum, the main window takes up their sum,\n"
+    "ready to store or to continue the run.\n"
     "\n"
     "Options:\n"
     "  -h, --help     Displays help on commandline options.\n"

@@ -507,6 +507,15 @@ void TChart::FitMargins()
     FPlot->axisRect()->setMinimumMargins(QMargins(std::max(Margin, halfLabel), Margin, Margin, Margin));
 }
 
+void TChart::AlignPlotWith(TChart& other)
+{
+    auto* group = new QCPMarginGroup(FPlot);   // owned by the plot
+    FPlot->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+    other.FPlot->axisRect()->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+    FAligned.emplace_back(&other);
+    other.FAligned.emplace_back(this);
+}
+
 void TChart::SetBackgroundColor(const QColor& c)
 {
     FPlot->axisRect()->setBackground(c);
@@ -679,6 +688,9 @@ void TChart::PostDraw()
     }
     if (ChartRect() != FDrawnRect) {
         FDrawnRect = ChartRect();
+        for (TChart* chart : FAligned)
+            if (chart)
+                chart->Repaint();
         if (OnLayout)
             RunGuarded(OnLayout);
     }

@@ -27,6 +27,7 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -227,6 +228,11 @@ public:
     int ChartWidth() const { return ChartRect().width(); }
 
     void SetBackgroundColor(const QColor& c);   // of the plotting rectangle
+    // Two charts of one width, one above the other, keep their plotting
+    // rectangles' left and right edges on the same pixels: each side takes
+    // the wider margin of the two, so their x axes line up whatever the
+    // labels of their right axes need.
+    void AlignPlotWith(TChart& other);
     TChartCanvas& Canvas() { return FCanvas; }
 
     // Zoom: show the x and y ranges of the pixels of a rectangle (edges
@@ -300,4 +306,5 @@ private:
     bool FPostDrawPending = false;  // series after-draw hooks still to run
     QPoint FCursorPos;
     QString FDrawError;             // error of a handler during a draw, reported after it
+    std::vector<QPointer<TChart>> FAligned;   // charts drawn again when this one's margins change
 };

@@ -65,6 +65,8 @@ void TMarker::Init(TChart* chart, int32_t pointTotal, uint8_t mode, int seriesNu
     EditedSlot = 0;
     PixelsPerPoint = 0;
     Baseline = nullptr;
+    LowLimit = std::numeric_limits<int32_t>::min();
+    HighLimit = std::numeric_limits<int32_t>::max();
     if (Chart) {
         Chart->Canvas().SetPenColor(PenColour);
         Chart->OnMouseUp = Handler(&TMarker::MouseUp);
@@ -127,6 +129,14 @@ void TMarker::Centre()
 void TMarker::SetIndex(int32_t i)
 {
     Index = i;
+    Refresh();
+}
+
+void TMarker::MoveTo(int32_t i)
+{
+    Index = std::max(LowLimit, std::min(i, HighLimit));
+    if (Index != i && OnStopped)
+        OnStopped(i > HighLimit);
     Refresh();
 }
 
@@ -239,7 +249,7 @@ bool TMarker::KeyPress(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_End: i = last; break;
     default: return false;
     }
-    SetIndex(std::clamp(i, first, last));
+    MoveTo(std::clamp(i, first, last));
     return true;
 }
 
@@ -292,7 +302,7 @@ void TMarker::VertMouseDown(const TChartMouse& mouse)
         series->LastValueIndex() < 0)
         return;
     if (mouse.DoubleClick) {
-        SetIndex(NearestDrawnIndex(mouse.X));
+        MoveTo(NearestDrawnIndex(mouse.X));
         return;
     }
     const int markerX = series->CalcXPos(GetIndex());
@@ -307,8 +317,7 @@ void TMarker::VertMouseDown(const TChartMouse& mouse)
             return;
         }
     }
-    Index += mouse.X > markerX ? 1 : -1;
-    Refresh();
+    MoveTo(Index + (mouse.X > markerX ? 1 : -1));
 }
 
 void TMarker::VertMouseMove(const TChartMouse& mouse)
@@ -317,8 +326,9 @@ void TMarker::VertMouseMove(const TChartMouse& mouse)
         return;
     const TChartSeries* series = Followed();
     if (PixelsPerPoint > 0 && series && series->FirstValueIndex() >= 0)
-        Index = IndexAtColumn(mouse.X);
-    Refresh();
+        MoveTo(IndexAtColumn(mouse.X));
+    else
+        Refresh();
 }
 
 void TMarker::HorzAfterDraw(TChartCanvas& canvas)

@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 
 // The stored point indexes of a marker, slot 1 first. A slot outside
@@ -68,6 +69,13 @@ struct TMarker {
     // line); OnReleaseLine runs when that button comes up.
     std::function<bool(int line)> OnGrabLine;
     std::function<void()> OnReleaseLine;
+    // The operator's moves (drag, click, double click, keys) keep the
+    // vertical marker within LowLimit..HighLimit: an owner's cursor stays
+    // between its neighbours. OnStopped runs when a move was held at a limit
+    // (`high`: at HighLimit). Init lifts the limits.
+    int32_t LowLimit = std::numeric_limits<int32_t>::min();
+    int32_t HighLimit = std::numeric_limits<int32_t>::max();
+    std::function<void(bool high)> OnStopped;
 
     TMarker() = default;
     TMarker(const TMarker&) = delete;              // the chart's handlers refer to this one
@@ -110,6 +118,8 @@ private:
     void HorzMouseDown(const TChartMouse& mouse);
     void HorzMouseMove(const TChartMouse& mouse);
     void MouseUp(const TChartMouse& mouse);
+    // Index := i held within the limits, then a repaint.
+    void MoveTo(int32_t i);
     // A chart handler that calls a member of this marker while it exists.
     template <class Arg>
     std::function<void(Arg)> Handler(void (TMarker::*member)(Arg));

@@ -135,7 +135,16 @@ void TFDataProc::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     // Not when the window comes back from being minimised.
     if (!event->spontaneous())
-        RunGuarded([this] { FormShow(); });
+        RunGuarded([this] {
+            PlaceBesideMainWindow();
+            FormShow();
+        });
+}
+
+void TFDataProc::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    KeepMinimumHeight();
 }
 
 void TFDataProc::FormShow()
@@ -155,6 +164,8 @@ void TFDataProc::FormShow()
 
 bool TFDataProc::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == centralWidget() && event->type() == QEvent::LayoutRequest)
+        KeepMinimumHeight();
     if (watched == DDst && event->type() == QEvent::KeyPress && DstMarker.Chart == DDst) {
         const auto* key = static_cast<QKeyEvent*>(event);
         bool used = false;
@@ -285,6 +296,9 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     MExportAscii->setEnabled(true);
     MExportAs->setEnabled(true);
     SetStatusText(*StatusBar, 0, fileName);
+    // What was written of the spectrum shown before is not this one's.
+    StatusBar->SetPanelText(WrittenPanel, QString());
+    F->CursorStopTold = false;
     // Exports are named after the file shown, however it was loaded.
     DAcqOpenDialog.FileName = fileName;
     FLoaded = true;
@@ -292,10 +306,13 @@ void TFDataProc::ShowSpectrum(const QString& fileName, const TSpectrum& spectrum
     ComputeBaseline();
     Marker2.SetBaseline(SeriesLine0);
     SwitchViewsOff();
-    const QString caption = IsEsrSpectrum(h) ? QStringLiteral("G") : QStringLiteral("M2");
+    const bool esr = IsEsrSpectrum(h);
+    const QString caption = esr ? QStringLiteral("G") : QStringLiteral("M2");
     for (QToolButton* b : {M2DerivativeTB, M2AbsorptionTB}) {
         b->setText(caption);
         b->setAccessibleName(caption);
+        b->setToolTip(esr ? QStringLiteral("g-factor at the marker")
+                          : QStringLiteral("Second and fourth moments between the cursors"));
     }
     // Once more, so that the measurement just chosen runs its switching-off part.
     SwitchViewsOff();

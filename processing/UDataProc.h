@@ -46,8 +46,10 @@ class TChart;
 class TChartSeries;
 class TStatusBar;
 class TChecksStrip;
+class TElidedLabel;
 class TFitPanel;
 struct TFitKey;
+struct TMomentUncertainty;
 
 class TFDataProc : public QMainWindow {
     Q_OBJECT
@@ -73,6 +75,9 @@ public:
 
     // "Setup & Acq": brings the main window to the front (set by the program).
     std::function<void()> OnSetupAcq;
+    // Where the main window stands on the screen, frame included (set by the
+    // program): the window opens beside or below it where the screen allows.
+    std::function<QRect()> MainWindowFrame;
     // The caption block of a saved picture as it would be now.
     QStringList PictureCaptionLines() const;
 
@@ -127,7 +132,11 @@ public:
     // Processing parameters
     QGroupBox* GroupBox2;
     QWidget *M2Panel, *GPanel, *DBPanel, *AbsorptionPanel;
-    QLabel *M2Val, *M2LVal, *M2RVal, *M4Val, *M4Val4, *GVal, *DHLabel, *DBVal, *AIVal, *ILBVal, *ILEVal;
+    QLabel *M2Val, *M2LVal, *M2RVal, *M4Val, *GVal, *DHLabel, *DBVal, *AIVal, *ILBVal, *ILEVal;
+    // The standard uncertainties of M2 and M4 beside their values, where the
+    // panel has room (the whole text is the tool tip; a screen reader gets
+    // it with the value).
+    TElidedLabel *M2UVal, *M4UVal;
     TStatusBar* StatusBar;
     TFileDialog DAcqOpenDialog, DOutSaveDialog, DPictureSaveDialog;
 
@@ -174,6 +183,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Layout
@@ -186,6 +196,8 @@ private:
     QGroupBox* CreateParametersBox();
     QScrollArea* CreatePanelArea(std::initializer_list<QWidget*> boxes);
     void OpenInScreen();
+    void PlaceBesideMainWindow();
+    void KeepMinimumHeight();
     void PlaceReadouts();
     void ConnectHandlers();
     // Show and load
@@ -204,6 +216,8 @@ private:
     void InitDstMarker();
     void SetViewToolsVisible(QToolBar* measurementBar, bool on);
     void EmptyResultLabels(QToolButton* widthButton);
+    // The caption of the width and the name a screen reader gives its value.
+    void NameWidth(const QString& caption);
     void EndZoomSelection();
     void KeepViewInStep();
     void DstZoomed();
@@ -222,6 +236,8 @@ private:
     void RefreshMeasurements();
     void ShowMoments(TViewKind kind);
     void ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& at);
+    void ShowUncertainties(const TMomentUncertainty* u);
+    void TellCursorStopped(bool high);
     void ShowGFactor();
     void ShowWidth();
     void FindHalfHeight();

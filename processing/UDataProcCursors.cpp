@@ -7,8 +7,10 @@
 
 #include "UDataProc.h"
 
+#include "Accessibility.h"
 #include "Baseline.h"
 #include "Chart.h"
+#include "ElidedLabel.h"
 #include "GFactor.h"
 #include "Integral.h"
 #include "MeasurementChecks.h"
@@ -16,6 +18,7 @@
 #include "SpectrumNoise.h"
 #include "Moments.h"
 #include "NumFormat.h"
+#include "StatusBar.h"
 #include "UDataProcState.h"
 #include "Views.h"
 #include "Widths.h"
@@ -23,6 +26,7 @@
 #include <QLabel>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 namespace {
 const QColor Red(255, 0, 0);
@@ -67,7 +71,32 @@ void TFDataProc::SelectCursor(QObject* sender)
     M2MCTB->setChecked(F->Cursors.Down == TCursorButton::MC);
     M2RCTB->setChecked(F->Cursors.Down == TCursorButton::RC);
     MirrorCursors();
+    // The cursor taken up moves between its neighbours only.
+    const TCursorRange range = MovedCursorRange(F->Cursors, 0, Series2->Count() - 1);
+    DstMarker.LowLimit = range.Low;
+    DstMarker.HighLimit = range.High;
     DstMarker.SetIndex(F->Cursors.Index);
+    if (F->Cursors.Down != TCursorButton::None) {
+        // The keys move the cursor at once, without a click on the chart.
+        DDst->setFocus(Qt::OtherFocusReason);
+    } else if (std::exchange(F->CursorStopTold, false)) {
+        StatusBar->SetPanelText(WrittenPanel, QString());
+    }
+}
+
+// A cursor moved onto its neighbour stays there: the status line says so
+// while the cursor is taken up.
+void TFDataProc::TellCursorStopped(bool high)
+{
+    const TCursorRange range = MovedCursorRange(F->Cursors, 0, Series2->Count() - 1);
+    const QToolButton* moved = CursorButton(F->Cursors.Down);
+    const QToolButton* at = CursorButton(high ? range.HighCursor : range.LowCursor);
+    if (!moved || !at)
+        return;   // the end of the spectrum, not another cursor
+    const QString order = F->Cursors.K == 3 ? QStringLiteral("LC \u2264 MC \u2264 RC") : QStringLiteral("LC \u2264 RC");
+    StatusBar->SetPanelText(WrittenPanel, QStringLiteral("%1 stops at %2: the cursors keep the order %3")
+                                              .arg(moved->text(), at->text(), order));
+    F->CursorStopTold = true;
 }
 
 QToolButton* TFDataProc::CursorButton(TCursorButton button) const
@@ -245,24 +274,43 @@ void TFDataProc::ShowMoments(TViewKind kind)
 {
     const TCursorIndexes at = MeasuredCursors(F->Cursors, DstMarker.GetIndex());
     const TMoments m = MeasureMoments(ViewLine(), kind, at.Left, at.Centre, at.Right, FSpectrum.ModAmp);
-    M2RVal->setText(m.M2RText);
-    M2LVal->setText(m.M2LText);
-    M2Val->setText(m.M2Text);
-    M4Val->setText(m.M4Text);
-    M4Val4->show();
+    SetValueText(M2RVal, m.M2RText);
+    SetValueText(M2LVal, m.M2LText);
+    SetValueText(M2Val, m.M2Text);
+    // M4 is in Gs to the fourth.
+    SetValueText(M4Val, m.M4Text + QChar(0x2074));
     ShowMomentUncertainties(kind, at);
 }
 
-// Beside the values, as their tooltips: the standard uncertainties from the
-// noise of the stored spectrum. They cost more than the moments, so they are
-// worked out once for fixed cursors and a view, and left out while a cursor
-// is being moved.
+// Beside M2 and M4 their uncertainties, the unit left to the value's; a
+// screen reader reads them with the value, unit and all. None for nullptr.
+void TFDataProc::ShowUncertainties(const TMomentUncertainty* u)
+{
+    const struct {
+        QLabel* Value;
+        TElidedLabel* Beside;
+        double Uncertainty;
+        QString Unit;
+    } rows[] = {{M2Val, M2UVal, u ? u->M2 : 0, QStringLiteral(" Gs\u00b2")},
+                {M4Val, M4UVal, u ? u->M4 : 0, QStringLiteral(" Gs\u2074")}};
+    for (const auto& row : rows) {
+        const QString shown = u ? Format(QStringLiteral("\u00b1 %.2n"), {row.Uncertainty}) : QString();
+        const QString whole = u ? shown + row.Unit : QString();
+        SetValueDetail(row.Value, whole);
+        row.Beside->SetText(shown);
+        row.Beside->setToolTip(whole);
+    }
+}
+
+// Beside the values: the standard uncertainties from the noise of the
+// stored spectrum. They cost more than the moments, so they are worked out
+// once for fixed cursors and a view, and left out while a cursor is being
+// moved.
 void TFDataProc::ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& at)
 {
     auto& shown = F->UncertaintiesShown;
     if (F->Cursors.EditedSlot != 0) {
-        M2Val->setToolTip(QString());
-        M4Val->setToolTip(QString());
+        ShowUncertainties(nullptr);
         shown = {};
         return;
     }
@@ -274,8 +322,7 @@ void TFDataProc::ShowMomentUncertainties(TViewKind kind, const TCursorIndexes& a
     const TMomentUncertainty u =
         MomentUncertainty(SpectrumLine(), Series2->YValues(), kind, factor, at.Left, at.Centre, at.Right,
                           MeasureNoise(Series1->YValues(), SeriesLine0->YValues(), FSpectrum.YScale.Quantum));
-    M2Val->setToolTip(Format(QStringLiteral("\u00b1 %.2n Gs\u00b2"), {u.M2}));
-    M4Val->setToolTip(Format(QStringLiteral("\u00b1 %.2n Gs\u2074"), {u.M4}));
+    ShowUncertainties(&u);
 }
 
 void TFDataProc::ShowGFactor()
@@ -285,13 +332,32 @@ void TFDataProc::ShowGFactor()
         return;
     // An implausible g is no reading: the checks strip says why.
     const TGFactor g = MeasureGFactor(FSpectrum.Frequency, FSpectrum.B0, Series2->XValue(k));
-    GVal->setText(PlausibleG({g.G, double(FSpectrum.Frequency), double(FSpectrum.B0)}) ? g.Text : QString());
+    SetValueText(GVal, PlausibleG({g.G, double(FSpectrum.Frequency), double(FSpectrum.B0)}) ? g.Text : QString());
 }
 
+// The width is named after its measurement while the cursors stand where
+// that measurement put them: "SDB" on the extremes of the derivative, "HDB"
+// on the half-height crossings. A cursor moved elsewhere gives the distance
+// between the cursors, and the caption says so.
 void TFDataProc::ShowWidth()
 {
     const TCursorIndexes at = MeasuredCursors(F->Cursors, DstMarker.GetIndex());
-    DBVal->setText(MeasureWidth(ViewLine(), at.Left, at.Right, AxisUnitText()).Text);
+    bool placed = F->Cursors.EditedSlot == 0;
+    if (SDBTB->isChecked()) {
+        TCursorState extremes;
+        PlaceSDBCursors(extremes, SpectrumLine());
+        placed = at.Left == extremes.Positions[1] && at.Right == extremes.Positions[2];
+    }
+    NameWidth(placed ? (SDBTB->isChecked() ? SDBTB : HDBTB)->text() : QStringLiteral("LC\u2013RC"));
+    SetValueText(DBVal, MeasureWidth(ViewLine(), at.Left, at.Right, AxisUnitText()).Text);
+}
+
+void TFDataProc::NameWidth(const QString& caption)
+{
+    DHLabel->setText(caption + QStringLiteral(" ="));
+    const QString name = QString(caption).replace(QChar(0x2013), QStringLiteral(" to "));
+    if (DBVal->accessibleName() != name)
+        DBVal->setAccessibleName(name);
 }
 
 // The half-height crossings become the cursors. A failure is told once for
@@ -334,7 +400,7 @@ void TFDataProc::ShowIntegral()
     const auto& y = F->Area.DestY;
     if (!std::ranges::equal(x, SeriesI->XValues()) || !std::ranges::equal(y, SeriesI->YValues()))
         SeriesI->SetPoints(x, y, Red);
-    AIVal->setText(r.AIText);
-    ILBVal->setText(r.LCText);
-    ILEVal->setText(r.RCText);
+    SetValueText(AIVal, r.AIText);
+    SetValueText(ILBVal, r.LCText);
+    SetValueText(ILEVal, r.RCText);
 }

@@ -4,6 +4,7 @@
 
 #include "UDataProc.h"
 
+#include "Accessibility.h"
 #include "Chart.h"
 #include "Errors.h"
 #include "ExportAsDialog.h"
@@ -122,9 +123,9 @@ std::vector<TShownValue> TFDataProc::ShownValues() const
             const auto* v = value ? qobject_cast<const QLabel*>(value->widget()) : nullptr;
             if (!c || !v)
                 continue;
-            // M4 is in Gs to the fourth: its small "4" stands beside the value.
-            const QString text = v == M4Val && !M4Val4->isHidden() ? v->text() + QChar(0x2074) : v->text();
-            shown.push_back({c->text(), text});
+            // An uncertainty follows its value.
+            const QString detail = ValueDetail(v);
+            shown.push_back({c->text(), detail.isEmpty() ? v->text() : v->text() + QLatin1Char(' ') + detail});
         }
     }
     return shown;

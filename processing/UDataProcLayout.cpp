@@ -4,7 +4,9 @@
 // the window.
 
 #include "Chart.h"
+#include "ElidedLabel.h"
 #include "FlowLayout.h"
+#include "ResultsArea.h"
 #include "SpectrumFiles.h"
 #include "StatusBar.h"
 #include "UDataProc.h"
@@ -31,6 +33,8 @@ QToolBar* ToolBar(QWidget* parent, const QString& name)
     bar->setMovable(false);
     bar->setFloatable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Small images, as the 8 pt captions: a row keeps to one line at 800 x 600.
+    bar->setIconSize(QSize(16, 16));
     QFont small = bar->font();
     small.setPointSize(8);
     bar->setFont(small);
@@ -129,11 +133,17 @@ void TFDataProc::CreateControls()
     column->addWidget(DSrc, 1);
     column->addWidget(DOFileToolBar->parentWidget());
     column->addWidget(DDst, 1);
-    CreateFitAndChecks(column);
+    // The checks and the fit under the charts; at least the fit's command
+    // row and a line of text stay in sight.
+    auto* results = new TResultsArea(central, fontMetrics().height() * 6);
+    results->setObjectName(QStringLiteral("ResultsArea"));
+    CreateFitAndChecks(results->Column());
+    column->addWidget(results);
     row->addLayout(column, 1);
 
     row->addWidget(CreatePanelArea({CreateSetupBox(), CreateParametersBox()}));
     setCentralWidget(central);
+    central->installEventFilter(this);   // its minimum height follows its width
 
     StatusBar = new TStatusBar(this);
     StatusBar->AddPanel(QStringLiteral("File: "), 50);
@@ -180,6 +190,10 @@ void TFDataProc::CreateFirstRow(QWidget* parent)
     QWidget* rowWidget = row->parentWidget();
     DIFileToolBar = ToolBar(rowWidget, QStringLiteral("DIFileToolBar"));
     FOpenTB = ToolButton(DIFileToolBar, QStringLiteral("Open File"), QStringLiteral("Load data"));
+    // One pixel: the row begins with the next button ("Open" is on the menu,
+    // Ctrl+O), and Tab passes it by.
+    FOpenTB->setFixedSize(1, 1);
+    FOpenTB->setFocusPolicy(Qt::NoFocus);
     ExportATB = ToolButton(DIFileToolBar, QStringLiteral("Export ASCII"), QStringLiteral("Export ASCII"));
     DIFileToolBar->addSeparator();   // S11TB
     FDerivativeTB = ToolButton(DIFileToolBar, QStringLiteral("1st Derivative"), QString(), true);
@@ -197,7 +211,6 @@ void TFDataProc::CreateFirstRow(QWidget* parent)
 
     auto* setupBar = ToolBar(rowWidget, QStringLiteral("SetupToolBar"));
     SetupTB = ToolButton(setupBar, QStringLiteral("Setup && Acq"), QStringLiteral("Setup & Acquisition"));
-    row->addWidget(Gap(rowWidget, 15));
     row->addWidget(setupBar);
 }
 
@@ -268,8 +281,12 @@ void TFDataProc::CreateCharts()
     // Focused by a click, the lower chart takes the marker keys.
     DDst->setFocusPolicy(Qt::StrongFocus);
     DDst->installEventFilter(this);
+    DSrc->setAccessibleName(QStringLiteral("Spectrum chart"));
+    DDst->setAccessibleName(QStringLiteral("Processed chart"));
+    // One above the other, their x axes line up whatever the right axes show.
+    DSrc->AlignPlotWith(*DDst);
     for (TChart* chart : {DSrc, DDst}) {
-        chart->setMinimumSize(320, 160);
+        chart->setMinimumSize(320, 140);
         chart->BottomAxis().SetValueFormat(QStringLiteral("# ##0.### [Gs]"));
         chart->BottomAxis().SetIncrement(25);
         chart->BottomAxis().SetMinorTickCount(4);
@@ -345,20 +362,22 @@ QGroupBox* TFDataProc::CreateParametersBox()
     AddRow(m2, 1, QStringLiteral("M2L = "), M2LVal);
     AddRow(m2, 2, QStringLiteral("M2R = "), M2RVal);
     AddRow(m2, 3, QStringLiteral("M4 = "), M4Val);
-    // The small "4" after the unit of M4 (Gs to the fourth).
-    M4Val4 = new QLabel(QStringLiteral("4"), M2Panel);
-    QFont small = M4Val4->font();
-    small.setPointSize(8);
-    M4Val4->setFont(small);
-    M4Val4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m2->addWidget(M4Val4, 3, 2);
+    // Beside M2 and M4, their uncertainties, cut visibly where the column is narrow.
+    const auto uncertainty = [this, m2](int row, const QString& name) {
+        auto* l = new TElidedLabel(M2Panel);
+        l->setObjectName(name);
+        m2->addWidget(l, row, 2);
+        return l;
+    };
+    M2UVal = uncertainty(0, QStringLiteral("M2UVal"));
+    M4UVal = uncertainty(3, QStringLiteral("M4UVal"));
 
     auto* g = newPanel(GPanel);
     GVal = ValueLabel(GPanel, QStringLiteral("G"));
     AddRow(g, 0, QStringLiteral("G ="), GVal);
 
     auto* db = newPanel(DBPanel);
-    DBVal = ValueLabel(DBPanel, QStringLiteral("Width"));
+    DBVal = ValueLabel(DBPanel, QStringLiteral("SDB"));
     AddRow(db, 0, QStringLiteral("SDB ="), DBVal);
     DHLabel = qobject_cast<QLabel*>(db->itemAtPosition(0, 0)->widget());
 
@@ -378,7 +397,7 @@ QGroupBox* TFDataProc::CreateParametersBox()
         grid->setColumnMinimumWidth(0, captionWidth);
         grid->setColumnStretch(2, 1);
         for (QLabel* value : panel->findChildren<QLabel*>())
-            if (!value->accessibleName().isEmpty())
+            if (!value->accessibleName().isEmpty() && !dynamic_cast<TElidedLabel*>(value))
                 value->setFixedWidth(130);
         column->addWidget(panel);
         panel->hide();

@@ -5,6 +5,9 @@
 
 #include "UDataProc.h"
 
+#include "WindowPlacement.h"
+
+#include <QLayout>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -36,6 +39,38 @@ QScrollArea* TFDataProc::CreatePanelArea(std::initializer_list<QWidget*> boxes)
     const int scrollBar = PanelArea->verticalScrollBar()->sizeHint().width();
     PanelArea->setMinimumWidth(content->minimumSizeHint().width() + scrollBar);
     return PanelArea;
+}
+
+// The central widget never gets less height than its rows need at its
+// width: word-wrapped texts (the checks, the fit results) take more lines
+// on a narrow window, and the layout would otherwise lay the rows over one
+// another.
+void TFDataProc::KeepMinimumHeight()
+{
+    QWidget* central = centralWidget();
+    if (!central || !central->layout())
+        return;
+    const int needed = central->layout()->totalMinimumHeightForWidth(central->width());
+    if (central->minimumHeight() != needed)
+        central->setMinimumHeight(needed);
+}
+
+// Without a window manager nothing places the window (nor maximizes it): it
+// opens beside or below the main window, or wholly over it.
+void TFDataProc::PlaceBesideMainWindow()
+{
+    const QScreen* s = screen();
+    if (!s || !MainWindowFrame)
+        return;
+    // The place is of the frame; a frame the window already has is kept out of it.
+    const QRect frame = frameGeometry(), inner = geometry();
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                           frame.bottom() - inner.bottom());
+    // The place is the normal geometry: a window asked to be maximized stays so.
+    const Qt::WindowStates state = windowState();
+    setGeometry(PlaceBeside(s->availableGeometry(), MainWindowFrame(), PreferredSize, minimumSizeHint())
+                    .marginsRemoved(margins));
+    setWindowState(state);
 }
 
 void TFDataProc::OpenInScreen()

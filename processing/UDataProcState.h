@@ -39,6 +39,7 @@ struct TFDataProc::TState {
     TCursorState Cursors;
     bool VerticallyExpanded = false;  // "VE" set the right axis of the view on
     int MarkerBeforeGrab = 0;         // the marker's index before a line was dragged
+    bool CursorStopTold = false;      // the status line says a cursor stopped at another
     // The cursors and view whose moment uncertainties the tooltips show.
     struct TUncertaintyKey {
         int Left = -1, Centre = -1, Right = -1;

@@ -5,6 +5,7 @@
 
 #include "UDataProc.h"
 
+#include "Accessibility.h"
 #include "Chart.h"
 #include "NumFormat.h"
 #include "UDataProcState.h"
@@ -71,6 +72,7 @@ void TFDataProc::InitDstMarker()
     // The chart runs these guarded, inside its mouse handlers.
     DstMarker.OnGrabLine = [this](int line) { return GrabCursorLine(line); };
     DstMarker.OnReleaseLine = [this] { ReleaseCursorLine(); };
+    DstMarker.OnStopped = [this](bool high) { TellCursorStopped(high); };
     DstMarker.Centre();
 }
 
@@ -89,18 +91,18 @@ void TFDataProc::SetViewToolsVisible(QToolBar* measurementBar, bool on)
         b->setEnabled(on);
     Series2->SetVisible(on);
     DstXYST->setVisible(on);
+    DDst->setAccessibleDescription(on ? (measurementBar == AbsorptionToolBar ? AbsorptionTB : FDerivativeTB)->text()
+                                      : QString());
     FitToolsFollowView();
 }
 
 void TFDataProc::EmptyResultLabels(QToolButton* widthButton)
 {
     for (QLabel* l : {M2Val, M2LVal, M2RVal, M4Val, DBVal, GVal})
-        l->clear();
-    M2Val->setToolTip(QString());
-    M4Val->setToolTip(QString());
+        SetValueText(l, QString());
+    ShowUncertainties(nullptr);
     F->UncertaintiesShown = {};
-    M4Val4->hide();
-    DHLabel->setText(widthButton->text() + QStringLiteral(" ="));
+    NameWidth(widthButton->text());
 }
 
 // A view going away ends a zoom selection still armed on the lower chart.
@@ -153,7 +155,7 @@ void TFDataProc::AbsorptionTBClick()
         F->Area = AreaIntegrator(ViewLine(), DDst->RightAxis().Minimum(), DDst->RightAxis().Maximum());
         EmptyResultLabels(HDBTB);
         for (QLabel* l : {AIVal, ILBVal, ILEVal})
-            l->clear();
+            SetValueText(l, QString());
         SetViewToolsVisible(AbsorptionToolBar, true);
     } else {
         M2AbsorptionTB->setChecked(false);
@@ -235,10 +237,13 @@ void TFDataProc::DstUndoZoomed()
     DstMarker.PixelsPerPoint = 0;
 }
 
+// The right axis from the view's lowest to its highest value, labelled at
+// round values as a zoom is (the quarter of the range would label it at
+// values such as 610.768).
 void TFDataProc::VerticalExpTBClick()
 {
-    const TAxisRange range = VerticalExpansion(Series2->YValues(), FSpectrum.YScale.Unit());
+    const TAxisRange range = VerticalExpansion(Series2->YValues());
     DDst->RightAxis().SetMinMax(range.Minimum, range.Maximum);
-    DDst->RightAxis().SetIncrement(range.Increment);
+    DDst->RightAxis().SetIncrement(0);
     F->VerticallyExpanded = true;
 }

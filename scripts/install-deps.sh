@@ -12,5 +12,7 @@ $SUDO apt-get install -y --no-install-recommends \
     clang libclang-rt-14-dev \
     xvfb xauth fonts-dejavu-core \
     libgl1-mesa-dev \
-    libgsl-dev python3-lmfit \
-    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl help2man file
+    libgsl-dev \
+    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl help2man file \
+    lintian \
+    dbus-daemon at-spi2-core python3-pyatspi

@@ -55,6 +55,39 @@ TCursorButton ButtonOfSlot(int slot)
     }
 }
 
+TCursorRange MovedCursorRange(const TCursorState& state, int first, int last)
+{
+    // While a cursor moves, slots 1 and 2 hold LC and RC unless that one is
+    // the moved cursor, and slot 3 holds MC (Positions of SelectCursor).
+    TCursorRange r{first, last};
+    const auto& slot = state.Positions;
+    const bool moments = state.K == 3;
+    switch (state.EditedSlot) {
+    case 1:
+        r.High = moments ? slot[3] : slot[2];
+        r.HighCursor = moments ? TCursorButton::MC : TCursorButton::RC;
+        break;
+    case 2:
+        r.Low = moments ? slot[3] : slot[1];
+        r.LowCursor = moments ? TCursorButton::MC : TCursorButton::LC;
+        break;
+    case 3:
+        r = {slot[1], slot[2], TCursorButton::LC, TCursorButton::RC};
+        break;
+    default:
+        break;
+    }
+    r.Low = std::clamp(r.Low, first, std::max(first, last));
+    r.High = std::clamp(r.High, first, std::max(first, last));
+    // Fixed cursors already out of order (an automatic placement on an odd
+    // line): the moved one keeps between them whichever way round they are.
+    if (r.Low > r.High) {
+        std::swap(r.Low, r.High);
+        std::swap(r.LowCursor, r.HighCursor);
+    }
+    return r;
+}
+
 TCursorIndexes MeasuredCursors(const TCursorState& state, int markerIndex)
 {
     TCursorIndexes c{state.Positions[1], state.Positions[2], state.Positions[3]};

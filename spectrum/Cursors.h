@@ -46,6 +46,18 @@ int CursorOfLine(const TCursorState& state, int line);
 // The cursor button of a slot (1 LC, 2 RC, 3 MC); None for any other.
 TCursorButton ButtonOfSlot(int slot);
 
+// Where the cursor being moved may go so that the cursors keep their order
+// LC <= MC <= RC: from the fixed cursor on its left to the one on its right,
+// or to `first` / `last` where it has none (LowCursor / HighCursor None then).
+// All of first..last when no cursor is moved.
+struct TCursorRange {
+    int Low = 0;
+    int High = 0;
+    TCursorButton LowCursor = TCursorButton::None;
+    TCursorButton HighCursor = TCursorButton::None;
+};
+TCursorRange MovedCursorRange(const TCursorState& state, int first, int last);
+
 // The indexes a measurement uses: left, right, centre.
 struct TCursorIndexes {
     int Left = 0;

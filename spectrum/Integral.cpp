@@ -17,6 +17,6 @@ TIntegral MeasureIntegral(TIntegrator& area, int first, int last, const QString&
     result.RightX = area.Source.XValue(last);
     result.AIText = FloatToStrFNumber(result.Sum, 9, 0);
     result.LCText = SignedCursorText(result.LeftX) + QLatin1Char(' ') + unit;
-    result.RCText = SignedCursorText(result.RightX) + unit;
+    result.RCText = SignedCursorText(result.RightX) + QLatin1Char(' ') + unit;
     return result;
 }

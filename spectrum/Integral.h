@@ -12,7 +12,7 @@ struct TIntegral {
     double LeftX = 0, RightX = 0;
     QString AIText;  // Sum, grouped, no decimals, at most 9 significant digits
     QString LCText;  // "+12.50 Gs": sign when positive, 2 decimals, a blank before the unit
-    QString RCText;  // "+12.50Gs": the same without the blank
+    QString RCText;  // the same for the right cursor
 };
 
 // Runs the area integrator (AreaIntegrator, Views.h) from first to last and

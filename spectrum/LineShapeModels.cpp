@@ -262,6 +262,7 @@ struct TGrid {
 // interpolation weights are the same at every point for one line, and the
 // node index moves by q from point to point.
 struct TTable {
+    static constexpr double MaxStepsPerSpacing = 1 << 16;
     double From = 0, To = 0;  // the span of d covered
     double H = 0;
     int First = 0;
@@ -276,10 +277,14 @@ struct TTable {
         // The grid's spacing over a whole number of steps when the nodes
         // that takes cost less than what the shared weights save at the
         // lookups (a node costs a few dozen lookups).
-        if (grid.Uniform && wanted < grid.H) {
-            Q = int(std::ceil(grid.H / wanted));
+        // A step many times finer than the spacing (a width near 0 in the
+        // fit's first iterations) takes its own nodes: the whole number of
+        // steps would not fit an int.
+        const double stepsPerSpacing = grid.Uniform ? grid.H / wanted : 0;
+        if (stepsPerSpacing > 1 && stepsPerSpacing <= MaxStepsPerSpacing) {
+            Q = int(std::ceil(stepsPerSpacing));
             H = grid.H / Q;
-        } else if (grid.Uniform && (to - from) / grid.H * 30 < lookups) {
+        } else if (grid.Uniform && stepsPerSpacing <= 1 && (to - from) / grid.H * 30 < lookups) {
             Q = 1;
             H = grid.H;
         }
@@ -497,7 +502,7 @@ void SumLines(const TShape& shape, std::span<const double> positions, std::span<
         tables = cache->Tables.get();
         build = !tables->Serves(shape, *lowX, *highX, *lowP, *highP, x.size(), positions.size(), wantedMask);
         if (build)
-            *tables = {shape, *lowX, *highX, *lowP, *highP, x.size(), positions.size(), (1 << ShapeChannelCount) - 1};
+            *tables = {shape, *lowX, *highX, *lowP, *highP, x.size(), positions.size(), (1 << ShapeChannelCount) - 1, {}, {}, {}};
     }
     if (shape.Kind == TShapeKind::Pake) {
         // The powder average costs many lines per point: tabulate its
@@ -507,8 +512,11 @@ void SumLines(const TShape& shape, std::span<const double> positions, std::span<
         const double a = std::abs(shape.ModAmp);
         const TShapeFunction powder(shape, 4 * step);
         if (build) {
-            tables->Slope.emplace([&](double d) { return powder.Unmodulated(d); }, from - a - step, to + a + step, step,
-                                  grid, channels, lookups);
+            // The phase average reads the slope at the near table's nodes,
+            // which reach up to three of its steps (at most `step`) beyond
+            // from..to, plus the modulation either way.
+            tables->Slope.emplace([&](double d) { return powder.Unmodulated(d); }, from - a - 4 * step,
+                                  to + a + 4 * step, step, grid, channels, lookups);
             if (a > 0)
                 tables->Near.emplace(
                     [&](double d) {
@@ -535,7 +543,8 @@ void SumLines(const TShape& shape, std::span<const double> positions, std::span<
     const double fine = FeatureWidth(shape) / NodesPerWidth, coarse = near / 64;
     const bool tails = from < nearFrom || to > nearTo;
     if (build) {
-        if ((nearTo - nearFrom) / fine < 0.5 * lookups)
+        // The region near the line may lie wholly outside the points.
+        if (nearTo > nearFrom && (nearTo - nearFrom) / fine < 0.5 * lookups)
             tables->Near.emplace(modulated, nearFrom, nearTo, fine, grid, channels, lookups);
         if (tails && (to - from) / coarse < 0.5 * lookups)
             tables->Tails.emplace(modulated, from, to, coarse, grid, channels, lookups);

@@ -1,6 +1,5 @@
 #include "Views.h"
 
-#include "NumFormat.h"
 #include "SeriesExtremes.h"
 
 #include <algorithm>
@@ -44,10 +43,10 @@ TIntegrator AreaIntegrator(const TLineView& absorption, double axisMinimum, doub
     return integrator;
 }
 
-TAxisRange VerticalExpansion(std::span<const double> y, double yUnit)
+TAxisRange VerticalExpansion(std::span<const double> y)
 {
     if (y.empty())
         return {};
     const auto [low, high] = std::minmax_element(y.begin(), y.end());
-    return {*low, *high, double(RoundHalfEven(((long double)*high - *low) / 4 / yUnit)) * yUnit};
+    return {*low, *high};
 }

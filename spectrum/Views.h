@@ -28,13 +28,11 @@ TIntegrator AbsorptionView(const TLineView& spectrum, std::span<const double> ba
 // right axis given, Factor 1000 (its Sum is 1000 x the area).
 TIntegrator AreaIntegrator(const TLineView& absorption, double axisMinimum, double axisMaximum);
 
-// Limits and increment of an axis.
+// Limits of an axis.
 struct TAxisRange {
     double Minimum = 0;
     double Maximum = 0;
-    double Increment = 0;
 };
-// "VE": from the smallest to the largest y of the view, the increment a
-// quarter of that range rounded to whole counts (yUnit: one count in y
-// units; halves to even).
-TAxisRange VerticalExpansion(std::span<const double> y, double yUnit = 1);
+// "VE": from the smallest to the largest y of the view (the axis labels
+// them at round values of its own choosing).
+TAxisRange VerticalExpansion(std::span<const double> y);

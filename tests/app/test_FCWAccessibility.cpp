@@ -9,6 +9,8 @@
 #include "ValueBox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -88,6 +90,47 @@ private slots:
         QCOMPARE(w.AccDToolB->isChecked(), !before);
         QCOMPARE(w.MAccDiagram->isChecked(), !before);
         QCOMPARE(w.SeriesAcc->Visible(), !before);
+    }
+
+    // Hold pressed as a screen reader presses it: once the instrument is on
+    // hold the button reads "Continue", by name and by description.
+    void holdBecomesContinue()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        w.StartToolB->click();
+        h.Feed("A0010\rB\r" + Values(4));
+        QAccessibleInterface* hold = FindAccessible(w, QAccessible::CheckBox, QStringLiteral("Hold"));
+        QVERIFY(hold);
+        QCOMPARE(hold->text(QAccessible::Description), QStringLiteral("Hold"));
+        QVERIFY(DoAccessibleAction(hold, QAccessibleActionInterface::pressAction()));
+        h.Feed("H1\r");
+        QCOMPARE(w.HoldToolB->text(), QStringLiteral("Continue"));
+        QCOMPARE(hold->text(QAccessible::Name), QStringLiteral("Continue"));
+        QCOMPARE(hold->text(QAccessible::Description), QStringLiteral("Continue"));
+        h.Feed("H0\r");
+        QCOMPARE(hold->text(QAccessible::Description), QStringLiteral("Hold"));
+    }
+
+    // Tab comes into the mode buttons on the mode chosen, not on the first.
+    void tabStopsOnTheCheckedMode()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        QVERIFY(DoAccessibleAction(FindAccessible(w, QAccessible::RadioButton, QStringLiteral("ESR")),
+                                   QAccessibleActionInterface::pressAction()));
+        QVERIFY(w.EPRResRB->isChecked());
+        QApplication::setActiveWindow(&w);
+        // The last Tab stop before the group, then Tab.
+        QWidget* before = w.HydrogenRB->previousInFocusChain();
+        while (!(before->focusPolicy() & Qt::TabFocus) || !before->isVisible() || !before->isEnabled() ||
+               w.ResonanceBox->isAncestorOf(before))
+            before = before->previousInFocusChain();
+        before->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(before, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.EPRResRB);
     }
 
     void valueLabelsAreReadAsShown()

@@ -224,7 +224,7 @@ private slots:
         QVERIFY(ReadSettings(Path("MERIL.INI"), "/prog/", s));
         QCOMPARE(s.SetupDir, QStringLiteral("/cfg"));
         // A directory that begins with the mark's own bytes is written so that it comes back.
-        for (const QString dir : {QStringLiteral("\uFEFF/d"), QStringLiteral("\u00EF\u00BB\u00BF/d")}) {
+        for (const QString& dir : {QStringLiteral("\uFEFF/d"), QStringLiteral("\u00EF\u00BB\u00BF/d")}) {
             s.SetupDir = dir;
             QVERIFY(WriteSettings(Path("MERIL.INI"), s));
             TSettings back;

@@ -30,7 +30,9 @@ metainfo=$(ls "$share"/metainfo/*.metainfo.xml 2>/dev/null | head -n 1)
 installed="bin/meril bin/meril-proc bin/meril-sim share/applications/meril.desktop
            share/icons/hicolor/scalable/apps/meril.svg share/mime/packages/meril.xml"
 # The man pages are made by help2man when the build finds it.
-have help2man && installed="$installed share/man/man1/meril.1 share/man/man1/meril-proc.1 share/man/man1/meril-sim.1"
+have help2man && installed="$installed share/man/man1/meril.1.gz share/man/man1/meril-proc.1.gz share/man/man1/meril-sim.1.gz"
+installed="$installed share/doc/meril/copyright share/doc/meril/changelog.gz share/doc/meril-sim/copyright
+           share/doc/meril-sim/changelog.gz"
 for f in $installed; do
     [ -s "$prefix/$f" ] || fail "$f is not installed"
 done
@@ -48,6 +50,11 @@ else
     echo "SKIP: appstreamcli not found"
 fi
 grep -q '^Exec=meril %f$' "$desktop" || fail "the desktop entry does not pass the file to meril"
+# One main category of the desktop menu specification, Science.
+main=$(sed -n 's/^Categories=//p' "$desktop" | tr ';' '\n' |
+       grep -xE 'AudioVideo|Audio|Video|Development|Education|Game|Graphics|Network|Office|Science|Settings|System|Utility' |
+       tr '\n' ' ')
+[ "$main" = "Science " ] || fail "the desktop entry's main categories are \"$main\", not Science alone"
 
 # The installed commands, without a display: one version for all three.
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$prefix/bin/meril" --version) ||
@@ -61,8 +68,12 @@ echo "$version" | grep -Eq '^meril [0-9]+\.[0-9]+' || fail "meril --version prin
 timeout 20 "$prefix/bin/meril-sim" --help >"$work/sim-help.txt" || fail "meril-sim --help"
 grep -q -- '--link' "$work/sim-help.txt" || fail "meril-sim --help does not list --link"
 if have help2man; then
-    grep -q 'cursors.*LC,MC,RC' "$prefix/share/man/man1/meril-proc.1" || fail "the man page of meril-proc lacks its options"
+    gzip -dc "$prefix/share/man/man1/meril-proc.1.gz" | grep -q 'cursors.*LC,MC,RC' ||
+        fail "the man page of meril-proc lacks its options"
+    gzip -dc "$prefix/share/man/man1/meril.1.gz" | grep -q 'RUN\\\?\.passes' ||
+        fail "the man page of meril does not name RUN.passes"
 fi
+timeout 20 "$prefix/bin/meril" --help | grep -q 'RUN\.passes' || fail "meril --help does not name RUN.passes"
 
 # The spectrum types under a private data folder: known by name (in any
 # case) or content, and opened by the program.

@@ -4,6 +4,7 @@
 
 #include "Cursors.h"
 #include "DataProcRig.h"
+#include "StatusBar.h"
 #include "Moments.h"
 #include "Widths.h"
 
@@ -27,6 +28,7 @@ private slots:
     void doubleClickTakesTheMarkerToThePoint();
     void hdbKeepsTheMarkerWhereTheOperatorLeftIt();
     void cursorButtonsSayWhatTheyBound();
+    void cursorsKeepTheirOrder();
 };
 
 // M2 on the derivative: dragging the red line of each cursor moves that
@@ -42,10 +44,12 @@ void TestDataProcCursorsByHand::cursorLineDraggedMovesItsCursor()
     const int lc = w.DstMarker.Positions[1], rc = w.DstMarker.Positions[2], mc = w.DstMarker.Positions[3];
     TChart& chart = *w.DDst;
 
-    ChartDrag(chart, w.Series2->CalcXPos(rc), w.Series2->CalcXPos(rc - 100));
+    // Halfway towards the centre: the cursors stay in order.
+    const int rcTarget = rc - (rc - mc) / 2;
+    ChartDrag(chart, w.Series2->CalcXPos(rc), w.Series2->CalcXPos(rcTarget));
     rig.Draw();
     const int newRc = w.DstMarker.Positions[2];
-    QVERIFY2(std::abs(newRc - (rc - 100)) <= 2, qPrintable(QString::number(newRc)));
+    QVERIFY2(std::abs(newRc - rcTarget) <= 2, qPrintable(QString::number(newRc)));
     QCOMPARE(int(w.DstMarker.Positions[1]), lc);
     QCOMPARE(int(w.DstMarker.Positions[3]), mc);
     QCOMPARE(w.DstMarker.PositionCount, uint8_t(3));
@@ -58,10 +62,11 @@ void TestDataProcCursorsByHand::cursorLineDraggedMovesItsCursor()
 
     // The centre line, and the left one while "LC" is held: its slot then
     // shows the centre, which is what a drag there moves.
-    ChartDrag(chart, w.Series2->CalcXPos(mc), w.Series2->CalcXPos(mc + 40));
+    const int mcTarget = mc + (newRc - mc) / 2;
+    ChartDrag(chart, w.Series2->CalcXPos(mc), w.Series2->CalcXPos(mcTarget));
     rig.Draw();
     const int newMc = w.DstMarker.Positions[3];
-    QVERIFY(std::abs(newMc - (mc + 40)) <= 2);
+    QVERIFY(std::abs(newMc - mcTarget) <= 2);
     rig.Click(w.M2LCTB);
     QCOMPARE(int(w.DstMarker.Positions[1]), newMc);
     ChartDrag(chart, w.Series2->CalcXPos(newMc), w.Series2->CalcXPos(newMc - 30));
@@ -96,7 +101,7 @@ void TestDataProcCursorsByHand::keysMoveTheSelectedCursorOrTheMarker()
     QTest::keyClick(plot, Qt::Key_Left, Qt::ShiftModifier);
     rig.Draw();
     QCOMPARE(w.DstMarker.GetIndex(), rc - 10);
-    QCOMPARE(w.ILEVal->text().trimmed(), QStringLiteral("+%1Gs").arg(double(rc - 10 - 50), 0, 'f', 2));
+    QCOMPARE(w.ILEVal->text().trimmed(), QStringLiteral("+%1 Gs").arg(double(rc - 10 - 50), 0, 'f', 2));
     rig.Click(w.M2RCTB);
     QCOMPARE(int(w.DstMarker.Positions[2]), rc - 10);
     QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
@@ -158,6 +163,60 @@ void TestDataProcCursorsByHand::cursorButtonsSayWhatTheyBound()
     for (QToolButton* b : {w.M2LCTB, w.M2MCTB, w.M2RCTB})
         QVERIFY(b->toolTip().contains(QStringLiteral("Drag its red line")));
     QCOMPARE(w.M2LCTB->accessibleName(), QStringLiteral("LC"));
+}
+
+// A cursor taken up with its button has the keys at once (no click on the
+// chart, which would step it), and stops at its neighbour however it is
+// moved: the cursors keep the order LC <= MC <= RC. The status line says
+// so while the cursor is taken up. A width cursor moved off the extremes
+// is no longer "SDB", and its caption says so.
+void TestDataProcCursorsByHand::cursorsKeepTheirOrder()
+{
+    TDataProcRig rig;
+    TFDataProc& w = rig.W;
+    rig.LoadLine(LorentzDerivative(1000, 30, 300, 8), w.FDerivativeTB);
+    const struct {
+        QToolButton* Measurement;
+        QToolButton* Cursor;
+        int Key;            // a key, or 0 for a drag far past the neighbour
+        int NeighbourSlot;  // where the neighbour stands before the cursor is taken up
+        const char* Told;
+    } cases[] = {{w.SDBTB, w.M2LCTB, Qt::Key_End, 2, "LC stops at RC"},
+                 {w.SDBTB, w.M2RCTB, 0, 1, "RC stops at LC"},
+                 {w.M2DerivativeTB, w.M2LCTB, 0, 3, "LC stops at MC"},
+                 {w.M2DerivativeTB, w.M2RCTB, Qt::Key_Home, 3, "RC stops at MC"},
+                 {w.M2DerivativeTB, w.M2MCTB, Qt::Key_End, 2, "MC stops at RC"}};
+    for (const auto& c : cases) {
+        const QString step = c.Measurement->text() + QLatin1Char(' ') + c.Cursor->text();
+        rig.Click(w.FDerivativeTB);   // the view anew, the measurement's own cursors
+        rig.Click(w.FDerivativeTB);
+        rig.Click(c.Measurement);
+        const int neighbour = w.DstMarker.Positions[c.NeighbourSlot];
+        rig.Click(c.Cursor);
+        QVERIFY2(w.focusWidget() == w.DDst, qPrintable(step));
+        if (c.Key != 0)
+            QTest::keyClick(w.focusWidget(), Qt::Key(c.Key));
+        else
+            rig.DragMarker(neighbour + (neighbour > w.DstMarker.Index ? 200 : -200));
+        rig.Draw();
+        QVERIFY2(w.DstMarker.GetIndex() == neighbour, qPrintable(step));
+        QVERIFY2(w.StatusBar->PanelText(1).startsWith(QLatin1String(c.Told)), qPrintable(w.StatusBar->PanelText(1)));
+        rig.Click(c.Cursor);
+        QVERIFY2(w.StatusBar->PanelText(1).isEmpty(), qPrintable(step));
+        QVERIFY2(w.DstMarker.Positions[1] <= w.DstMarker.Positions[2], qPrintable(step));
+        if (c.Measurement == w.M2DerivativeTB)
+            QVERIFY2(w.DstMarker.Positions[1] <= w.DstMarker.Positions[3] &&
+                         w.DstMarker.Positions[3] <= w.DstMarker.Positions[2], qPrintable(step));
+        else
+            QCOMPARE(w.DHLabel->text(), QStringLiteral("LC\u2013RC ="));
+    }
+    // Back on the extremes, the width is the SDB again, by that name.
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.SDBTB);
+    QCOMPARE(w.DHLabel->text(), QStringLiteral("SDB ="));
+    QCOMPARE(w.DBVal->accessibleName(), QStringLiteral("SDB"));
+    QVERIFY2(rig.Op.Problems().isEmpty(), qPrintable(rig.Op.Problems()));
 }
 
 QTEST_MAIN(TestDataProcCursorsByHand)

@@ -7,6 +7,7 @@
 #include "ChecksStrip.h"
 #include "Cursors.h"
 #include "DataProcRig.h"
+#include "ElidedLabel.h"
 #include "GFactor.h"
 #include "Integral.h"
 #include "MomentUncertainty.h"
@@ -94,12 +95,12 @@ void TestDataProcMeasure::rightCursorHeldChangesM2RAndM4Only()
         QCOMPARE(w.M2Val->text(), m.M2Text);
         QCOMPARE(w.M2LVal->text(), m.M2LText);
         QCOMPARE(w.M2RVal->text(), m.M2RText);
-        QCOMPARE(w.M4Val->text(), m.M4Text);
+        QCOMPARE(w.M4Val->text(), m.M4Text + QChar(0x2074));
     };
     shown();
     QVERIFY(w.M2Val->text().endsWith(QStringLiteral(" Gs \u00b2")));
-    QVERIFY(w.M4Val4->isVisible());
-    QVERIFY(!w.M2Val->toolTip().isEmpty());
+    QVERIFY(w.M4Val->text().endsWith(QStringLiteral(" Gs\u2074")));
+    QVERIFY(!w.M2UVal->text().isEmpty());
 
     rig.Click(w.M2RCTB);
     const QString m2l = w.M2LVal->text(), m2r = w.M2RVal->text(), m4 = w.M4Val->text();
@@ -111,13 +112,13 @@ void TestDataProcMeasure::rightCursorHeldChangesM2RAndM4Only()
     const TMoments live = MeasureMoments(Line(*w.Series2), TViewKind::Derivative, w.DstMarker.Positions[1],
                                          w.DstMarker.Positions[3], right - 150, 0.025L);
     QCOMPARE(w.M2RVal->text(), live.M2RText);
-    QCOMPARE(w.M4Val->text(), live.M4Text);
-    QVERIFY(w.M2Val->toolTip().isEmpty());   // not worked out while a cursor moves
+    QCOMPARE(w.M4Val->text(), live.M4Text + QChar(0x2074));
+    QVERIFY(w.M2UVal->text().isEmpty());   // not worked out while a cursor moves
     // Released: the cursor stays where it was dragged and the texts stay the library's.
     rig.Click(w.M2RCTB);
     QCOMPARE(int(w.DstMarker.Positions[2]), right - 150);
     shown();
-    QVERIFY(!w.M2Val->toolTip().isEmpty());
+    QVERIFY(!w.M2UVal->text().isEmpty());
 }
 
 void TestDataProcMeasure::absorptionMomentsEqualLibrary()
@@ -136,19 +137,23 @@ void TestDataProcMeasure::absorptionMomentsEqualLibrary()
     const TMoments m = MeasureMoments(Line(*w.Series2), TViewKind::Absorption, expected.Positions[1],
                                       expected.Positions[3], expected.Positions[2], 0.025L);
     QCOMPARE(w.M2Val->text(), m.M2Text);
-    QCOMPARE(w.M4Val->text(), m.M4Text);
+    QCOMPARE(w.M4Val->text(), m.M4Text + QChar(0x2074));
     QVERIFY(!w.M2Val->text().trimmed().isEmpty());
-    // The uncertainties from the noise at the ends of the spectrum, as tooltips.
+    // The uncertainties from the noise at the ends of the spectrum, beside
+    // the values and read with them.
     const int factor = AbsorptionFactor(Line(*w.Series1));
     const TMomentUncertainty u = MomentUncertainty(
         Line(*w.Series1), w.Series2->YValues(), TViewKind::Absorption, factor, expected.Positions[1],
         expected.Positions[3], expected.Positions[2], MeasureNoise(w.Series1->YValues(), w.SeriesLine0->YValues()));
     QVERIFY(u.M2 > 0);
-    QCOMPARE(w.M2Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u00b2"), {u.M2}));
-    QCOMPARE(w.M4Val->toolTip(), Format(QStringLiteral("\u00b1 %.2n Gs\u2074"), {u.M4}));
+    QCOMPARE(w.M2UVal->text(), Format(QStringLiteral("\u00b1 %.2n"), {u.M2}));
+    QCOMPARE(w.M4UVal->text(), Format(QStringLiteral("\u00b1 %.2n"), {u.M4}));
+    QCOMPARE(ValueDetail(w.M2Val), w.M2UVal->text() + QStringLiteral(" Gs\u00b2"));
+    QCOMPARE(ValueDetail(w.M4Val), w.M4UVal->text() + QStringLiteral(" Gs\u2074"));
     // A new view starts without them.
     rig.Click(w.FDerivativeTB);
-    QVERIFY(w.M2Val->toolTip().isEmpty());
+    QVERIFY(w.M2UVal->text().isEmpty());
+    QVERIFY(ValueDetail(w.M2Val).isEmpty());
 }
 
 void TestDataProcMeasure::gFactorAtLineCentreFollowsMarker()
@@ -305,7 +310,7 @@ void TestDataProcMeasure::integralCursorTextsWithAndWithoutSign()
     rig.Click(w.AbsorptionTB);
     rig.Click(w.IntegralTB);
     QCOMPARE(w.ILBVal->text(), QStringLiteral("-400.00 Gs"));
-    QCOMPARE(w.ILEVal->text(), QStringLiteral("+401.00Gs"));
+    QCOMPARE(w.ILEVal->text(), QStringLiteral("+401.00 Gs"));
     rig.Click(w.M2LCTB);
     rig.MoveMarker(500);
     rig.Click(w.M2LCTB);

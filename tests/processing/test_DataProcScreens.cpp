@@ -4,10 +4,15 @@
 // there: the lower chart drawn, the readout and the result labels filled.
 
 #include "DataProcRig.h"
+#include "FitPanel.h"
+#include "ChecksStrip.h"
 #include "Screenshot.h"
+#include "WindowPlacement.h"
 #include "StatusBar.h"
 
 #include <QLabel>
+#include <QComboBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QToolBar>
@@ -48,12 +53,15 @@ private slots:
     void nmrViews();
     void esrViews();
     void opensInsideTheAvailableScreen();
+    void opensBesideTheMainWindow();
     void fitsAnEightHundredBySixHundredScreen();
     void everyViewAtThreeSizes();
 
 private:
-    // Checks that what the operator needs of the window lies inside it.
-    void CheckFits(TFDataProc& w, const QString& step);
+    // Checks that what the operator needs of the window lies inside it, at
+    // the window's size (800 x 600 unless given), and that nothing lies over
+    // anything else.
+    void CheckFits(TFDataProc& w, const QString& step, QSize size = QSize(800, 600));
     void Shot(TDataProcRig& rig, const QString& name, std::initializer_list<QLabel*> filled);
 };
 
@@ -149,15 +157,47 @@ void TestDataProcScreens::opensInsideTheAvailableScreen()
     QVERIFY(w.width() >= available.width() - 40);   // and uses it
 }
 
-void TestDataProcScreens::CheckFits(TFDataProc& w, const QString& step)
+// Placed by the program (no window manager does it): beside the main window
+// where the screen has the room, else below it, else wholly over it, so that
+// no strip of it with its menu bar shows under the window's own menu bar.
+void TestDataProcScreens::opensBesideTheMainWindow()
 {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
+    const QSize preferred(1024, 720), minimum(600, 540);
+    const struct {
+        QRect Screen, Main, Expected;
+    } cases[] = {
+        {{0, 0, 1600, 1000}, {0, 0, 800, 600}, {800, 0, 800, 720}},      // right
+        {{0, 0, 1600, 1000}, {900, 100, 700, 600}, {0, 100, 900, 720}},  // left
+        {{0, 0, 1024, 1400}, {0, 0, 1024, 700}, {0, 700, 1024, 700}},    // below
+        {{0, 0, 1024, 768}, {0, 0, 800, 600}, {0, 0, 1024, 720}},        // over it
+        {{0, 0, 800, 600}, {0, 0, 800, 600}, {0, 0, 800, 600}},          // exactly over it
+    };
+    for (const auto& c : cases) {
+        const QRect placed = PlaceBeside(c.Screen, c.Main, preferred, minimum);
+        QCOMPARE(placed, c.Expected);
+        QVERIFY(c.Screen.contains(placed));
+        QVERIFY(!placed.intersects(c.Main) || placed.contains(c.Main));
+    }
+    // The window asks the program where the main window is each time it is shown.
+    TScriptedOperator op;
+    TFDataProc w;
+    const QRect screen = w.screen()->availableGeometry();
+    w.MainWindowFrame = [&] { return screen; };
+    w.show();
+    QCOMPARE(w.frameGeometry(), screen);
+}
+
+void TestDataProcScreens::CheckFits(TFDataProc& w, const QString& step, QSize size)
+{
+    // A change of the texts reaches the window's layout through a few rounds
+    // of posted layout requests.
+    for (int round = 0; round < 5; ++round)
+        QCoreApplication::processEvents();
     const QString at = step + QStringLiteral(": ");
     const QSize minimum = w.minimumSizeHint();
-    QVERIFY2(minimum.width() <= 800 && minimum.height() <= 600,
+    QVERIFY2(minimum.width() <= size.width() && minimum.height() <= size.height(),
              qPrintable(at + QStringLiteral("minimum %1x%2").arg(minimum.width()).arg(minimum.height())));
-    QVERIFY2(w.size() == QSize(800, 600), qPrintable(at + QStringLiteral("grew")));
+    QVERIFY2(w.size() == size, qPrintable(at + QStringLiteral("grew to %1x%2").arg(w.width()).arg(w.height())));
     const QRect window = w.rect();
     const auto inside = [&](QWidget* c) { return window.contains(QRect(c->mapTo(&w, QPoint()), c->size())); };
     // Every button of the shown tool bars is there whole, none behind an overflow mark.
@@ -175,6 +215,25 @@ void TestDataProcScreens::CheckFits(TFDataProc& w, const QString& step)
         }
     }
     QVERIFY2(inside(w.StatusBar) && w.StatusBar->isVisible(), qPrintable(at + QStringLiteral("status line")));
+    // The chart column top to bottom, each part under the one before, and the
+    // tool bar rows with the height their width needs.
+    int bottom = -1;
+    // The checks and the fit scroll in the area under the lower chart, which
+    // keeps at least its minimum.
+    auto* results = w.findChild<QScrollArea*>(QStringLiteral("ResultsArea"));
+    QVERIFY2(results && results->height() >= results->minimumSizeHint().height(), qPrintable(at + QStringLiteral("results")));
+    for (QWidget* part : {w.DIFileToolBar->parentWidget(), static_cast<QWidget*>(w.DSrc), w.DOFileToolBar->parentWidget(),
+                          static_cast<QWidget*>(w.DDst), static_cast<QWidget*>(results),
+                          static_cast<QWidget*>(w.StatusBar)}) {
+        if (!part->isVisible())
+            continue;
+        const QRect r(part->mapTo(&w, QPoint()), part->size());
+        const QString name = at + part->metaObject()->className() + QLatin1Char(' ') + part->objectName();
+        QVERIFY2(r.top() > bottom, qPrintable(name + QStringLiteral(" overlaps the part above")));
+        bottom = r.bottom();
+        if (part->hasHeightForWidth())
+            QVERIFY2(part->height() >= part->heightForWidth(part->width()), qPrintable(name + QStringLiteral(" cut")));
+    }
     for (TChart* chart : {w.DSrc, w.DDst})
         QVERIFY2(inside(chart) && chart->height() >= 120, qPrintable(at + chart->objectName()));
     // The values on the right are reached by scrolling, never cut at the side.
@@ -209,6 +268,24 @@ void TestDataProcScreens::fitsAnEightHundredBySixHundredScreen()
         }
     }
     SaveScreenshot(w, QStringLiteral("proc_fit_800x600_integral"));
+    // After a fit its results take lines under the charts: still nothing
+    // overlaps, here and in the room an 800 x 600 screen leaves inside a
+    // window manager's frame.
+    rig.Click(w.FDerivativeTB);
+    rig.Click(w.M2DerivativeTB);
+    w.FitPanel->ModelBox->setCurrentIndex(w.FitPanel->ModelBox->findText(QStringLiteral("gauss")));
+    w.FitPanel->FitButton->click();
+    QTRY_VERIFY(!w.FitPanel->Lines().isEmpty());
+    CheckFits(w, QStringLiteral("fit"));
+    w.resize(784, 560);
+    CheckFits(w, QStringLiteral("fit in a frame"), QSize(784, 560));
+    SaveScreenshot(w, QStringLiteral("proc_fit_784x560"));
+    // As small as the window lets itself be made: the tool bar rows wrap.
+    w.resize(100, 100);
+    for (int round = 0; round < 5; ++round) QCoreApplication::processEvents();
+    CheckFits(w, QStringLiteral("smallest"), w.size());
+    SaveScreenshot(w, QStringLiteral("proc_fit_smallest"));
+    w.resize(800, 600);
     rig.Load(rig.Write(QStringLiteral("dpph.dcw"), EsrHeader(), Measured(1024, 25, 280, -20, 2)));
     rig.Click(w.AbsorptionTB);
     rig.Click(w.M2AbsorptionTB);

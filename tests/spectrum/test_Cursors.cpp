@@ -16,6 +16,7 @@ private slots:
     void movingTheCentreAndReleasingEverything();
     void measuredCursorsFollowTheMovedOne();
     void fixedLinesNameTheirCursors();
+    void movedCursorStaysBetweenItsNeighbours();
     void m2CursorsAtTheThresholdOrTheDrawnEnds();
     void lineCentre();
     void widthAndIntegralPlacements();
@@ -113,6 +114,23 @@ void TestCursors::fixedLinesNameTheirCursors()
     QCOMPARE(ButtonOfSlot(CursorOfLine(s, 1)), TCursorButton::RC);
     QCOMPARE(ButtonOfSlot(3), TCursorButton::MC);
     QCOMPARE(ButtonOfSlot(0), TCursorButton::None);
+}
+
+// With no cursor taken up, the whole view; fixed cursors found out of order
+// (an automatic placement on an odd line) bound the moved one whichever way
+// round they stand. (The ordinary cases: the window's cursor test.)
+void TestCursors::movedCursorStaysBetweenItsNeighbours()
+{
+    TCursorState s;
+    s.Positions = {0, 300, 100, 200};   // LC right of RC
+    s.K = 3;
+    s.PositionCount = 3;
+    TCursorRange r = MovedCursorRange(s, 0, 999);
+    QCOMPARE(std::pair(r.Low, r.High), std::pair(0, 999));
+    SelectCursor(s, TCursorButton::MC, true);
+    r = MovedCursorRange(s, 0, 999);
+    QCOMPARE(std::pair(r.Low, r.High), std::pair(100, 300));
+    QVERIFY(r.LowCursor == TCursorButton::RC && r.HighCursor == TCursorButton::LC);
 }
 
 void TestCursors::measuredCursorsFollowTheMovedOne()

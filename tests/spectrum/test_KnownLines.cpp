@@ -164,17 +164,17 @@ void TestKnownLines::resultTexts()
     QCOMPARE(ToCp1252(m.M2Text), QByteArray("    0.500 Gs \xB2"));  // the file form
     QCOMPARE(m.M4Text, QStringLiteral("    0.375 Gs"));
 
-    // Integral readouts: AI grouped without decimals; LC with a blank before
-    // the unit, RC without; "+" only when positive.
+    // Integral readouts: AI grouped without decimals; LC and RC with a blank
+    // before the unit; "+" only when positive.
     const std::vector<double> x{-12.5, 0, 12.5}, y{100, 100, 100};
     TIntegrator it = AreaIntegrator(TLineView(x, y), -1e9, 1e9);
     TIntegral r = MeasureIntegral(it, 0, 2, "Gs");
     QCOMPARE(r.AIText, QStringLiteral("2 500 000"));
     QCOMPARE(r.LCText, QStringLiteral("-12.50 Gs"));
-    QCOMPARE(r.RCText, QStringLiteral("+12.50Gs"));
+    QCOMPARE(r.RCText, QStringLiteral("+12.50 Gs"));
     r = MeasureIntegral(it, 1, 2, "kHz");
     QCOMPARE(r.LCText, QStringLiteral("0.00 kHz"));
-    QCOMPARE(r.RCText, QStringLiteral("+12.50kHz"));
+    QCOMPARE(r.RCText, QStringLiteral("+12.50 kHz"));
     QCOMPARE(SignedCursorText(12.5), QStringLiteral("+12.50"));
     QCOMPARE(MeasureWidth(TLineView(x, y), 0, 2, "kHz").Text, QStringLiteral(" 25.00 kHz"));
 }

@@ -19,6 +19,17 @@ constexpr int Points = 1024;
 constexpr double Range = 60;
 constexpr double Sigma = 3;
 
+TCheckInput CheckInput(TLineView spectrum, std::span<const double> baseline, double modAmp,
+                       std::vector<TMomentCursors> moments)
+{
+    TCheckInput in;
+    in.Spectrum = spectrum;
+    in.Baseline = baseline;
+    in.ModAmp = modAmp;
+    in.Moments = std::move(moments);
+    return in;
+}
+
 // A stored spectrum: f plus noise of rms `noise` (white, or through a
 // first-order low-pass of `timeConstant` points, rescaled to the same rms),
 // on an offset, rounded to whole counts and clipped as the reader does.
@@ -51,7 +62,7 @@ struct TStored {
     }
     TCheckInput Input(double modAmp = 0.5, std::vector<TMomentCursors> moments = {At(5)}) const
     {
-        return {Line.View(), Baseline, modAmp, std::move(moments), QStringLiteral("Gs")};
+        return CheckInput(Line.View(), Baseline, modAmp, std::move(moments));
     }
 };
 
@@ -301,9 +312,9 @@ void TestMeasurementChecks::degenerateInputs()
     QCOMPARE(Codes(CheckMeasurements(flat.Input(0.5, {TStored::At(5)}))), QStringList{"low_snr"});
     // Two points; a baseline shorter than the spectrum; cursors outside.
     const std::vector<double> x{-1, 1}, y{100, -100}, b{0, 0};
-    for (const auto& w : CheckMeasurements({TLineView(x, y), b, 0.5, {{-3, 7}}, "Gs"}))
+    for (const auto& w : CheckMeasurements(CheckInput(TLineView(x, y), b, 0.5, {{-3, 7}})))
         QVERIFY(!w.Text.contains("nan") && !w.Text.contains("inf"));
-    QVERIFY(CheckMeasurements({TLineView(x, y), std::span<const double>(b).first(1), 0.5, {}, "Gs"}).empty());
+    QVERIFY(CheckMeasurements(CheckInput(TLineView(x, y), std::span<const double>(b).first(1), 0.5, {})).empty());
 }
 
 void TestMeasurementChecks::implausibleGIsNotShown()

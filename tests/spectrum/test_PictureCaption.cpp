@@ -42,8 +42,10 @@ void TestPictureCaption::shownValuesAFewToALineEmptyOnesLeftOut()
                                          {QStringLiteral("SDB ="), QString()},
                                          {QStringLiteral("M4 = "), QStringLiteral("744.385 Gs\u2074")},
                                          {QStringLiteral("AI ="), QStringLiteral("11 054 294")}};
+    TSpectrum esr;
+    esr.Header = EsrHeader();
     const QStringList lines =
-        PictureCaption(QStringLiteral("w.dcw"), TSpectrum{.Header = EsrHeader()}, shown, {QStringLiteral("fit line 1"), QString()});
+        PictureCaption(QStringLiteral("w.dcw"), esr, shown, {QStringLiteral("fit line 1"), QString()});
     QCOMPARE(lines.size(), 3 + 2 + 2);
     QCOMPARE(lines[0], QStringLiteral("w.dcw    ESR"));
     QCOMPARE(lines[3], QStringLiteral("M2 = 15.646 Gs \u00b2    M2L = 16.111 Gs \u00b2    M2R = 15.180 Gs \u00b2    M4 = 744.385 Gs\u2074"));
