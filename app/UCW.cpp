@@ -18,6 +18,7 @@
 #include "UpDown.h"
 #include "UsersAssist.h"
 #include "Usr.h"
+#include "KnownStopPanel.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -60,7 +61,10 @@ QRect OpeningGeometry(const QRect& available, const QSize& minimum)
 
 TFCW::TFCW(TFCWOptions options)
     : QMainWindow(nullptr),
-      ComPort1(*(options.Link ? options.Link.release() : new TComPort())),
+      FSpectrometer(std::make_unique<TSpectrometer>(*(options.Link ? options.Link.release() : new TComPort()))),
+      ComPort1(FSpectrometer->Link()),
+      FSetup(FSpectrometer->Setup()),
+      FRun(FSpectrometer->Run()),
       FSettingsPlace(ChooseSettingsPlace(
           options.ProgramDir.isEmpty() ? ProgramDir() : options.ProgramDir,
           options.UserConfigDir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
@@ -70,11 +74,10 @@ TFCW::TFCW(TFCWOptions options)
       FShowSplash(options.ShowSplash)
 {
     ComPort1.setParent(this);
-    Commands = std::make_unique<TCommandSet>(ComPort1, DeviceConnected);
     setObjectName(QStringLiteral("FCW"));
     CreateControls();
     ConnectHandlers();
-    CreatePassCommands();
+    ConnectSpectrometer();
     if (options.ScreenWidth <= 0 && QGuiApplication::primaryScreen())
         options.ScreenWidth = QGuiApplication::primaryScreen()->geometry().width();
     ScreenScale = ComputeScreenScale(options.ScreenWidth);
@@ -84,6 +87,8 @@ TFCW::TFCW(TFCWOptions options)
 TFCW::~TFCW()
 {
     Marker1.Done();
+    // The run and the setup go before the link they use.
+    FSpectrometer.reset();
 }
 
 void TFCW::FormCreate()
@@ -101,7 +106,6 @@ void TFCW::FormCreate()
     CrossHalfHeight = int(137 * ScreenScale);
     CrossHalfWidth = int(320 * ScreenScale);
     // 6. Acquisition display.
-    OutOfRangeCount = 0;
     MSaveas->setEnabled(false);
     // The markers and the DB readout serve a finished run only.
     VertMTB->setEnabled(false);
@@ -111,24 +115,20 @@ void TFCW::FormCreate()
     for (TChartSeries* s : Series)
         s->Clear();
     SeriesAcc->Clear();
-    // 7, 8. Run state.
+    // 7, 8. Run state: the run starts idle.
     CurrPass = 0;
-    AccBuffer.clear();
-    AccUpDown->Tag = 0;
     FNameEdit->clear();
-    ExpState = esIdle;
     SetHoldState(false);
-    UnitSerial.clear();
-    SetConnected(false);
-    SetFieldSource(3);
-    SetFieldSource(0);
+    FSpectrometer->SetConnected(false);
+    FSpectrometer->SetFieldSource(3);
+    FSpectrometer->SetFieldSource(0);
     AlarmLooping = false;
     // 9. Pass display "1"; average hidden.
     CurrDiagramCBox->setCurrentIndex(0);
     CurrDiagramCBoxChange();
     SeriesAcc->Hide();
     // 10-12. Settings, dialog directories, the standard setup.
-    LoadSettings(FSettingsPlace, Settings);
+    LoadSettings(FSettingsPlace, FSettings);
     if (FSettingsPlace.InUserFolder) {
         // Said once; the path first, shortened to "~/", so that a narrow panel still shows it.
         QString path = QDir::toNativeSeparators(FSettingsPlace.WritePath);
@@ -138,12 +138,12 @@ void TFCW::FormCreate()
         SetStatusText(*StatusBar, 2,
                       QStringLiteral("disconnected; settings in %1 (%2)").arg(path, FSettingsPlace.Reason));
     }
-    SetupOpenDialog->InitialDir = Settings.SetupDir;
-    SetupSaveDialog->InitialDir = Settings.SetupDir;
-    DAcqSaveDialog->InitialDir = Settings.AcqDir;
-    LoadSetup(Settings.SetupDir + QLatin1Char('/') + QLatin1String(StandardSetupName), false);
+    SetupOpenDialog->InitialDir = FSettings.SetupDir;
+    SetupSaveDialog->InitialDir = FSettings.SetupDir;
+    DAcqSaveDialog->InitialDir = FSettings.AcqDir;
+    LoadSetup(FSettings.SetupDir + QLatin1Char('/') + QLatin1String(StandardSetupName), false);
     // 13. Port name and its menu item.
-    ComPort1.SetDeviceName(Settings.PortName);
+    ComPort1.SetDeviceName(FSettings.PortName);
     RefreshPortMenu();
     // 14. Caption, then the controls take the setup (nothing is sent: the port is closed).
     UpdateCaption();
@@ -159,7 +159,7 @@ void TFCW::AttachPartners(const TFCWPartners& partners)
 void TFCW::FinishStartup()
 {
     if (Partners.DataProc)
-        Partners.DataProc->SetDirectories(Settings.AcqDir, Settings.DataOutDir);
+        Partners.DataProc->SetDirectories(FSettings.AcqDir, FSettings.DataOutDir);
     RestorePartnersView();
     // 15. The splash closes 8 seconds from now, or on a click.
     if (Logo)
@@ -168,12 +168,12 @@ void TFCW::FinishStartup()
 
 void TFCW::WriteSettingsFile()
 {
-    Settings.SetupDir = SetupOpenDialog->InitialDir;
-    Settings.AcqDir = DAcqSaveDialog->InitialDir;
+    FSettings.SetupDir = SetupOpenDialog->InitialDir;
+    FSettings.AcqDir = DAcqSaveDialog->InitialDir;
     if (Partners.DataProc)
-        Settings.DataOutDir = Partners.DataProc->DataOutDir();
-    Settings.PortName = ComPort1.DeviceName();
-    SaveSettings(FSettingsPlace, Settings);
+        FSettings.DataOutDir = Partners.DataProc->DataOutDir();
+    FSettings.PortName = ComPort1.DeviceName();
+    SaveSettings(FSettingsPlace, FSettings);
 }
 
 void TFCW::StopAlarm()
@@ -194,10 +194,10 @@ void TFCW::FormCloseQuery(bool& canClose)
     canClose = true;
     if (FUnattendedClose)
         return;
-    if (ExpState >= esSettingUp && ExpState <= esAborting) {
+    if (FRun.Running()) {
         canClose = false;
         MessageDlg(QStringLiteral("Measure in progress"), TMsgType::Warning, mbOK);
-    } else if (SpectrumUnsaved) {
+    } else if (FRun.Unsaved()) {
         canClose = MessageDlg(QStringLiteral("The last spectrum is not saved. Close anyway?"), TMsgType::Warning,
                               mbYes | mbNo) == mbYes;
     }
@@ -205,23 +205,21 @@ void TFCW::FormCloseQuery(bool& canClose)
 
 void TFCW::CloseUnattended()
 {
-    if (ExpState >= esSettingUp && ExpState <= esAborting) {
-        Commands->AbortExperiment();
-        KeepCompletedPasses();
-        ExpState = esIdle;
+    if (FRun.Running()) {
+        FSpectrometer->Commands().AbortExperiment();
+        FRun.Disconnected();
     }
-    if (SpectrumUnsaved) {
+    if (FRun.Unsaved()) {
         // Stored under a new name in the acquisition directory; nothing is overwritten.
-        const QString name = QStringLiteral("unsaved-%1")
-                                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")));
+        const QString name =
+            UnsavedPrefix() + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
         const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, name);
-        RunHeader.Comment = CommentEdit->text();
+        FRun.SetComment(CommentEdit->text());
         try {
             if (QFileInfo::exists(path))
                 throw EFileError(QStringLiteral("\"%1\" exists").arg(path));
-            WriteSpectrumFile(path, RunHeader, AccBuffer);
-            SpectrumUnsaved = false;
-            MovePassesWith(path);
+            WriteSpectrumFile(path, FRun.Header(), FRun.Sums());
+            FRun.Stored(path);
             qInfo().noquote() << "The last spectrum was not saved; it is stored in" << path;
         } catch (const std::exception& e) {
             qWarning().noquote() << "The last spectrum could not be stored in" << path << ":" << ErrorText(e);
@@ -237,8 +235,6 @@ void TFCW::FormClose()
     StopAlarm();
     WriteSettingsFile();
     SaveView();
-    AccBuffer.clear();
-    AccBuffer.shrink_to_fit();
     Timer1->stop();
     if (ComPort1.Active())
         ComPort1.Close();
@@ -286,9 +282,9 @@ void TFCW::Audio1Click()
 {
     if (!Partners.AudioDlgBox)
         return;
-    Partners.AudioDlgBox->EventSounds = Settings.Sounds;
+    Partners.AudioDlgBox->EventSounds = FSettings.Sounds;
     if (Operator().ExecModal(*Partners.AudioDlgBox) == QDialog::Accepted)
-        Settings.Sounds = Partners.AudioDlgBox->EventSounds;
+        FSettings.Sounds = Partners.AudioDlgBox->EventSounds;
 }
 
 void TFCW::MAboutClick()

@@ -1,12 +1,12 @@
 #pragma once
-// The main window: settings, connection to the instrument, experiment
-// parameters, experiment run with its replies, the acquisition display and
-// the storing of acquired spectra and setups.
+// The main window: a view of the instrument, its setup and the run
+// (acquisition/). It sends the operator's commands there and shows what they
+// report; it also keeps the settings file, the setup files and the storing
+// of acquired spectra, which need the operator's answers.
 
-#include "ReplyLine.h"
-#include "SerialLink.h"
 #include "DataFile.h"
-#include "PassSet.h"
+#include "SerialLink.h"
+#include "Spectrometer.h"
 #include "USetup.h"
 #include "ValueBox.h"   // the value boxes are read like labels
 
@@ -19,7 +19,6 @@
 #include <vector>
 
 class QAction;
-class QActionGroup;
 class QComboBox;
 class QGroupBox;
 class QKeyEvent;
@@ -34,9 +33,9 @@ class QTimer;
 class QToolButton;
 class TChart;
 class TChartSeries;
-class TCommandSet;
 class TFDataProc;
 class TFService;
+class TKnownStopPanel;
 class TMAudioDlgBox;
 class TMDialogBox;
 class TMDirectories;
@@ -46,11 +45,6 @@ class TElidedLabel;
 class TStatusBar;
 class TUpDown;
 struct TFileDialog;
-
-// Experiment states.
-enum TExpState : int {
-    esIdle = 0, esSettingUp = 1, esRunning = 2, esPassEnded = 3, esAborting = 4, esAborted = 5, esFinished = 10
-};
 
 // The other windows the main window works with; created after it.
 struct TFCWPartners {
@@ -94,10 +88,21 @@ public:
     // The end of start-up that needs the other windows: their directories and
     // the splash timer.
     void FinishStartup();
+    // The instrument, its setup and the run this window shows.
+    TSpectrometer& Spectrometer() const { return *FSpectrometer; }
+    // The settings of MERIL.INI as they are now.
+    const TSettings& Settings() const { return FSettings; }
+    // Closes the window without asking anything: nobody is there to answer
+    // (a stop signal). A spectrum not yet stored is stored first.
+    void CloseUnattended();
+    // Takes up the kept passes of a folder: their sum, ready to store or to continue.
+    bool OpenPassFolder(const QString& folder);
+    // Shows the processing window in front, maximised; false when there is none.
+    bool ShowDataProc();
 
-    // ---- Controls (the window's form) ----
+    // ---- Controls the operator uses ----
     // Menus
-    QAction *MOpensetup, *MSavesetup, *MSavesetupas, *MSaveas, *MAbout, *MExit;
+    QAction *MOpensetup, *MSavesetup, *MSavesetupas, *MSaveas, *MExit;
     std::array<QAction*, 4> MSpcCOM;                  // MSpcCOM1..MSpcCOM4
     QMenu* MSpcDevices;                               // serial devices present, simulator link
     QAction* MLink;
@@ -105,156 +110,54 @@ public:
     QAction *MDataprocessing, *MService, *Audio1, *MFileLocation, *MAccDiagram;
     QMenu* MCurrentdirection;
     QAction *MCDirFWD, *MCDirREV;
-    QMenu* MUnits;
-    QAction *MGs, *MmT;
+    QAction *MPasses, *MContinueAcc, *MKeepPasses;
     // Tool bar
     QToolButton *StartToolB, *HoldToolB, *AbortToolB, *VertMTB, *HorizMTB, *AccDToolB, *DHToolB, *DProcTB;
-    QLabel* SweepDLabel;
     QComboBox* CurrDiagramCBox;
     // Mode
-    QGroupBox* ResonanceBox;
     QRadioButton *HydrogenRB, *FluorineRB, *HFRB, *EPRResRB;
     std::array<QRadioButton*, 4> ModeButtons;
-    std::array<bool, 4> ModeButtonTag{};               // permission from the field source
     // Receiver
     QGroupBox* ReceiverBox;
-    QLabel *Gain, *GainVal, *Phase, *PhaseVal;
+    QLabel *GainVal, *PhaseVal;
     QScrollBar *GainScrollBar, *PhaseScrollBar;
-    QLabel *TuningB0Lab, *B0ByLab;
-    TValueBox *TuningB0Val, *DB0Val;
-    TUpDown *TuningB0UpDown, *DB0UpDown;
-    QLabel *FreqLab, *FByLab;
-    TValueBox *FrequencyVal, *DFrqVal;
-    TUpDown *FrequencyUpDown, *DFrqUpDown;
+    TValueBox *TuningB0Val, *DB0Val, *FrequencyVal, *DFrqVal;
+    TUpDown *TuningB0UpDown, *DB0UpDown, *FrequencyUpDown, *DFrqUpDown;
     // Modulation and sweep
-    QGroupBox* FModulatorBox;
-    QLabel *ModAmp, *SweepTLab;
     TValueBox *ModAmpVal, *FieldSwRngVal, *FreqSwRngVal, *SweepTVal;
     TUpDown *ModAmpUpDown, *FieldSwRngUpDown, *FreqSwRngUpDown, *SweepTUpDown;
     QRadioButton *FieldSwRngRB, *FreqSwRngRB;
     // DC offset
-    QGroupBox* Level;
     QSlider* LevelTB;
     // Acquisition
-    QGroupBox* AcquisitionBox;
-    QLabel *AccLab, *FileLab, *CommentLab;
     TValueBox* AccVal;
     TUpDown* AccUpDown;
     QRadioButton *SingleRB, *LoopRB;
     QLineEdit *FNameEdit, *CommentEdit;
+    TKnownStopPanel* KnownPanel;                      // "Stop when known" and its chart
     // Chart and what sits on it
     TChart* Fid;
     std::array<TChartSeries*, 5> Series{};             // Series1..Series5
     TChartSeries* SeriesAcc = nullptr;
     QWidget* LegendPanel;
-    std::array<QLabel*, 5> Legends{};                  // S1Legend..S5Legend
     QLabel *OutOfRangeLab, *XYST, *DBST;
     TStatusBar* StatusBar;
     // The line above the status panels: the run's progress (points, pass and
     // time left) while a run is on, else what was last written and where.
     QProgressBar* RunProgressBar;
     TElidedLabel* ActivityLab;
-    QTimer* RunProgressTimer;
-    QTimer* Timer1;
-    int Timer1Tag = 0;
+    QTimer *RunProgressTimer, *Timer1;
 
-    // ---- State ----
-    TSerialLink& ComPort1;
-    std::unique_ptr<TCommandSet> Commands;
-    bool DeviceConnected = false;
-    bool SpectrometerOn = false;
-    QString UnitSerial, DevicePrgVersion;
-    int FieldSource = -1;
-    int ModeIndex = 0;
-    std::array<int32_t, 4> TuningB0Pos{}, FrequencyPos{}, PhasePos{}, FieldSwRngPos{};
-    int ExpState = esIdle;
-    std::vector<int32_t> AccBuffer;
-    double PointStep = 0;
-    int PointCount = 0;
-    int CurrPass = 0;
-    int32_t DataDivisor = 13500;   // until a Z line says otherwise
-    bool HoldActive = false;
-    int OutOfRangeCount = 0;       // the Tag of OutOfRangeLab
-    std::vector<QWidget*> HoldControls;
-    bool AlarmLooping = false;
-    SetupRecord Setup;             // the setup last opened or saved
-    QString CurrentSetupPath, CurrentSetupName;
-    TSettings Settings;            // directories, port name and sounds of MERIL.INI
-    int CrossHalfHeight = 137, CrossHalfWidth = 320;
-    std::unique_ptr<TFileDialog> SetupOpenDialog, SetupSaveDialog, DAcqSaveDialog;
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // ---- Operations of the window ----
-    void SetConnected(bool flag);
-    void SetFieldSource(int code);
-    void UpdateCaption();
-    void RefreshPortMenu();            // checks the port in use; lists the devices present
-    void SetHoldState(bool flag);
-    void SwitchMode(int m);
-    void UpdateModeControls();
-    void EnableParameterBoxes(bool flag);
-    void ApplySetup();
-    void StopAlarm();
-    void ApplyPassDisplay();
-    void SetupXAxis();
-    void LoadSetup(const QString& path, bool operatorChose);
-    void SaveSetup(const QString& path);
-    void SetCurrentSetup(const QString& path);
-    void AutoSave();
-    // False when the file exists and the operator does not want it overwritten.
-    bool MayOverwrite(const QString& path);
-    bool WriteSpectrum(const QString& path);
-    void KeepCompletedPasses();
-    void SnapshotRunHeader();
-    void WriteSettingsFile();
-    // The remembered view: read at start, written at close.
-    void RestoreView();
-    void RestorePartnersView();
-    void SaveView();
-    // The main window's file dialogs by the names the remembered view uses.
-    std::vector<std::pair<QString, TFileDialog*>> FileDialogs() const;
-    // ---- Kept passes (UCWPasses.cpp) ----
-    QAction *MPasses, *MContinueAcc, *MKeepPasses;
-    TPassRecorder PassRecorder;        // the folder the run's passes go to
-    QByteArray KeptSetupBytes;         // the setup record the kept passes were measured with
-    bool ContinuingRun = false;        // the run adds passes to kept ones
-    int RunTarget = 0;                 // the passes the kept run was to have
-    void CreatePassCommands();
-    void BeginRunPasses();             // at the first pass of a run
-    void KeepPass();                   // at the end of each pass
-    void MovePassesWith(const QString& spectrumPath);
-    void EndRunPasses();               // when a run has finished
-    bool FitsRun(int points);          // false (and the run aborted) for a pass of another length
-    void UpdatePassCommands();
-    bool MayContinue() const;
-    void MPassesClick();
-    void MContinueAccClick();
-    // Takes up the kept passes of a folder: their sum, ready to store or to continue.
-    bool OpenPassFolder(const QString& folder);
-    // The parameters now, as a setup file holds them.
-    SetupRecord CurrentSetupRecord() const;
-    // The header captions of the parameters now, without comment.
-    TDataHeader CurrentHeader() const;
-    // Counts the passes of a run as they are set up (Loop mode keeps the pass
-    // counter at 1) and starts the progress display.
-    void NoteRunPass();
-    // Shows the run's progress, or clears it once the run has ended.
-    void UpdateRunProgress();
-    // Shows the processing window in front, maximised; false when there is none.
-    bool ShowDataProc();
-    QString AxisUnitText() const;      // "Gs" for a field sweep, "kHz" for a frequency sweep
-    bool FieldSweep() const;
-    float SweepRangeValue() const;
-
-    // ---- Handlers ----
-    void FormCloseQuery(bool& canClose);
-    void FormClose();
+private slots:
+    // ---- Handlers, named after their controls ----
     void FidClick();
     void MLinkClick();
     void Timer1Timer();
-    void ComPort1DSRChange();
-    void ComPort1RxFlag();
-    void ComPort1LinkLost();
-    void SelectPort(const QString& name);
     void StartToolBClick();
     void HoldToolBClick();
     void AbortToolBClick();
@@ -269,6 +172,7 @@ public:
     void FreqSwRngUpDownClick();
     void SweepTUpDownClick();
     void AccUpDownClick();
+    void LevelTBChange();
     void SingleRBClick();
     void ModeButtonClick(int m);
     void FieldSwRngRBClick();
@@ -289,74 +193,131 @@ public:
     void MAboutClick();
     void MServiceClick();
     void MDataprocessingClick();
+    void MPassesClick();
+    void MContinueAccClick();
     void CommentEditDblClick();
-    // Keys on the focused chart move the marker after a run: Left and Right
-    // by one point (Shift: ten), Home and End to the ends; Up and Down move a
-    // horizontal marker by one pixel (Shift: ten). True when the key was used.
-    bool FidKeyPress(const QKeyEvent& key);
-
-    // Reply handling, one line at a time (the receive handler feeds it).
-    void HandleReply(const TReply& r);
-
-    // Closes the window without asking anything: nobody is there to answer
-    // (a stop signal). A spectrum not yet stored is stored first.
-    void CloseUnattended();
-    // The data of the last run (finished, or cut off by a lost link) are
-    // stored in no file yet.
-    bool SpectrumUnsaved = false;
-    // Full path of the spectrum this session stored last; empty before.
-    QString LastStoredPath;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void SelectPort(const QString& name);
+    // Shows the run's progress, or clears it once the run has ended.
+    void UpdateRunProgress();
 
 private:
+    // ---- The form (UCWLayout.cpp) ----
     void CreateControls();
     void CreateMenus();
     void CreateToolBar();
     QWidget* CreateParameterPanel();
     void CreateChart();
+    void CreatePassCommands();
     void AttachValueBoxes();
     void ConnectHandlers();
-    void FormCreate();
+    void ConnectSpectrometer();
     void PlaceChartLabels();
-    void CheckModeButton(int m);
-    void CheckSweepButton(QRadioButton* button);
-    void SetAccStatus();
     void SetLegend();
-    void SetupMarker();
-    void ReplyPassSetup(const TReply& r);
-    void ReplyPassComplete();
-    void ReplyReady();
-    void EndAbortedRun();
-    void ReplyValue(const TReply& r);
-    void ReplyCalibration(const TReply& r);
-    void ReplyIdentification(const TReply& r);
-    void ReportBadLine(const QByteArray& line, const QString& reason);
-    int StartSweepDigit() const;
+    void SyncRunMenu();            // the run's menu items follow their tool buttons
+    // Keys on the focused chart move the marker after a run: Left and Right
+    // by one point (Shift: ten), Home and End to the ends; Up and Down move a
+    // horizontal marker by one pixel (Shift: ten). True when the key was used.
+    bool FidKeyPress(const QKeyEvent& key);
+
+    // ---- Start-up and close (UCW.cpp) ----
+    void FormCreate();
+    void FormCloseQuery(bool& canClose);
+    void FormClose();
+    void WriteSettingsFile();
+    void StopAlarm();
+
+    // ---- Connection (UCWConnection.cpp) ----
+    void ShowConnection(bool connected);
+    void ShowFieldSource(int code);
+    void ShowIdentification();
+    void ShowPower(bool on);
+    void ShowLinkLost();
+    void UpdateCaption();
+    void RefreshPortMenu();        // checks the port in use; lists the devices present
+    // Passes a received line to the service window; false when it only shows it.
+    bool MonitorLine(const QByteArray& line);
+
+    // ---- Parameters (UCWParameters.cpp) ----
+    // Every parameter control takes the setup's position, range and caption.
+    void ShowSetup();
+    void UpdateModeControls();
+    void EnableParameterBoxes(bool flag);
+    void ApplySetup();
+    void SetAccStatus();
+
+    // ---- The run (UCWRun.cpp) ----
+    void ShowPassStarted(bool firstOfRun);
+    void ShowRunState(int state);
+    void ShowPoint(int index, double x, int value);
+    void ShowHeldPoint(int index, int value);
+    void ShowOutOfRange(int count);
+    void ShowPassCompleted();
+    void ShowPassEnded();
+    void ShowRunEnded(TRunEnd how);
+    void SetHoldState(bool flag);
+    // The run's data as the average on the chart.
+    void ShowAverage();
     // False when the operator chose not to start over an existing file.
     bool ConfirmStoreName();
-    void SyncRunMenu();            // the run's menu items follow their tool buttons
+    TRunOptions RunOptions() const;
+    // The passes folder of a run to be stored under the name typed.
+    QString PassFolderForRun() const;
+    // Names the suspect passes of the run just ended and offers their review.
+    void TellSuspectPasses();
 
-    TLineAssembler RxLine;
+    // ---- Display (UCWDisplay.cpp) ----
+    void ApplyPassDisplay();
+    void SetupXAxis();
+    void SetupMarker();
+
+    // ---- Storing (UCWStore.cpp) ----
+    void LoadSetup(const QString& path, bool operatorChose);
+    void SaveSetup(const QString& path);
+    void SetCurrentSetup(const QString& path);
+    void AutoSave();
+    // False when the file exists and the operator does not want it overwritten.
+    bool MayOverwrite(const QString& path);
+    bool WriteSpectrum(const QString& path);
+
+    // ---- Kept passes (UCWPasses.cpp) ----
+    void UpdatePassCommands();
+
+    // ---- The remembered view (UCWView.cpp) ----
+    void RestoreView();
+    void RestorePartnersView();
+    void SaveView();
+    // The main window's file dialogs by the names the remembered view uses.
+    std::vector<std::pair<QString, TFileDialog*>> FileDialogs() const;
+
+    // Controls only the window itself uses.
+    QAction *MAbout, *MGs, *MmT;
+    QMenu* MUnits;
+    QLabel* SweepDLabel;
+    QGroupBox *ResonanceBox, *FModulatorBox, *Level, *AcquisitionBox;
+    QLabel *Gain, *Phase, *TuningB0Lab, *B0ByLab, *FreqLab, *FByLab, *ModAmp, *SweepTLab, *AccLab, *FileLab,
+        *CommentLab;
+    std::array<QLabel*, 5> Legends{};                  // S1Legend..S5Legend
+    std::vector<QWidget*> HoldControls;
+
+    std::unique_ptr<TSpectrometer> FSpectrometer;
+    TSerialLink& ComPort1;
+    TInstrumentSetup& FSetup;
+    TRun& FRun;
+    int CurrPass = 0;              // the series of the pass being measured
+    int Timer1Tag = 0;             // connection attempts
+    bool AlarmLooping = false;
+    QString CurrentSetupPath, CurrentSetupName;
+    TSettings FSettings;           // directories, port name and sounds of MERIL.INI
+    int CrossHalfHeight = 137, CrossHalfWidth = 320;
+    std::unique_ptr<TFileDialog> SetupOpenDialog, SetupSaveDialog, DAcqSaveDialog;
     TFCWPartners Partners;
     QPointer<TMLogo> Logo;
     TSettingsPlace FSettingsPlace;
     QString FViewSettingsPath;
     bool FShowSplash;
-    // The last finished run's data stay available for "Save data as ..."
-    // until the next run starts, also when AutoSave failed.
-    bool SavedDataAvailable = false;
-    int RunPassNumber = 0;             // passes of the run set up so far
-    TDataHeader RunHeader;             // the settings of the last finished run
-    // The sums of the passes of the running run completed so far, and their number.
-    std::vector<int32_t> CompletedSum;
-    int CompletedPasses = 0;
-    // Abort was pressed during this run: no further pass is started.
-    bool AbortRequested = false;
     bool FUnattendedClose = false;
+    // Full path of the spectrum this session stored last; empty before.
+    QString LastStoredPath;
     // The file the operator agreed at Start to replace, as it was then.
     struct {
         QString Path;

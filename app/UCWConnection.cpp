@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
 #include <QSerialPortInfo>
@@ -92,8 +93,9 @@ void TFCW::SelectPort(const QString& name)
 
 void TFCW::UpdateCaption()
 {
-    const QString base = DeviceConnected ? CaptionBase + QStringLiteral("Unit Serial #") + UnitSerial
-                                         : CaptionBase + QStringLiteral("Device not connected");
+    const bool connected = FSpectrometer->Connected();
+    const QString base = connected ? CaptionBase + QStringLiteral("Unit Serial #") + FSpectrometer->UnitSerial()
+                                   : CaptionBase + QStringLiteral("Device not connected");
     setWindowTitle(base + QStringLiteral("            SETUP and ACQUISITION") +
                    QStringLiteral("            Setup: ") + CurrentSetupName);
 }
@@ -109,22 +111,22 @@ void TFCW::MLinkClick()
         ComPort1.ClearInput();
         ComPort1.ClearOutput();
         ComPort1.Open();
-        SpectrometerOn = ComPort1.ModemStatus() == msDSR;
+        FSpectrometer->ReadPowerLine();
     } catch (const EComError& e) {
         // The check stops here; the port menu and Connect are offered again.
         if (ComPort1.Active())
             ComPort1.Close();
-        SetConnected(false);
+        FSpectrometer->SetConnected(false);
         MessageDlg(OpenFailedText(TComPort::DevicePath(ComPort1.DeviceName()), e), TMsgType::Error, mbOK);
         return;
     } catch (...) {
         if (ComPort1.Active())
             ComPort1.Close();
-        SetConnected(false);
+        FSpectrometer->SetConnected(false);
         throw;
     }
     setEnabled(false);
-    SetFieldSource(3);
+    FSpectrometer->SetFieldSource(3);
     Timer1Tag = 100;
     Timer1->start();
 }
@@ -133,18 +135,18 @@ void TFCW::Timer1Timer()
 {
     if (Timer1Tag < 100 || Timer1Tag > 200)
         return;
-    if (DeviceConnected) {
+    if (FSpectrometer->Connected()) {
         Timer1->stop();
         UpdateCaption();
         setEnabled(true);
         ComPort1.ClearInput();
         ComPort1.ClearOutput();
-        Commands->ConfirmConnection();
+        FSpectrometer->Commands().ConfirmConnection();
         return;
     }
     ++Timer1Tag;
     if (Timer1Tag < 105)
-        Commands->ProbeDevice();
+        FSpectrometer->Commands().ProbeDevice();
     if (Timer1Tag >= 105) {
         Timer1->stop();
         Timer1Tag = 0;
@@ -156,18 +158,17 @@ void TFCW::Timer1Timer()
             Timer1->start();
             return;
         }
-        SetConnected(false);
+        FSpectrometer->SetConnected(false);
         ComPort1.Close();
         setEnabled(true);
     }
 }
 
-void TFCW::SetConnected(bool flag)
+void TFCW::ShowConnection(bool connected)
 {
-    DeviceConnected = flag;
     UpdateCaption();
-    AbortToolB->setEnabled(flag);
-    if (flag) {
+    AbortToolB->setEnabled(connected);
+    if (connected) {
         SetStatusText(*StatusBar, 2, QString());
         return;
     }
@@ -175,62 +176,40 @@ void TFCW::SetConnected(bool flag)
         a->setEnabled(true);
     MLink->setEnabled(true);
     RefreshPortMenu();
-    const bool runInterrupted = ExpState >= esSettingUp && ExpState <= esAborting;
-    ExpState = esIdle;
-    SetFieldSource(0);
-    if (runInterrupted) {
-        // A run cut off by the instrument leaves no locked controls behind,
-        // and the passes it completed can still be stored.
-        SetHoldState(false);
-        EnableParameterBoxes(true);
-        KeepCompletedPasses();
-    }
     HoldToolB->setEnabled(false);
     SetStatusText(*StatusBar, 2, QStringLiteral("disconnected"));
 }
 
-void TFCW::ComPort1LinkLost()
+void TFCW::ShowLinkLost()
 {
     // The link has closed itself. A connection check in progress ends here.
     Timer1->stop();
     Timer1Tag = 0;
     StopAlarm();
-    SetConnected(false);
     setEnabled(true);
     const QString text = LinkLostText(ComPort1.DeviceName());
     SetStatusText(*StatusBar, 2, text);
     MessageDlg(text, TMsgType::Error, mbOK);
 }
 
-void TFCW::ComPort1DSRChange()
+void TFCW::ShowPower(bool on)
 {
-    const bool on = ComPort1.ModemStatus() == msDSR;
-    if (on == SpectrometerOn)
-        return;
-    SpectrometerOn = on;
-    if (on) {
-        MessageDlg(QStringLiteral("Spectrometer is ON"), TMsgType::Warning, mbOK);
-    } else {
-        SetConnected(false);
-        MessageDlg(QStringLiteral("Spectrometer is OFF"), TMsgType::Warning, mbOK);
-    }
+    MessageDlg(on ? QStringLiteral("Spectrometer is ON") : QStringLiteral("Spectrometer is OFF"), TMsgType::Warning,
+               mbOK);
 }
 
-void TFCW::SetFieldSource(int code)
+void TFCW::ShowIdentification()
 {
-    // A code the instrument should not send is a wrong connection.
-    if (code < 0 || code > 5)
-        code = 5;
-    if (code == FieldSource)
-        return;
-    FieldSource = code;
+    if (Partners.UsersAssist)
+        Partners.UsersAssist->DevicePrgVerLab->setText(QStringLiteral("device internal control program v.") +
+                                                       FSpectrometer->ProgramVersion());
+    MCurrentdirection->menuAction()->setEnabled(FSpectrometer->ProgramVersion() == QLatin1String("2.0"));
+    ShowSetup();
+}
+
+void TFCW::ShowFieldSource(int code)
+{
     SetStatusText(*StatusBar, 3, MagnetTexts(code));
-
-    const bool allowed = code == 0 || code == 1 || code == 4;
-    ModeButtonTag.fill(allowed);
-    if (code == 1 || code == 2)
-        ModeButtonTag[3] = !ModeButtonTag[3];
-
     if (code == 3 || code == 5) {
         EnableParameterBoxes(false);
         EnableChildren(AcquisitionBox, false);
@@ -244,12 +223,19 @@ void TFCW::SetFieldSource(int code)
         ApplySetup();
 }
 
+bool TFCW::MonitorLine(const QByteArray& line)
+{
+    if (Partners.Service && Partners.Service->isVisible())
+        Partners.Service->AppendLine(line);
+    return !(Partners.Service && Partners.Service->NotAnalysing());
+}
+
 void TFCW::MServiceClick()
 {
     if (!Partners.Service)
         return;
-    Partners.Service->SetMainB0Position(TuningB0UpDown->Position());
+    Partners.Service->SetMainB0Position(FSetup.Position(TParameter::TuningB0));
     Operator().ExecModal(*Partners.Service);
-    TuningB0UpDown->SetPosition(Partners.Service->SrvTuningB0UpDown->Position());
-    TuningB0UpDownClick();
+    FSetup.Choose(TParameter::TuningB0, Partners.Service->SrvTuningB0UpDown->Position());
+    ShowSetup();
 }

@@ -58,27 +58,17 @@ void TFCW::AccDToolBClick()
 void TFCW::SetupXAxis()
 {
     TChartAxis& x = Fid->BottomAxis();
-    double w;
-    if (FieldSweep()) {
-        w = FieldSweepRangeValue(ModeIndex == 3 ? 1 : 0, FieldSwRngUpDown->Position());
-        x.SetValueFormat(QStringLiteral("# ##0.### [Gs]"));
-    } else {
-        w = FreqSweepRangeValue(FreqSwRngUpDown->Position());
-        x.SetValueFormat(QStringLiteral("# ##0.### [kHz]"));
-    }
+    const double w = FSetup.SweepRange();
+    x.SetValueFormat(QStringLiteral("# ##0.### [%1]").arg(FSetup.SweepUnit()));
     x.SetMinMax(-w / 2, w / 2);
     x.SetIncrement((x.Maximum() - x.Minimum()) * 0.25);
-}
-
-QString TFCW::AxisUnitText() const
-{
-    return UnitNames(FieldSweep() ? 1 : 0);
 }
 
 void TFCW::SetupMarker()
 {
     Marker1.Init(Fid, Series[size_t(CurrPass)]->Count(), HorizMTB->isChecked() ? 1 : 0, CurrPass + 1,
-                 CrossHalfHeight, CrossHalfWidth, XYST, 0, AxisUnitText(), AxisLetters(FieldSweep() ? 1 : 0).at(0));
+                 CrossHalfHeight, CrossHalfWidth, XYST, 0, FSetup.SweepUnit(),
+                 AxisLetters(FSetup.FieldSweep() ? 1 : 0).at(0));
 }
 
 void TFCW::VertMTBClick()
@@ -99,7 +89,7 @@ void TFCW::DHToolBClick()
     if (i1 < 0 || i2 < 0)
         return;  // no curve to measure
     const double db = std::abs(s.XValue(i1) - s.XValue(i2));
-    const QString unit = AxisUnitText();
+    const QString unit = FSetup.SweepUnit();
     SetStatusText(*StatusBar, 4, Format(QStringLiteral("%6.2n "), {db}) + unit);
     DBST->setText(Format(QStringLiteral(" DB: %6.2n "), {db}) + unit);
     DBST->show();

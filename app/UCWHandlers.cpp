@@ -4,6 +4,10 @@
 #include "UCW.h"
 
 #include "Chart.h"
+#include "KnownStopPanel.h"
+#include "MenuOf.h"
+#include "StatusBar.h"
+#include "UOutMess.h"
 #include "Operator.h"
 #include "SerialLink.h"
 #include "UpDown.h"
@@ -16,6 +20,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSlider>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -82,12 +87,19 @@ void TFCW::ConnectHandlers()
     onArrows(SweepTUpDown, &TFCW::SweepTUpDownClick);
     onArrows(AccUpDown, &TFCW::AccUpDownClick);
 
+    connect(LevelTB, &QSlider::valueChanged, this, Guarded(this, &TFCW::LevelTBChange));
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TFCW::Timer1Timer));
     connect(RunProgressTimer, &QTimer::timeout, this, Guarded(this, &TFCW::UpdateRunProgress));
-    ComPort1.OnRxFlag = [this] { ComPort1RxFlag(); };
-    ComPort1.OnDSRChange = [this] { ComPort1DSRChange(); };
-    ComPort1.OnCTSChange = [this] { ComPort1DSRChange(); };
-    ComPort1.OnLinkLost = [this](const QString&) { ComPort1LinkLost(); };
+    connect(MGs, &QAction::toggled, this, [this](bool gauss) {
+        FSetup.SetB0InGauss(gauss);
+        ShowSetup();
+    });
+    // The run is told the comment of its files as it is typed.
+    connect(CommentEdit, &QLineEdit::textChanged, this, [this](const QString& text) { FRun.SetComment(text); });
+    for (QMenu* m : {MenuOf(MPasses), MenuOf(MContinueAcc)})
+        connect(m, &QMenu::aboutToShow, this, [this] { UpdatePassCommands(); });
+    connect(MPasses, &QAction::triggered, this, Guarded(this, &TFCW::MPassesClick));
+    connect(MContinueAcc, &QAction::triggered, this, Guarded(this, &TFCW::MContinueAccClick));
 
     // Clicks on the chart, the group boxes and the tool bar stop a looping alarm.
     Fid->OnClick = [this] { FidClick(); };
@@ -105,6 +117,41 @@ void TFCW::ConnectHandlers()
     SyncRunMenu();
     Fid->setFocusPolicy(Qt::StrongFocus);
     Fid->installEventFilter(this);
+}
+
+// What the instrument and the run report, shown; every slot runs guarded.
+void TFCW::ConnectSpectrometer()
+{
+    TSpectrometer& s = *FSpectrometer;
+    s.LineMonitor = [this](const QByteArray& line) { return MonitorLine(line); };
+    const auto show = [this](auto* sender, auto signal, auto slot) {
+        connect(sender, signal, this, [this, slot](auto... args) { RunGuarded([&] { (this->*slot)(args...); }); });
+    };
+    show(&s, &TSpectrometer::ConnectionChanged, &TFCW::ShowConnection);
+    show(&s, &TSpectrometer::FieldSourceChanged, &TFCW::ShowFieldSource);
+    show(&s, &TSpectrometer::Identified, &TFCW::ShowIdentification);
+    show(&s, &TSpectrometer::PowerChanged, &TFCW::ShowPower);
+    show(&s, &TSpectrometer::LinkLost, &TFCW::ShowLinkLost);
+    connect(&s, &TSpectrometer::DeviceError, this,
+            [this](const QString& code) { StatusBar->SetPanelText(4, QStringLiteral("Error: ") + code); });
+    connect(&s, &TSpectrometer::BadLine, this, [this](const QString& text) { SetStatusText(*StatusBar, 2, text); });
+
+    show(&FRun, &TRun::PassStarted, &TFCW::ShowPassStarted);
+    show(&FRun, &TRun::StateChanged, &TFCW::ShowRunState);
+    show(&FRun, &TRun::PointAdded, &TFCW::ShowPoint);
+    show(&FRun, &TRun::HeldPointMoved, &TFCW::ShowHeldPoint);
+    show(&FRun, &TRun::OutOfRangeCounted, &TFCW::ShowOutOfRange);
+    show(&FRun, &TRun::PassCompleted, &TFCW::ShowPassCompleted);
+    show(&FRun, &TRun::PassEnded, &TFCW::ShowPassEnded);
+    show(&FRun, &TRun::RunEnded, &TFCW::ShowRunEnded);
+    show(&FRun, &TRun::HoldChanged, &TFCW::SetHoldState);
+    connect(&FRun, &TRun::CountChanged, this, [this] { SetAccStatus(); });
+    connect(&FRun, &TRun::KnownUpdated, this, [this] {
+        KnownPanel->ShowFits(FRun, FSetup.SweepUnit());
+        UpdateRunProgress();
+    });
+    connect(&FRun, &TRun::PassRefused, this, [this](const QString& text) { SetStatusText(*StatusBar, 2, text); });
+    connect(&FRun, &TRun::Error, this, [this](const QString& text) { SetStatusText(*StatusBar, 4, text); });
 }
 
 void TFCW::SyncRunMenu()

@@ -2,7 +2,11 @@
 
 #include "Accessibility.h"
 #include "Chart.h"
+#include "ColumnArea.h"
 #include "ElidedLabel.h"
+#include "KnownStopPanel.h"
+#include "MenuOf.h"
+#include <QCheckBox>
 #include "Operator.h"
 #include "StatusBar.h"
 #include "UCW.h"
@@ -86,6 +90,7 @@ QAction* MenuItem(QMenu* menu, const QString& caption)
 void TFCW::CreateControls()
 {
     CreateMenus();
+    CreatePassCommands();
     CreateToolBar();
 
     // The chart and the controls over the progress line and the status panels.
@@ -109,7 +114,10 @@ void TFCW::CreateControls()
     LevelTB->setToolTip(QStringLiteral("DC offset"));
     levelLayout->addWidget(LevelTB, 0, Qt::AlignHCenter);
     row->addWidget(Level);
-    row->addWidget(CreateParameterPanel());
+    // The parameters scroll on a screen too low for all of them.
+    auto* parameterArea = new TColumnArea(CreateParameterPanel(), central);
+    parameterArea->setObjectName(QStringLiteral("ParameterArea"));
+    row->addWidget(parameterArea);
     setCentralWidget(central);
 
     StatusBar = new TStatusBar(central);
@@ -294,11 +302,12 @@ QWidget* TFCW::CreateParameterPanel()
 
     ResonanceBox = new QGroupBox(QStringLiteral("Resonance"), panel);
     auto* modes = new QGridLayout(ResonanceBox);
-    HydrogenRB = new QRadioButton(QStringLiteral("NMR 1H"), ResonanceBox);
-    FluorineRB = new QRadioButton(QStringLiteral("NMR 19F"), ResonanceBox);
-    HFRB = new QRadioButton(QStringLiteral("NMR 1H &&19F"), ResonanceBox);
-    EPRResRB = new QRadioButton(QStringLiteral("ESR"), ResonanceBox);
-    ModeButtons = {HydrogenRB, FluorineRB, HFRB, EPRResRB};
+    for (int i = 0; i < 4; ++i)
+        ModeButtons[size_t(i)] = new QRadioButton(ModeCaption(i), ResonanceBox);
+    HydrogenRB = ModeButtons[0];
+    FluorineRB = ModeButtons[1];
+    HFRB = ModeButtons[2];
+    EPRResRB = ModeButtons[3];
     for (int i = 0; i < 4; ++i) {
         QRadioButton* b = ModeButtons[size_t(i)];
         b->setAccessibleName(i == 2 ? QStringLiteral("NMR 1H &19F") : b->text());
@@ -402,12 +411,18 @@ QWidget* TFCW::CreateParameterPanel()
     acq->addWidget(AccLab, 0, 0);
     acq->addWidget(AccVal, 0, 1);
     acq->addWidget(AccUpDown, 0, 2);
+    KnownPanel = new TKnownStopPanel(panel);
+    auto* runKind = new QHBoxLayout;
+    runKind->addWidget(LoopRB);
+    runKind->addStretch(1);
+    runKind->addWidget(KnownPanel->KnownCB);
     acq->addWidget(SingleRB, 1, 0);
-    acq->addWidget(LoopRB, 1, 1, 1, 2);
+    acq->addLayout(runKind, 1, 1, 1, 2);
     acq->addWidget(FileLab, 2, 0);
     acq->addWidget(FNameEdit, 2, 1, 1, 2);
     acq->addWidget(CommentLab, 3, 0);
     acq->addWidget(CommentEdit, 3, 1, 1, 2);
+    acq->addWidget(KnownPanel, 4, 0, 1, 3);
     column->addWidget(AcquisitionBox);
     column->addStretch(1);
     // Close rows, so that the window fits a screen 600 pixels high.
@@ -429,6 +444,21 @@ QWidget* TFCW::CreateParameterPanel()
                     FrequencyUpDown, B0ByLab, DB0Val, DB0UpDown, TuningB0Lab, TuningB0Val,
                     TuningB0UpDown};
     return panel;
+}
+
+void TFCW::CreatePassCommands()
+{
+    MPasses = new QAction(QStringLiteral("Passes..."), this);
+    MContinueAcc = new QAction(QStringLiteral("Continue accumulation"), this);
+    MKeepPasses = new QAction(QStringLiteral("Keep every pass"), this);
+    MKeepPasses->setCheckable(true);
+    MKeepPasses->setChecked(true);
+    QMenu* file = MenuOf(MSaveas);
+    file->insertAction(MSaveas, MPasses);
+    QMenu* spc = MenuOf(MAbort);
+    spc->addAction(MContinueAcc);
+    QMenu* tools = MenuOf(MFileLocation);
+    tools->addAction(MKeepPasses);
 }
 
 void TFCW::CreateChart()
@@ -480,8 +510,13 @@ void TFCW::PlaceChartLabels()
 {
     const QRect plot = Fid->ChartRect();
     LegendPanel->adjustSize();
-    LegendPanel->move(plot.right() - LegendPanel->width() - 6, plot.top() + 6);
     XYST->move(plot.left() + 4, plot.top() + 4);
+    // The legend sits at the top right, or at the bottom right where the
+    // readout would reach it on a narrow chart.
+    const int legendLeft = plot.right() - LegendPanel->width() - 6;
+    LegendPanel->move(legendLeft, legendLeft > XYST->geometry().right() + 4
+                                      ? plot.top() + 6
+                                      : plot.bottom() - LegendPanel->height() - 6);
     DBST->move(plot.left() + 4, plot.top() + 8 + XYST->height());
     // 56 pixels below the top of the chart, 38 pixels right of the plot's left
     // edge; lower where the readouts need the room.

@@ -1,18 +1,17 @@
-// Experiment parameters: each control shows its value and sends its command;
-// mode changes with the per-mode memory; applying a setup to the controls.
+// Experiment parameters: each control hands its position to the setup, which
+// sends the command; then every control shows what the setup holds.
 
 #include "UCW.h"
 
 #include "Chart.h"
-#include "Freq.h"
 #include "NumFormat.h"
+#include "KnownStopPanel.h"
 #include "UOutMess.h"
-#include "UTextTbl.h"
 #include "UpDown.h"
 #include "ValueBox.h"
-#include "Usr.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,219 +37,179 @@ bool OwnEnabled(const QWidget* w)
     return !w->testAttribute(Qt::WA_ForceDisabled);
 }
 
-// Positions of B0 that one click of its arrows moves at a step position.
-int B0Increment(int m, int stepPosition)
-{
-    return int(RoundHalfEven(B0StepPositions(m, stepPosition)));
-}
+struct TBoxOf {
+    TParameter Parameter;
+    TValueBox* TFCW::*Box;
+    TUpDown* TFCW::*Arrows;
+};
+const TBoxOf ValueBoxes[] = {
+    {TParameter::TuningB0, &TFCW::TuningB0Val, &TFCW::TuningB0UpDown},
+    {TParameter::DB0, &TFCW::DB0Val, &TFCW::DB0UpDown},
+    {TParameter::Frequency, &TFCW::FrequencyVal, &TFCW::FrequencyUpDown},
+    {TParameter::DFrq, &TFCW::DFrqVal, &TFCW::DFrqUpDown},
+    {TParameter::ModAmp, &TFCW::ModAmpVal, &TFCW::ModAmpUpDown},
+    {TParameter::FieldSwRng, &TFCW::FieldSwRngVal, &TFCW::FieldSwRngUpDown},
+    {TParameter::FreqSwRng, &TFCW::FreqSwRngVal, &TFCW::FreqSwRngUpDown},
+    {TParameter::SweepT, &TFCW::SweepTVal, &TFCW::SweepTUpDown},
+    {TParameter::Acc, &TFCW::AccVal, &TFCW::AccUpDown},
+};
 
 } // namespace
 
-// Each value box shows the caption of its arrows' position; a typed value
-// selects the position with the nearest caption.
+// Each value box shows the setup's caption of its arrows' position; a typed
+// value selects the position with the nearest caption.
 void TFCW::AttachValueBoxes()
 {
-    TuningB0Val->Attach(TuningB0UpDown, [this](int p) { return FormatB0(ModeIndex, MGs->isChecked(), p); });
-    DB0Val->Attach(DB0UpDown, [this](int b) { return FormatB0Step(ModeIndex, B0Increment(ModeIndex, b)); });
-    FrequencyVal->Attach(FrequencyUpDown, [this](int p) { return FormatFrequency(ModeIndex, p); });
-    DFrqVal->Attach(DFrqUpDown, FormatFrequencyStep);
-    ModAmpVal->Attach(ModAmpUpDown, FormatModAmp);
-    FieldSwRngVal->Attach(FieldSwRngUpDown, [this](int p) { return FormatFieldSweepRange(ModeIndex == 3 ? 1 : 0, p); });
-    FreqSwRngVal->Attach(FreqSwRngUpDown, FormatFreqSweepRange);
-    SweepTVal->Attach(SweepTUpDown, FormatSweepTime);
-    AccVal->Attach(AccUpDown, [](int n) { return QString::number(n); });
+    for (const TBoxOf& b : ValueBoxes)
+        (this->*b.Box)->Attach(this->*b.Arrows, [this, p = b.Parameter](int position) { return FSetup.Caption(p, position); });
 }
 
-bool TFCW::FieldSweep() const
+void TFCW::ShowSetup()
 {
-    return FieldSwRngRB->isChecked();
-}
-
-int TFCW::StartSweepDigit() const
-{
-    return FreqSwRngRB->isChecked() ? 1 : 0;
-}
-
-float TFCW::SweepRangeValue() const
-{
-    if (FieldSweep())
-        return FieldSweepRangeValue(ModeIndex == 3 ? 1 : 0, FieldSwRngUpDown->Position());
-    return float(FreqSweepRangeValue(FreqSwRngUpDown->Position()));
+    for (const TBoxOf& b : ValueBoxes) {
+        TUpDown* arrows = this->*b.Arrows;
+        arrows->SetRange(FSetup.Min(b.Parameter), FSetup.Max(b.Parameter));
+        arrows->SetPosition(FSetup.Position(b.Parameter));
+        (this->*b.Box)->ShowPosition(FSetup.Position(b.Parameter));
+    }
+    TuningB0UpDown->SetIncrement(FSetup.B0Increment());
+    FrequencyUpDown->SetIncrement(FSetup.FrequencyIncrement());
+    SetBarPosition(GainScrollBar, FSetup.Position(TParameter::Gain));
+    GainVal->setText(FSetup.Caption(TParameter::Gain));
+    SetBarPosition(PhaseScrollBar, FSetup.Position(TParameter::Phase));
+    PhaseVal->setText(FSetup.Caption(TParameter::Phase));
+    SetBarPosition(LevelTB, FSetup.Position(TParameter::Level));
+    ModeButtons[size_t(FSetup.Mode())]->setChecked(true);
+    (FSetup.FieldSweep() ? FieldSwRngRB : FreqSwRngRB)->setChecked(true);
+    (FSetup.Forward() ? MCDirFWD : MCDirREV)->setChecked(true);
+    SetupXAxis();
+    SetAccStatus();
 }
 
 void TFCW::GainScrollBarChange()
 {
-    const int p = GainScrollBar->value();
-    GainVal->setText(FormatInteger(p));
-    Commands->SetGain(int16_t(p));
+    FSetup.Choose(TParameter::Gain, GainScrollBar->value());
+    ShowSetup();
 }
 
 void TFCW::PhaseScrollBarChange()
 {
-    const int p = PhaseScrollBar->value();
-    PhaseVal->setText(FormatPhase(p));
-    Commands->SetPhase(int16_t(p));
+    FSetup.Choose(TParameter::Phase, PhaseScrollBar->value());
+    ShowSetup();
 }
 
 void TFCW::TuningB0UpDownClick()
 {
-    const int p = TuningB0UpDown->Position();
-    TuningB0Val->ShowPosition(p);
-    Commands->SetTuningB0(int16_t(p));
+    FSetup.Choose(TParameter::TuningB0, TuningB0UpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::DB0UpDownClick()
 {
-    TuningB0UpDown->SetIncrement(B0Increment(ModeIndex, DB0UpDown->Position()));
-    DB0Val->ShowPosition(DB0UpDown->Position());
+    FSetup.Choose(TParameter::DB0, DB0UpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::FrequencyUpDownClick()
 {
-    const int p = FrequencyUpDown->Position();
-    FrequencyVal->ShowPosition(p);
-    Commands->SetFrequency(FrequencyHz(ModeIndex, p));
+    FSetup.Choose(TParameter::Frequency, FrequencyUpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::DFrqUpDownClick()
 {
-    const int d = DFrqUpDown->Position();
-    DFrqVal->ShowPosition(d);
-    FrequencyUpDown->SetIncrement(int(RoundHalfEven(FrequencyStepHz(d) * 0.002L)));
+    FSetup.Choose(TParameter::DFrq, DFrqUpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::ModAmpUpDownClick()
 {
-    const int p = ModAmpUpDown->Position();
-    ModAmpVal->ShowPosition(p);
-    Commands->SetModAmp(EPRResRB->isChecked(), ModAmpValue(p));
+    FSetup.Choose(TParameter::ModAmp, ModAmpUpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::FieldSwRngUpDownClick()
 {
-    const int p = FieldSwRngUpDown->Position();
-    FieldSwRngVal->ShowPosition(p);
-    Commands->SetFieldSweepRange(EPRResRB->isChecked(), int16_t(p));
-    CheckSweepButton(FieldSwRngRB);
+    FSetup.Choose(TParameter::FieldSwRng, FieldSwRngUpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::FreqSwRngUpDownClick()
 {
-    const int p = FreqSwRngUpDown->Position();
-    FreqSwRngVal->ShowPosition(p);
-    Commands->SetFreqSweepRange(FreqSweepRangeValue(p) * 1000);
-    CheckSweepButton(FreqSwRngRB);
+    FSetup.Choose(TParameter::FreqSwRng, FreqSwRngUpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::SweepTUpDownClick()
 {
-    const int p = SweepTUpDown->Position();
-    SweepTVal->ShowPosition(p);
-    Commands->SetSweepTime(int16_t(p));
+    FSetup.Choose(TParameter::SweepT, SweepTUpDown->Position());
+    ShowSetup();
 }
 
 void TFCW::AccUpDownClick()
 {
-    AccVal->ShowPosition(AccUpDown->Position());
-    SetAccStatus();
+    FSetup.Choose(TParameter::Acc, AccUpDown->Position());
+    ShowSetup();
+}
+
+void TFCW::LevelTBChange()
+{
+    FSetup.Choose(TParameter::Level, LevelTB->value());
 }
 
 void TFCW::SetAccStatus()
 {
-    SetStatusText(*StatusBar, 0, Format(QStringLiteral("%d of %d"), {AccUpDown->Tag, AccUpDown->Position()}));
+    SetStatusText(*StatusBar, 0, Format(QStringLiteral("%d of %d"), {FRun.Pass(), FSetup.Position(TParameter::Acc)}));
 }
 
 void TFCW::SingleRBClick()
 {
     // The name and comment serve the automatic store, which only a single run makes.
     const bool single = SingleRB->isChecked() && OwnEnabled(SingleRB);
-    for (QWidget* w : std::initializer_list<QWidget*>{FNameEdit, CommentEdit, FileLab, CommentLab})
+    for (QWidget* w : std::initializer_list<QWidget*>{FNameEdit, CommentEdit, FileLab, CommentLab, KnownPanel->KnownCB})
         w->setEnabled(single);
-}
-
-// Checking a sweep button selects its sweep; checking the one already checked
-// applies its axis settings again.
-void TFCW::CheckSweepButton(QRadioButton* button)
-{
-    button->setChecked(true);
-    if (button == FieldSwRngRB)
-        FieldSwRngRBClick();
-    else
-        FreqSwRngRBClick();
 }
 
 void TFCW::FieldSwRngRBClick()
 {
-    SetupXAxis();
+    FSetup.SelectSweep(true);
+    ShowSetup();
 }
 
 void TFCW::FreqSwRngRBClick()
 {
-    SetupXAxis();
+    FSetup.SelectSweep(false);
+    ShowSetup();
 }
 
 void TFCW::MCDirFWDClick()
 {
-    MCDirFWD->setChecked(true);
-    Commands->SetCurrentDirection(1);
+    FSetup.SetDirection(true);
+    ShowSetup();
 }
 
 void TFCW::MCDirREVClick()
 {
-    MCDirREV->setChecked(true);
-    Commands->SetCurrentDirection(0);
+    FSetup.SetDirection(false);
+    ShowSetup();
 }
 
 void TFCW::ModeButtonClick(int m)
 {
-    SwitchMode(m);
-    Commands->SetMode(m == 3 ? '1' : '0');
-}
-
-// A radio button that becomes checked runs its click handler.
-void TFCW::CheckModeButton(int m)
-{
-    QRadioButton* b = ModeButtons[size_t(m)];
-    if (b->isChecked())
-        return;
-    b->setChecked(true);
-    ModeButtonClick(m);
-}
-
-void TFCW::SwitchMode(int m)
-{
-    const auto old = size_t(ModeIndex);
-    TuningB0Pos[old] = TuningB0UpDown->Position();
-    FrequencyPos[old] = FrequencyUpDown->Position();
-    PhasePos[old] = PhaseScrollBar->value();
-    FieldSwRngPos[old] = FieldSwRngUpDown->Position();
-
-    ModeIndex = m;
-    const auto i = size_t(m);
-    FieldSwRngUpDown->SetRange(FieldSweepRangeMin(m), FieldSweepRangeMax(m));
-    FieldSwRngUpDown->setEnabled(FieldSweepRangeMin(m) != FieldSweepRangeMax(m));
-    TuningB0UpDown->SetPosition(TuningB0Pos[i]);
-    FrequencyUpDown->SetPosition(FrequencyPos[i]);
-    SetBarPosition(PhaseScrollBar, PhasePos[i]);
-    FieldSwRngUpDown->SetPosition(FieldSwRngPos[i]);
-    DB0UpDown->SetMin(m == 3 ? -1 : 0);
-
-    TuningB0UpDownClick();
-    FrequencyUpDownClick();
-    PhaseScrollBarChange();
-    FieldSwRngUpDownClick();
-    DB0UpDownClick();
+    FSetup.SelectMode(m);
+    FieldSwRngUpDown->setEnabled(FSetup.Min(TParameter::FieldSwRng) != FSetup.Max(TParameter::FieldSwRng));
+    ShowSetup();
     UpdateModeControls();
 }
 
 void TFCW::UpdateModeControls()
 {
-    const bool frequencySweep = ModeIndex != 3;
+    const bool frequencySweep = FSetup.Mode() != EsrMode;
     FreqSwRngRB->setEnabled(frequencySweep);
     FreqSwRngVal->setEnabled(frequencySweep);
     FreqSwRngUpDown->setEnabled(frequencySweep);
     for (size_t i = 0; i < ModeButtons.size(); ++i)
-        ModeButtons[i]->setEnabled(ModeButtonTag[i]);
+        ModeButtons[i]->setEnabled(FSpectrometer->ModeAllowed(int(i)));
 }
 
 void TFCW::EnableParameterBoxes(bool flag)
@@ -262,50 +221,19 @@ void TFCW::EnableParameterBoxes(bool flag)
     if (flag) {
         UpdateModeControls();
         // The fixed 1H&19F sweep range keeps its arrows disabled.
-        FieldSwRngUpDown->setEnabled(FieldSweepRangeMin(ModeIndex) != FieldSweepRangeMax(ModeIndex));
+        FieldSwRngUpDown->setEnabled(FSetup.Min(TParameter::FieldSwRng) != FSetup.Max(TParameter::FieldSwRng));
     }
 }
 
 void TFCW::ApplySetup()
 {
-    SetupRecord& r = Setup;
-    const auto m = size_t(ModeIndex);
-    LevelTB->setValue(r.Level);
-    SetBarPosition(GainScrollBar, r.Gain);
-    std::copy(r.Phase.begin(), r.Phase.end(), PhasePos.begin());
-    SetBarPosition(PhaseScrollBar, PhasePos[m]);
-    AccUpDown->SetPosition(r.Acc);
-    std::copy(r.FieldSwRng.begin(), r.FieldSwRng.end(), FieldSwRngPos.begin());
-    FieldSwRngUpDown->SetPosition(FieldSwRngPos[m]);
-    FreqSwRngUpDown->SetPosition(r.FreqSwRng);
-    ModAmpUpDown->SetPosition(r.ModAmp);
-    SweepTUpDown->SetPosition(r.SweepT);
-    std::copy(r.TuningB0.begin(), r.TuningB0.end(), TuningB0Pos.begin());
-    TuningB0UpDown->SetPosition(TuningB0Pos[m]);
-    DB0UpDown->SetPosition(r.DB0);
-    std::copy(r.Frequency.begin(), r.Frequency.end(), FrequencyPos.begin());
-    FrequencyUpDown->SetPosition(FrequencyPos[m]);
-    DFrqUpDown->SetPosition(r.DFrq);
-
-    int mode = std::clamp<int>(r.Mode, 0, 3);
-    if (!OwnEnabled(ModeButtons[size_t(mode)]))
-        mode = mode == 3 ? 0 : 3;
-    r.Mode = uint8_t(mode);
-    CheckModeButton(mode);
-
-    GainScrollBarChange();
-    AccUpDownClick();
-    FreqSwRngUpDownClick();
-    ModAmpUpDownClick();
-    SweepTUpDownClick();
-    DB0UpDownClick();
-    DFrqUpDownClick();
-    ModeButtonClick(mode);
-
-    // ESR has no frequency sweep: there a setup's frequency sweep becomes a field sweep.
-    if (r.FieldSweep != 0 || ModeIndex == 3)
-        FieldSwRngRB->setChecked(true);
-    else if (!FreqSwRngRB->isChecked())
-        CheckSweepButton(FreqSwRngRB);
-    MCDirFWDClick();
+    std::array<bool, 4> allowed{};
+    for (size_t i = 0; i < allowed.size(); ++i)
+        allowed[i] = OwnEnabled(ModeButtons[i]);
+    const int before = FSetup.Mode();
+    FSetup.Apply(allowed);
+    if (FSetup.Mode() != before)
+        FieldSwRngUpDown->setEnabled(FSetup.Min(TParameter::FieldSwRng) != FSetup.Max(TParameter::FieldSwRng));
+    ShowSetup();
+    UpdateModeControls();
 }

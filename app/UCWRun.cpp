@@ -1,35 +1,38 @@
-// Experiment run: Start, Hold, Abort, the receive handler and every reply.
+// The run as the window shows it: Start, Hold and Abort go to the run; what
+// the run reports (passes, points, states, its end) is drawn and told here.
 
 #include "UCW.h"
 
 #include "Chart.h"
-#include "Freq.h"
+#include "ElidedLabel.h"
+#include "KnownStopPanel.h"
+#include "LiveFit.h"
+#include "RunProgress.h"
+#include "UTextTbl.h"
 #include "NumFormat.h"
 #include "Operator.h"
-#include "SerialLink.h"
 #include "SoundPlayer.h"
 #include "StatusBar.h"
 #include "UMMarker.h"
 #include "UOutMess.h"
-#include "UService.h"
 #include "UpDown.h"
-#include "UsersAssist.h"
 #include "Usr.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QMenu>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QRadioButton>
-#include <QSlider>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
 // Colours of the passes by age (0 = the pass being measured).
 const std::array<QColor, 5> PassColors = {QColor(255, 255, 0), QColor(255, 0, 255), QColor(0, 0, 128),
                                           QColor(128, 128, 0), QColor(255, 0, 0)};
+constexpr int ProgressIntervalMs = 250;
 } // namespace
 
 QColor PassColor(int age)
@@ -39,21 +42,54 @@ QColor PassColor(int age)
 
 void TFCW::StartToolBClick()
 {
-    const TSoundEvent& start = Settings.Sounds[0];
+    const TSoundEvent& start = FSettings.Sounds[0];
     if (start.Off)
         StopAlarm();
     else
         SoundPlayer().Play(start.FileName, TSoundMode::Sync);
-    if (!DeviceConnected) {
+    if (!FSpectrometer->Connected()) {
         MessageDlg(QStringLiteral("Device not connected !"), TMsgType::Error, mbOK);
         return;
     }
+    if (const std::optional<TKnownTarget> target = KnownPanel->Target(); target && SingleRB->isChecked()) {
+        const QString problem = KnownTargetProblem(*target, FSetup.Mode() == EsrMode);
+        if (!problem.isEmpty()) {
+            MessageDlg(problem, TMsgType::Error, mbOK);
+            return;
+        }
+    }
     if (!ConfirmStoreName())
         return;
-    Commands->StartSweep(StartSweepDigit());
-    AccUpDown->Tag = 1;
-    CompletedPasses = 0;
-    AbortRequested = false;
+    FRun.Start(RunOptions());
+}
+
+TRunOptions TFCW::RunOptions() const
+{
+    TRunOptions options;
+    options.Loop = LoopRB->isChecked();
+    if (!options.Loop && MKeepPasses->isChecked())
+        options.PassFolder = PassFolderForRun();
+    if (!options.Loop)
+        options.StopWhenKnown = KnownPanel->Target();
+    return options;
+}
+
+// A named run writes its passes beside its spectrum unless something of that
+// name is there already; otherwise into a folder named for the time.
+QString TFCW::PassFolderForRun() const
+{
+    const QString acqDir = DAcqSaveDialog->InitialDir;
+    if (!FNameEdit->text().isEmpty()) {
+        const QString spectrum = AutoSavePath(acqDir, FNameEdit->text());
+        const QString folder = PassFolderOf(spectrum);
+        if (!QFileInfo::exists(spectrum) && !QFileInfo::exists(folder) && QFileInfo(spectrum).absoluteDir().exists())
+            return folder;
+    }
+    const QString stamp = UnsavedPrefix() + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString folder = PassFolderOf(AutoSavePath(acqDir, stamp));
+    for (int i = 2; QFileInfo::exists(folder); ++i)
+        folder = PassFolderOf(AutoSavePath(acqDir, stamp + QStringLiteral("-%1").arg(i)));
+    return folder;
 }
 
 // A name in "Store in file" that names an existing file is settled before the
@@ -90,132 +126,41 @@ bool TFCW::ConfirmStoreName()
 void TFCW::HoldToolBClick()
 {
     // The button follows the instrument's H reply, not the click.
-    HoldToolB->setChecked(HoldActive);
-    Commands->SetHold(HoldActive ? 0 : 1);
+    HoldToolB->setChecked(FRun.OnHold());
+    FRun.Hold();
 }
 
 void TFCW::AbortToolBClick()
 {
-    AbortRequested = true;
-    Commands->AbortExperiment();
+    FRun.Abort();
 }
 
 void TFCW::SetHoldState(bool flag)
 {
-    HoldActive = flag;
     HoldToolB->setChecked(flag);
     HoldToolB->setText(flag ? QStringLiteral("Continue") : QStringLiteral("Hold"));
     HoldToolB->setAccessibleName(HoldToolB->text());
     if (flag)
         SetStatusText(*StatusBar, 2, QStringLiteral("Experiment on Hold"));
-    else if (ExpState == esRunning)
+    else if (FRun.State() == esRunning)
         SetStatusText(*StatusBar, 2, QStringLiteral("Experiment in progress - please wait"));
     else
         SetStatusText(*StatusBar, 2, QString());
     for (int i = 0; i <= 6; ++i)
         HoldControls[size_t(i)]->setEnabled(flag);
-    const int first = FieldSweep() ? 8 : 14;
+    const int first = FieldSwRngRB->isChecked() ? 8 : 14;
     for (int i = first; i < first + 7; ++i)
         HoldControls[size_t(i)]->setEnabled(flag);
 }
 
-void TFCW::ComPort1RxFlag()
+void TFCW::ShowPassStarted(bool firstOfRun)
 {
-    RxLine.ReadFrom(ComPort1, [this](const QByteArray& line, bool overflowed) {
-        if (Partners.Service && Partners.Service->isVisible())
-            Partners.Service->AppendLine(line);
-        if (overflowed) {
-            ReportBadLine(line, QStringLiteral("line too long; its end was dropped"));
-            return;
-        }
-        if (Partners.Service && Partners.Service->NotAnalysing())
-            return;
-        if (!DeviceConnected && !line.startsWith('X') && !line.startsWith('Z'))
-            return;
-        const TParsedReply parsed = ParseReply(line);
-        if (const auto* bad = std::get_if<TMalformedReply>(&parsed))
-            ReportBadLine(line, bad->Reason);
-        else if (const auto* reply = std::get_if<TReply>(&parsed))
-            HandleReply(*reply);
-    });
-}
-
-// A line that cannot be read is dropped and named in the status line; a modal
-// box per line would stop the acquisition.
-void TFCW::ReportBadLine(const QByteArray& line, const QString& reason)
-{
-    SetStatusText(*StatusBar, 2, QStringLiteral("reply %1 dropped: %2").arg(PrintableLine(line), reason));
-}
-
-void TFCW::HandleReply(const TReply& r)
-{
-    switch (r.Letter) {
-    case 'A':
-        ReplyPassSetup(r);
-        break;
-    case 'B':
-        SetStatusText(*StatusBar, 2, QStringLiteral("Experiment in progress - please wait"));
-        ExpState = esRunning;
-        HoldToolB->setEnabled(true);
-        break;
-    case 'C':
-        ReplyPassComplete();
-        break;
-    case 'D':
-        ReplyReady();
-        break;
-    case 'E':
-        StatusBar->SetPanelText(4, QStringLiteral("Error: ") + r.ErrorCode);
-        break;
-    case 'F':
-        SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - please wait"));
-        ExpState = esAborting;
-        HoldToolB->setEnabled(false);
-        break;
-    case 'H':
-        SetHoldState(r.OnHold);
-        break;
-    case 'M':
-        SetFieldSource(r.FieldSource);
-        break;
-    case 'V':
-        ReplyValue(r);
-        break;
-    case 'X':
-        ReplyCalibration(r);
-        break;
-    case 'Z':
-        ReplyIdentification(r);
-        break;
-    default:
-        break;
-    }
-}
-
-void TFCW::ReplyPassSetup(const TReply& r)
-{
-    if (!FitsRun(r.Points))
-        return;
-    if (AccUpDown->Tag == 1) {
-        if (r.Points < 2) {
-            // A pass of fewer than two points has no step between its points.
-            SetStatusText(*StatusBar, 2, QStringLiteral("pass of %1 points refused").arg(r.Points));
-            return;
-        }
-        // Entries a first pass does not deliver stay zero.
-        AccBuffer.assign(size_t(r.Points), 0);
-        const TChartAxis& x = Fid->BottomAxis();
-        PointStep = (x.Maximum() - x.Minimum()) / (r.Points - 1);
+    if (firstOfRun) {
         OutOfRangeLab->hide();
-        OutOfRangeCount = 0;
         SeriesAcc->Clear();
-        SavedDataAvailable = false;
-        SpectrumUnsaved = false;
-        BeginRunPasses();
     }
-    NoteRunPass();
-    PointCount = 0;
-    ExpState = esSettingUp;
+    if (!RunProgressTimer->isActive())
+        RunProgressTimer->start(ProgressIntervalMs);
     CurrPass = (CurrPass + 1) % 5;
     for (int age = 1; age <= 4; ++age) {
         TChartSeries* s = Series[size_t((CurrPass + 5 - age) % 5)];
@@ -223,7 +168,7 @@ void TFCW::ReplyPassSetup(const TReply& r)
             s->SetAllColors(PassColors[size_t(age)]);
     }
     Series[size_t(CurrPass)]->Clear();
-    Series[size_t(CurrPass)]->Reserve(int(AccBuffer.size()));
+    Series[size_t(CurrPass)]->Reserve(FRun.PointTotal());
     ApplyPassDisplay();
 
     XYST->hide();
@@ -241,117 +186,162 @@ void TFCW::ReplyPassSetup(const TReply& r)
     SetStatusText(*StatusBar, 4, QString());
 }
 
-void TFCW::ReplyPassComplete()
+void TFCW::ShowRunState(int state)
+{
+    if (state == esRunning) {
+        SetStatusText(*StatusBar, 2, QStringLiteral("Experiment in progress - please wait"));
+        HoldToolB->setEnabled(true);
+    } else if (state == esAborting) {
+        SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - please wait"));
+        HoldToolB->setEnabled(false);
+    }
+}
+
+void TFCW::ShowPoint(int, double x, int value)
+{
+    Series[size_t(CurrPass)]->AddXY(x, value, PassColors[0]);
+}
+
+void TFCW::ShowHeldPoint(int index, int value)
+{
+    Series[size_t(CurrPass)]->SetYValue(index, value);
+}
+
+void TFCW::ShowOutOfRange(int count)
+{
+    OutOfRangeLab->show();
+    OutOfRangeLab->setText(Format(QStringLiteral(" Out of range: %d "), {count}));
+    OutOfRangeLab->adjustSize();
+}
+
+void TFCW::ShowAverage()
+{
+    const std::vector<int32_t>& sums = FRun.Sums();
+    const double passes = std::max(1, FRun.Pass());
+    SeriesAcc->Clear();
+    SeriesAcc->Reserve(int(sums.size()));
+    for (size_t i = 0; i < sums.size(); ++i)
+        SeriesAcc->AddXY(FRun.X(int(i)), sums[i] / passes, Qt::white);
+}
+
+void TFCW::ShowPassCompleted()
 {
     SetStatusText(*StatusBar, 2, QStringLiteral("End of experiment - please wait"));
-    ExpState = esPassEnded;
     HoldToolB->setEnabled(false);
-    SeriesAcc->Clear();
-    SeriesAcc->Reserve(int(AccBuffer.size()));
-    const double xMin = Fid->BottomAxis().Minimum();
-    const double passes = AccUpDown->Tag;
-    for (size_t i = 0; i < AccBuffer.size(); ++i)
-        SeriesAcc->AddXY(xMin + double(i) * PointStep, AccBuffer[i] / passes, Qt::white);
-    KeepPass();
-    CompletedSum = AccBuffer;
-    CompletedPasses = AccUpDown->Tag;
+    ShowAverage();
 }
 
-void TFCW::ReplyReady()
+void TFCW::ShowPassEnded()
 {
-    SetHoldState(false);
-    if (ExpState == esPassEnded) {
-        const TSoundEvent& end = Settings.Sounds[1];
-        if (!end.Off)
-            SoundPlayer().Play(end.FileName, TSoundMode::Sync);
-        if (AbortRequested) {
-            // Abort came as the pass ended: whatever the instrument says, no new pass.
-            EndAbortedRun();
-        } else if (LoopRB->isChecked()) {
-            Commands->StartSweep(StartSweepDigit());
-        } else if (AccUpDown->Position() > AccUpDown->Tag) {
-            AccUpDown->Tag = AccUpDown->Tag + 1;
-            Commands->StartSweep(StartSweepDigit());
-        } else {
-            const TSoundEvent& done = Settings.Sounds[2];
-            if (!done.Off) {
-                const bool once = done.Single != 0;
-                SoundPlayer().Play(done.FileName, once ? TSoundMode::Async : TSoundMode::Loop);
-                AlarmLooping = !once;
-            }
-            SetStatusText(*StatusBar, 2, QStringLiteral("end of experiment - ready"));
-            ExpState = esFinished;
-            SavedDataAvailable = true;
-            SpectrumUnsaved = true;
-            SnapshotRunHeader();
-            AutoSave();
-            EndRunPasses();
-            MSaveas->setEnabled(SavedDataAvailable);
-            EnableParameterBoxes(true);
-            VertMTB->setEnabled(true);
-            HorizMTB->setEnabled(true);
-            SetupMarker();
-            XYST->show();
-            DHToolB->setEnabled(true);
+    const TSoundEvent& end = FSettings.Sounds[1];
+    if (!end.Off)
+        SoundPlayer().Play(end.FileName, TSoundMode::Sync);
+}
+
+void TFCW::ShowRunEnded(TRunEnd how)
+{
+    switch (how) {
+    case TRunEnd::Finished:
+    case TRunEnd::Known: {
+        const TSoundEvent& done = FSettings.Sounds[2];
+        if (!done.Off) {
+            const bool once = done.Single != 0;
+            SoundPlayer().Play(done.FileName, once ? TSoundMode::Async : TSoundMode::Loop);
+            AlarmLooping = !once;
         }
-    } else if (ExpState == esAborting) {
-        EndAbortedRun();
+        SetStatusText(*StatusBar, 2, QStringLiteral("end of experiment - ready"));
+        FRun.SetComment(CommentEdit->text());
+        AutoSave();
+        // A continued accumulation of a stored spectrum is stored there again, with its new Acc.
+        if (const QString again = FRun.ContinuedSpectrum(); !again.isEmpty())
+            WriteSpectrum(again);
+        UpdatePassCommands();
+        MSaveas->setEnabled(FRun.DataAvailable());
+        EnableParameterBoxes(true);
+        VertMTB->setEnabled(true);
+        HorizMTB->setEnabled(true);
+        SetupMarker();
+        XYST->show();
+        DHToolB->setEnabled(true);
+        SetAccStatus();
+        TellSuspectPasses();
+        break;
     }
-    SetAccStatus();
+    case TRunEnd::Aborted:
+        SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - ready"));
+        StartToolB->setEnabled(true);
+        EnableParameterBoxes(true);
+        break;
+    case TRunEnd::CutOff:
+        // A run cut off by the instrument leaves no locked controls behind,
+        // and the passes it completed can still be stored.
+        SetHoldState(false);
+        EnableParameterBoxes(true);
+        if (FRun.DataAvailable())
+            MSaveas->setEnabled(true);
+        break;
+    }
 }
 
-void TFCW::EndAbortedRun()
+void TFCW::TellSuspectPasses()
 {
-    SetStatusText(*StatusBar, 2, QStringLiteral("Experiment aborted - ready"));
-    StartToolB->setEnabled(true);
-    EnableParameterBoxes(true);
-    ExpState = esAborted;
-}
-
-void TFCW::ReplyValue(const TReply& r)
-{
-    if (r.OutOfRange) {
-        OutOfRangeLab->show();
-        ++OutOfRangeCount;
-        OutOfRangeLab->setText(Format(QStringLiteral(" Out of range: %d "), {OutOfRangeCount}));
-        OutOfRangeLab->adjustSize();
-    }
-    const int32_t value = r.Raw / DataDivisor - LevelTB->value();
-    TChartSeries* s = Series[size_t(CurrPass)];
-    if (HoldActive && PointCount > 0) {
-        // On hold the point at the held position follows the live signal.
-        s->SetYValue(PointCount - 1, value);
+    const std::vector<std::pair<int, double>> suspects = FRun.SuspectPasses();
+    if (suspects.empty())
+        return;
+    QStringList named;
+    for (const auto& [number, deviation] : suspects)
+        named << QStringLiteral("pass %1 (deviation %2)").arg(number).arg(deviation, 0, 'f', 1);
+    QString text = QStringLiteral("Suspect: %1 of %2 passes deviate from the others: %3.")
+                       .arg(suspects.size())
+                       .arg(FRun.CompletedPasses())
+                       .arg(named.join(QStringLiteral(", ")));
+    QString detail = QStringLiteral("A pass is suspect when it deviates from the median of the passes more than %1 "
+                                    "times as much as a typical pass does (a door slammed, the sample moved).")
+                         .arg(DefaultSuspectThreshold);
+    if (FRun.KnownTarget())
+        detail += QStringLiteral(" The value of \"Stop when known\" was fitted without them; the stored spectrum "
+                                 "holds every pass.");
+    if (!FRun.Recorder().Active()) {
+        MessageDlg(text, TMsgType::Warning, mbOK, detail);
         return;
     }
-    if (PointCount >= int(AccBuffer.size()))
-        return;  // more values than the pass announced
-    const auto i = size_t(PointCount);
-    AccBuffer[i] = AccUpDown->Tag < 2 ? value : int32_t(uint32_t(AccBuffer[i]) + uint32_t(value));
-    s->AddXY(Fid->BottomAxis().Minimum() + PointCount * PointStep, value, PassColors[0]);
-    ++PointCount;
+    text += QStringLiteral(" Review the passes?");
+    if (MessageDlg(text, TMsgType::Warning, mbYes | mbNo,
+                   detail + QStringLiteral(" Untick them in the review to store the sum of the others.")) == mbYes)
+        MPassesClick();
 }
 
-void TFCW::ReplyCalibration(const TReply& r)
+void TFCW::UpdateRunProgress()
 {
-    ZeroOffset[0] = r.Z1 - 2047;
-    ZeroOffset[1] = r.Z1 - 2047;
-    ZeroOffset[3] = r.Z2 - 2047;
-    SetConnected(true);
-}
-
-void TFCW::ReplyIdentification(const TReply& r)
-{
-    UnitSerial = r.Serial;
-    DevicePrgVersion = r.Version;
-    if (Partners.UsersAssist)
-        Partners.UsersAssist->DevicePrgVerLab->setText(QStringLiteral("device internal control program v.") +
-                                                       DevicePrgVersion);
-    if (DevicePrgVersion == QLatin1String("2.0")) {
-        ModAmpUpDown->SetMax(12);
-        MCurrentdirection->menuAction()->setEnabled(true);
-        DataDivisor = 76000;
-    } else {
-        MCurrentdirection->menuAction()->setEnabled(false);
-        DataDivisor = 13500;
+    const bool runOn = FRun.State() >= esSettingUp && FRun.State() <= esPassEnded;
+    if (!runOn) {
+        RunProgressTimer->stop();
+        RunProgressBar->hide();
+        RunProgressBar->reset();
+        ActivityLab->show();
+        return;
     }
+    TRunProgress p;
+    p.Points = FRun.Points();
+    p.PointTotal = FRun.PointTotal();
+    p.Loop = FRun.Loop();
+    p.Pass = p.Loop ? FRun.PassesSetUp() : FRun.Pass();
+    p.Passes = FSetup.Position(TParameter::Acc);
+    p.OnHold = FRun.OnHold();
+    p.SweepSeconds = SweepTimeSeconds(FSetup.Position(TParameter::SweepT));
+    if (const auto& target = FRun.KnownTarget(); target && !FRun.KnownPoints().empty()) {
+        const TKnownPoint& last = FRun.KnownPoints().back();
+        p.Known = KnownValueText(*target, last, FSetup.SweepUnit());
+        p.KnownPassesLeft = PassesStillNeeded(*target, last).value_or(-1);
+        p.KnownAfterPass = last.Pass;
+    }
+    RunProgressBar->setValue(ProgressPercent(p));
+    const QString text = ProgressText(p);
+    if (RunProgressBar->format() != text) {
+        RunProgressBar->setFormat(text);
+        RunProgressBar->setAccessibleName(text);
+    }
+    RunProgressBar->setToolTip(text);
+    ActivityLab->hide();
+    RunProgressBar->show();
 }

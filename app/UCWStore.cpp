@@ -21,34 +21,13 @@
 #include <QScrollBar>
 #include <QSlider>
 
-TDataHeader TFCW::CurrentHeader() const
-{
-    TDataHeader h;
-    h.Frequency = FrequencyVal->text();
-    h.B0 = TuningB0Val->text();
-    h.ModAmp = ModAmpVal->text();
-    h.SweepTime = SweepTVal->text();
-    h.Gain = GainVal->text();
-    h.Phase = PhaseVal->text();
-    h.Acc = AccVal->text();
-    h.Resonance = ModeButtons[size_t(ModeIndex)]->text();
-    h.SweepTp = FieldSweep() ? 1 : 0;
-    h.SweepR = SweepRangeValue();
-    return h;
-}
-
-// The settings captions are taken when the run finishes, so that the file
-// describes the data even when the operator changes a parameter before saving.
-void TFCW::SnapshotRunHeader()
-{
-    RunHeader = CurrentHeader();
-}
-
+// The file holds the run's data with the header of what the instrument got.
 bool TFCW::WriteSpectrum(const QString& path)
 {
-    RunHeader.Comment = CommentEdit->text();
+    FRun.SetComment(CommentEdit->text());
+    const TDataHeader header = FRun.Header();
     try {
-        WriteSpectrumFile(path, RunHeader, AccBuffer);
+        WriteSpectrumFile(path, header, FRun.Sums());
     } catch (const EPathNotFound& e) {
         MessageDlg(e.Text(), TMsgType::Error, mbOK,
                    QStringLiteral("Cannot write %1: its folder does not exist. Choose the folder under "
@@ -63,10 +42,9 @@ bool TFCW::WriteSpectrum(const QString& path)
     LastStoredPath = QFileInfo(path).absoluteFilePath();
     ActivityLab->SetText(QStringLiteral("Spectrum stored in %1 (%2 points, Acc %3)")
                              .arg(QDir::toNativeSeparators(LastStoredPath))
-                             .arg(AccBuffer.size())
-                             .arg(RunHeader.Acc.trimmed()));
-    SpectrumUnsaved = false;
-    MovePassesWith(path);
+                             .arg(FRun.Sums().size())
+                             .arg(header.Acc.trimmed()));
+    FRun.Stored(path);
     return true;
 }
 
@@ -91,24 +69,9 @@ void TFCW::AutoSave()
         WriteSpectrum(path);
 }
 
-// A run cut off by a lost link keeps the passes it completed: their sum can
-// still be stored, with Acc the number of those passes. A partial pass is not
-// part of it.
-void TFCW::KeepCompletedPasses()
-{
-    if (CompletedPasses == 0)
-        return;
-    AccBuffer = CompletedSum;
-    SnapshotRunHeader();
-    RunHeader.Acc = QString::number(CompletedPasses);
-    SavedDataAvailable = true;
-    SpectrumUnsaved = true;
-    MSaveas->setEnabled(true);
-}
-
 void TFCW::MSaveasClick()
 {
-    if (!SavedDataAvailable)
+    if (!FRun.DataAvailable())
         return;
     // The dialog does not ask about an existing file: a stored spectrum is not replaced unasked.
     if (DAcqSaveDialog->Execute(this) && MayOverwrite(DAcqSaveDialog->FileName))
@@ -122,18 +85,18 @@ void TFCW::MFileLocationClick()
         return;
     d->SetupDirEdit->setText(SetupOpenDialog->InitialDir);
     d->AcqDirEdit->setText(DAcqSaveDialog->InitialDir);
-    d->DOutDirEdit->setText(Partners.DataProc ? Partners.DataProc->DataOutDir() : Settings.DataOutDir);
+    d->DOutDirEdit->setText(Partners.DataProc ? Partners.DataProc->DataOutDir() : FSettings.DataOutDir);
     if (Operator().ExecModal(*d) != QDialog::Accepted)
         return;
     SetupOpenDialog->InitialDir = SetupSaveDialog->InitialDir = d->SetupDirEdit->text();
     DAcqSaveDialog->InitialDir = d->AcqDirEdit->text();
-    Settings.SetupDir = SetupOpenDialog->InitialDir;
-    Settings.AcqDir = DAcqSaveDialog->InitialDir;
-    Settings.DataOutDir = d->DOutDirEdit->text();
+    FSettings.SetupDir = SetupOpenDialog->InitialDir;
+    FSettings.AcqDir = DAcqSaveDialog->InitialDir;
+    FSettings.DataOutDir = d->DOutDirEdit->text();
     for (TFileDialog* dialog : {SetupOpenDialog.get(), SetupSaveDialog.get(), DAcqSaveDialog.get()})
         dialog->FileName.clear();
     if (Partners.DataProc)
-        Partners.DataProc->SetDirectories(Settings.AcqDir, Settings.DataOutDir);
+        Partners.DataProc->SetDirectories(FSettings.AcqDir, FSettings.DataOutDir);
 }
 
 void TFCW::SetCurrentSetup(const QString& path)
@@ -145,44 +108,22 @@ void TFCW::SetCurrentSetup(const QString& path)
 
 void TFCW::LoadSetup(const QString& path, bool operatorChose)
 {
-    const TSetupLoadResult result = LoadSetupFile(path, Setup);
+    SetupRecord r = FSetup.Stored();
+    const TSetupLoadResult result = LoadSetupFile(path, r);
     if (result == TSetupLoadResult::TooShort && operatorChose)
         MessageDlg(SetupTooShortText(path), TMsgType::Error, mbOK);
-    if (result == TSetupLoadResult::Loaded)
+    if (result == TSetupLoadResult::Loaded) {
+        FSetup.SetStored(r);
         SetCurrentSetup(path);
-}
-
-SetupRecord TFCW::CurrentSetupRecord() const
-{
-    SetupRecord r = Setup;
-    r.Level = LevelTB->value();
-    r.Gain = GainScrollBar->value();
-    r.Phase = PhasePos;
-    r.Acc = AccUpDown->Position();
-    r.ModAmp = ModAmpUpDown->Position();
-    r.FieldSweep = FieldSwRngRB->isChecked() ? 1 : 0;
-    r.FieldSwRng = FieldSwRngPos;
-    r.FreqSwRng = FreqSwRngUpDown->Position();
-    r.SweepT = SweepTUpDown->Position();
-    r.TuningB0 = TuningB0Pos;
-    r.DB0 = DB0UpDown->Position();
-    r.Frequency = FrequencyPos;
-    r.DFrq = DFrqUpDown->Position();
-    r.Mode = uint8_t(ModeIndex);
-    // The positions of the mode in use are on the controls.
-    const auto m = size_t(ModeIndex);
-    r.TuningB0[m] = TuningB0UpDown->Position();
-    r.Frequency[m] = FrequencyUpDown->Position();
-    r.Phase[m] = PhaseScrollBar->value();
-    r.FieldSwRng[m] = FieldSwRngUpDown->Position();
-    return r;
+    }
 }
 
 void TFCW::SaveSetup(const QString& path)
 {
-    SwitchMode(ModeIndex);
-    Setup = CurrentSetupRecord();
-    const SetupRecord& r = Setup;
+    FSetup.SwitchMode(FSetup.Mode());
+    FSetup.SetStored(FSetup.Record());
+    ShowSetup();
+    const SetupRecord& r = FSetup.Stored();
     QString error;
     if (!SaveSetupFile(path, r, &error)) {
         // The setup in use keeps its name when the new file could not be written.

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QtEndian>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,33 +16,6 @@
 namespace {
 
 constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
-
-// Calls f on every field of the record in file order (arrays element by
-// element); reading and writing share this one list.
-template <class Record, class F>
-void ForEachField(Record& r, F&& f)
-{
-    const auto all = [&](auto& a) {
-        for (auto& v : a)
-            f(v);
-    };
-    f(r.Level);
-    f(r.Gain);
-    all(r.Phase);
-    f(r.Acc);
-    f(r.FieldSweep);
-    all(r.Padding1);
-    all(r.FieldSwRng);
-    f(r.FreqSwRng);
-    f(r.ModAmp);
-    f(r.SweepT);
-    all(r.TuningB0);
-    f(r.DB0);
-    all(r.Frequency);
-    f(r.DFrq);
-    f(r.Mode);
-    all(r.Padding2);
-}
 
 // The file can be replaced the way WriteWholeFile does it: a new file in the
 // folder renamed over it. Asks the system, so a read-only file system counts
@@ -79,29 +51,6 @@ QString WithTrailingSlash(const QString& dir)
 }
 
 } // namespace
-
-QByteArray SetupRecordToBytes(const SetupRecord& r)
-{
-    QByteArray bytes(SetupRecord::Size, '\0');
-    std::size_t at = 0;
-    ForEachField(r, [&](const auto& v) {
-        qToLittleEndian(v, bytes.data() + at);
-        at += sizeof v;
-    });
-    return bytes;
-}
-
-bool SetupRecordFromBytes(QByteArrayView bytes, SetupRecord& r)
-{
-    if (bytes.size() < SetupRecord::Size)
-        return false;
-    std::size_t at = 0;
-    ForEachField(r, [&](auto& v) {
-        v = qFromLittleEndian<std::remove_reference_t<decltype(v)>>(bytes.data() + at);
-        at += sizeof v;
-    });
-    return true;
-}
 
 TSetupLoadResult LoadSetupFile(const QString& path, SetupRecord& r)
 {

@@ -97,9 +97,14 @@ std::unique_ptr<TMerilWindows> CreateWindows(TFCWOptions options)
         if (fcw->OpenPassFolder(folder))
             proc->OnSetupAcq();
     };
-    w->FService = std::make_unique<TFService>(*w->FCW->Commands, w->FCW->ComPort1, w->FCW->FrequencyUpDown);
+    TSpectrometer& spectrometer = w->FCW->Spectrometer();
+    w->FService = std::make_unique<TFService>(spectrometer.Commands(), spectrometer.Link(),
+                                              [fcw = w->FCW.get()](int limit) {
+                                                  fcw->Spectrometer().Setup().SetFrequencyLimit(limit);
+                                                  fcw->FrequencyUpDown->SetRange(-limit, limit);
+                                              });
     w->MAudioDlgBox = std::make_unique<TMAudioDlgBox>();
-    w->MUsersAssist = std::make_unique<TMUsersAssist>(w->FCW->DeviceConnected);
+    w->MUsersAssist = std::make_unique<TMUsersAssist>(spectrometer.Connected());
     w->FCW->AttachPartners({w->MDialogBox.get(), w->MDirectories.get(), w->FDataProc.get(), w->FService.get(),
                             w->MAudioDlgBox.get(), w->MUsersAssist.get()});
     w->FCW->FinishStartup();

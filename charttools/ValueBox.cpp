@@ -13,11 +13,6 @@ TValueBox::TValueBox(QWidget* parent, const QString& accessibleName) : QLineEdit
     setMinimumWidth(84);
     setAccessibleName(accessibleName);
     setToolTip(accessibleName + QStringLiteral(": type a value and press Enter"));
-    // What the program shows, as opposed to what is being typed.
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (!isModified())
-            FShown = t;
-    });
 }
 
 void TValueBox::Attach(TUpDown* arrows, TCaption caption)
@@ -29,7 +24,10 @@ void TValueBox::Attach(TUpDown* arrows, TCaption caption)
 
 void TValueBox::ShowPosition(int position)
 {
-    setText(FCaption(position));
+    const bool typed = Typed();
+    FShown = FCaption(position);
+    if (!typed)
+        setText(FShown);
 }
 
 void TValueBox::Restore()
@@ -39,7 +37,7 @@ void TValueBox::Restore()
 
 void TValueBox::Commit()
 {
-    if (!FArrows || !FCaption || !isModified())
+    if (!FArrows || !FCaption || !Typed())
         return Restore();
     const QString unit = CaptionUnit(FShown);
     const std::optional<double> typed = ParseTypedValue(text(), unit);
@@ -52,14 +50,13 @@ void TValueBox::Commit()
         return Restore();
     FArrows->ClickTo(target);
     // The handler shows the new caption; a handler that did not leaves the old one.
-    if (isModified())
-        Restore();
+    Restore();
 }
 
 bool TValueBox::event(QEvent* event)
 {
     // Enter and Esc while typing belong to the box, not to the window's shortcuts.
-    if (event->type() == QEvent::ShortcutOverride && isModified()) {
+    if (event->type() == QEvent::ShortcutOverride && Typed()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
             event->accept();
@@ -75,7 +72,7 @@ void TValueBox::keyPressEvent(QKeyEvent* event)
         Commit();
         selectAll();
         event->accept();
-    } else if (event->key() == Qt::Key_Escape && isModified()) {
+    } else if (event->key() == Qt::Key_Escape && Typed()) {
         Restore();
         event->accept();
     } else {
@@ -88,7 +85,7 @@ void TValueBox::focusInEvent(QFocusEvent* event)
     QLineEdit::focusInEvent(event);
     // Typing replaces the shown value; after the click that placed the cursor.
     QTimer::singleShot(0, this, [this] {
-        if (!isModified())
+        if (!Typed())
             selectAll();
     });
 }
@@ -96,7 +93,7 @@ void TValueBox::focusInEvent(QFocusEvent* event)
 void TValueBox::focusOutEvent(QFocusEvent* event)
 {
     // Only Enter sends: a half-typed value never reaches the instrument.
-    if (isModified())
+    if (Typed())
         Restore();
     QLineEdit::focusOutEvent(event);
 }

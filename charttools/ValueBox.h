@@ -4,7 +4,9 @@
 // whose caption is nearest to it and runs their click handler once, so the
 // instrument gets what clicking the arrows there sends; nothing is sent when
 // that is the position already shown. Esc, leaving the box, or a text that is
-// not a number in the shown unit puts the shown caption back.
+// not a number in the shown unit puts the shown caption back. Any text other
+// than the caption shown counts as typed, however it got there (the
+// keyboard, setText, an assistive tool): only Enter takes it.
 
 #include <QLineEdit>
 #include <functional>
@@ -21,8 +23,12 @@ public:
 
     // The arrows this box serves and the caption of each of their positions.
     void Attach(TUpDown* arrows, TCaption caption);
-    // Shows the caption of a position (the arrows' handler calls it).
+    // Shows the caption of a position (the arrows' handler calls it). A text
+    // being typed stays until Enter, Esc or leaving the box.
     void ShowPosition(int position);
+    // The caption shown, as opposed to a text typed.
+    QString Shown() const { return FShown; }
+    bool Typed() const { return text() != FShown; }
     QString Caption(int position) const { return FCaption(position); }
 
     // Takes the typed text as Enter does.

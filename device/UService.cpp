@@ -43,8 +43,9 @@ TUpDown* Arrows(QWidget* parent, const QString& name, int minimum, int maximum, 
 
 } // namespace
 
-TFService::TFService(TCommandSet& commands, TSerialLink& link, TUpDown* frequencyUpDown, QWidget* parent)
-    : QDialog(parent), FCommands(commands), FLink(link), FFrequencyUpDown(frequencyUpDown)
+TFService::TFService(TCommandSet& commands, TSerialLink& link, std::function<void(int limit)> setFrequencyLimit,
+                     QWidget* parent)
+    : QDialog(parent), FCommands(commands), FLink(link), FSetFrequencyLimit(std::move(setFrequencyLimit))
 {
     setWindowTitle(QStringLiteral("Service"));
     auto* grid = new QGridLayout;
@@ -220,8 +221,7 @@ void TFService::Dir1RBClick()
 
 void TFService::FreqRngCBClick()
 {
-    const int limit = FreqRngCB->isChecked() ? 20000 : 2000;
-    FFrequencyUpDown->SetRange(-limit, limit);
+    FSetFrequencyLimit(FreqRngCB->isChecked() ? 20000 : 2000);
 }
 
 void TFService::SendButtonClick()

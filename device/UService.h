@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QPlainTextEdit>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -17,9 +18,10 @@ class TUpDown;
 class TFService : public QDialog {
     Q_OBJECT
 public:
-    // commands and link: the main window's; frequencyUpDown: the main window's
-    // frequency arrows, whose range "Freq range" widens.
-    TFService(TCommandSet& commands, TSerialLink& link, TUpDown* frequencyUpDown, QWidget* parent = nullptr);
+    // commands and link: the main window's; setFrequencyLimit takes the limit
+    // of the main window's frequency positions, which "Freq range" widens.
+    TFService(TCommandSet& commands, TSerialLink& link, std::function<void(int limit)> setFrequencyLimit,
+              QWidget* parent = nullptr);
 
     QLabel *TuningB0Lab, *SrvTuningB0Val, *B0IncStaticText;
     TUpDown *SrvTuningB0UpDown, *B0IncUpDown;
@@ -60,6 +62,6 @@ protected:
 private:
     TCommandSet& FCommands;
     TSerialLink& FLink;
-    TUpDown* FFrequencyUpDown;
+    std::function<void(int limit)> FSetFrequencyLimit;
     int FMainB0Position = 0;
 };

@@ -32,10 +32,10 @@ TCommandSet::TCommandSet(TSerialLink& link, const bool& deviceConnected)
 {
 }
 
-void TCommandSet::Send(TTemplate& command, int digit, int32_t hex, int maxDigit, bool needsConnection)
+bool TCommandSet::Send(TTemplate& command, int digit, int32_t hex, int maxDigit, bool needsConnection)
 {
     if (!FLink.Active() || (needsConnection && !FDeviceConnected))
-        return;
+        return false;
     if (command.DigitAt >= 0) {
         if (digit < 0 || digit > maxDigit)
             throw EMerilError(QStringLiteral("Command argument %1 is out of range 0..%2").arg(digit).arg(maxDigit));
@@ -44,94 +44,95 @@ void TCommandSet::Send(TTemplate& command, int digit, int32_t hex, int maxDigit,
     if (command.HexAt >= 0)
         PutHexDigits(hex, command.HexDigits, command.Text.data() + command.HexAt);
     FLink.WriteString(command.Text);
+    return true;
 }
 
-void TCommandSet::SetPhase(int16_t position)
+bool TCommandSet::SetPhase(int16_t position)
 {
-    Send(FPhase, 0, position);
+    return Send(FPhase, 0, position);
 }
 
-void TCommandSet::SetGain(int16_t position)
+bool TCommandSet::SetGain(int16_t position)
 {
-    Send(FGain, 0, 255 - position);
+    return Send(FGain, 0, 255 - position);
 }
 
-void TCommandSet::SetModAmpRaw(int16_t position)
+bool TCommandSet::SetModAmpRaw(int16_t position)
 {
-    Send(FModAmpRaw, 0, 255 - position);
+    return Send(FModAmpRaw, 0, 255 - position);
 }
 
-void TCommandSet::SetModAmp(bool esr, float amplitude)
+bool TCommandSet::SetModAmp(bool esr, float amplitude)
 {
-    Send(FModAmp, esr, ModAmpCode(amplitude));
+    return Send(FModAmp, esr, ModAmpCode(amplitude));
 }
 
-void TCommandSet::SetFieldSweepRange(bool esr, int16_t position)
+bool TCommandSet::SetFieldSweepRange(bool esr, int16_t position)
 {
-    Send(FFieldSweepRange, esr, position - 1);
+    return Send(FFieldSweepRange, esr, position - 1);
 }
 
-void TCommandSet::SetSweepTime(int16_t position)
+bool TCommandSet::SetSweepTime(int16_t position)
 {
-    Send(FSweepTime, 0, position - 1);
+    return Send(FSweepTime, 0, position - 1);
 }
 
-void TCommandSet::StartSweep(int freqSweep)
+bool TCommandSet::StartSweep(int freqSweep)
 {
-    Send(FStartSweep, freqSweep);
+    return Send(FStartSweep, freqSweep);
 }
 
-void TCommandSet::SetTuningB0(int16_t position)
+bool TCommandSet::SetTuningB0(int16_t position)
 {
-    Send(FTuningB0, 0, position + 2047);
+    return Send(FTuningB0, 0, position + 2047);
 }
 
-void TCommandSet::SetFrequency(int32_t hz)
+bool TCommandSet::SetFrequency(int32_t hz)
 {
-    Send(FFrequency, 0, hz);
+    return Send(FFrequency, 0, hz);
 }
 
-void TCommandSet::SetFreqSweepRange(int32_t hz)
+bool TCommandSet::SetFreqSweepRange(int32_t hz)
 {
-    Send(FFreqSweepRange, 0, hz);
+    return Send(FFreqSweepRange, 0, hz);
 }
 
-void TCommandSet::AbortExperiment()
+bool TCommandSet::AbortExperiment()
 {
-    Send(FAbort);
+    return Send(FAbort);
 }
 
-void TCommandSet::SetMode(char mode)
+bool TCommandSet::SetMode(char mode)
 {
-    Send(FMode, mode - '0');
+    return Send(FMode, mode - '0');
 }
 
-void TCommandSet::ProbeDevice()
+bool TCommandSet::ProbeDevice()
 {
-    Send(FProbe, 0, 0, 1, false);
+    return Send(FProbe, 0, 0, 1, false);
 }
 
-void TCommandSet::ConfirmConnection()
+bool TCommandSet::ConfirmConnection()
 {
-    Send(FConfirm);
+    return Send(FConfirm);
 }
 
-void TCommandSet::SetHold(int hold)
+bool TCommandSet::SetHold(int hold)
 {
-    Send(FHold, hold);
+    return Send(FHold, hold);
 }
 
-void TCommandSet::SetCurrentDirection(int forward)
+bool TCommandSet::SetCurrentDirection(int forward)
 {
-    Send(FCurrentDirection, forward);
+    return Send(FCurrentDirection, forward);
 }
 
-void TCommandSet::SetF2Mod(uint16_t periodCode)
+bool TCommandSet::SetF2Mod(uint16_t periodCode)
 {
-    Send(FF2Mod, 0, periodCode);
+    return Send(FF2Mod, 0, periodCode);
 }
 
-void TCommandSet::SetCalibrationMode(int mode)
+bool TCommandSet::SetCalibrationMode(int mode)
 {
-    Send(FCalibrationMode, mode, 0, 2);
+    return Send(FCalibrationMode, mode, 0, 2);
 }

@@ -3,7 +3,8 @@
 // command templates. A sender does nothing while the link is closed or the
 // instrument is not connected (ProbeDevice needs only the open link); it
 // fills the argument characters of its template and writes the whole
-// template. Errors of the link while writing reach the caller.
+// template, and tells whether it did. Errors of the link while writing reach
+// the caller.
 
 #include <QByteArray>
 #include <cstdint>
@@ -26,24 +27,24 @@ class TCommandSet {
 public:
     TCommandSet(TSerialLink& link, const bool& deviceConnected);
 
-    void SetPhase(int16_t position);                   // E hh: position
-    void SetGain(int16_t position);                    // D2 hh: 255 - position
-    void SetModAmpRaw(int16_t position);               // D1 hh: 255 - position
-    void SetModAmp(bool esr, float amplitude);         // R m hh: ModAmpCode
-    void SetFieldSweepRange(bool esr, int16_t position); // H m hh: position - 1
-    void SetSweepTime(int16_t position);               // G hh: position - 1
-    void StartSweep(int freqSweep);                    // F d: 0 field, 1 frequency
-    void SetTuningB0(int16_t position);                // B1 hhhh: position + 2047
-    void SetFrequency(int32_t hz);                     // J hhhhhhhh
-    void SetFreqSweepRange(int32_t hz);                // K hhhhhhhh
-    void AbortExperiment();                            // N
-    void SetMode(char mode);                           // P d: '0' NMR, '1' ESR
-    void ProbeDevice();                                // Z, sent while not connected too
-    void ConfirmConnection();                          // Y
-    void SetHold(int hold);                            // Q d: 1 hold, 0 continue
-    void SetCurrentDirection(int forward);             // S d: 1 forward, 0 reverse
-    void SetF2Mod(uint16_t periodCode);                // T hhhh
-    void SetCalibrationMode(int mode);                 // X d: 0 off, 1 on, 2 continue
+    bool SetPhase(int16_t position);                   // E hh: position
+    bool SetGain(int16_t position);                    // D2 hh: 255 - position
+    bool SetModAmpRaw(int16_t position);               // D1 hh: 255 - position
+    bool SetModAmp(bool esr, float amplitude);         // R m hh: ModAmpCode
+    bool SetFieldSweepRange(bool esr, int16_t position); // H m hh: position - 1
+    bool SetSweepTime(int16_t position);               // G hh: position - 1
+    bool StartSweep(int freqSweep);                    // F d: 0 field, 1 frequency
+    bool SetTuningB0(int16_t position);                // B1 hhhh: position + 2047
+    bool SetFrequency(int32_t hz);                     // J hhhhhhhh
+    bool SetFreqSweepRange(int32_t hz);                // K hhhhhhhh
+    bool AbortExperiment();                            // N
+    bool SetMode(char mode);                           // P d: '0' NMR, '1' ESR
+    bool ProbeDevice();                                // Z, sent while not connected too
+    bool ConfirmConnection();                          // Y
+    bool SetHold(int hold);                            // Q d: 1 hold, 0 continue
+    bool SetCurrentDirection(int forward);             // S d: 1 forward, 0 reverse
+    bool SetF2Mod(uint16_t periodCode);                // T hhhh
+    bool SetCalibrationMode(int mode);                 // X d: 0 off, 1 on, 2 continue
 
 private:
     // A template and where its arguments go (-1: it has none of that kind).
@@ -53,9 +54,9 @@ private:
         int HexAt = -1;        // the first hexadecimal digit
         int HexDigits = 0;
     };
-    // Fills and writes a template when sending is allowed. A digit field
+    // Fills and writes a template when sending is allowed; false when not. A digit field
     // outside 0..maxDigit throws EMerilError: it is never sent.
-    void Send(TTemplate& command, int digit = 0, int32_t hex = 0, int maxDigit = 1, bool needsConnection = true);
+    bool Send(TTemplate& command, int digit = 0, int32_t hex = 0, int maxDigit = 1, bool needsConnection = true);
 
     TSerialLink& FLink;
     const bool& FDeviceConnected;

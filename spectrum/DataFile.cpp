@@ -133,6 +133,12 @@ QString TooManyPassesText(int count)
     return QStringLiteral("A spectrum file holds a sum of at most %1 passes, not %2.").arg(MaxStoredAcc).arg(count);
 }
 
+double SpectrumPointX(float sweepRange, int count, int index)
+{
+    const long double range = sweepRange;
+    return GridX(range, count > 1 ? double(range / (count - 1)) : 0, index);
+}
+
 QByteArray SpectrumFileBytes(const TDataHeader& h, std::span<const int32_t> sums)
 {
     QByteArray bytes(1 + HeaderSizeV11 + 4 * qsizetype(sums.size()), '\0');

@@ -124,6 +124,9 @@ bool IsEsrSpectrum(const TDataHeader& header);
 // x units per Gs: 1 for a field sweep; for a frequency sweep the gyromagnetic
 // ratio (kHz/Gs) of the mode's nucleus (1H for "NMR 1H &&19F").
 double XUnitsPerGauss(const TDataHeader& header);
+// x of point `index` of `count` over a sweep of that width: the offset from
+// the sweep's centre, -range/2 at the first point and +range/2 at the last.
+double SpectrumPointX(float sweepRange, int count, int index);
 
 // The bytes of a version 11 file. Reserved and padding bytes and the unused
 // tails of the texts are zero.

@@ -86,13 +86,13 @@ private slots:
                          QStringLiteral("300")});
         QVERIFY(!sim.Link.isEmpty());
         TFCWHarness h({QString(), QString(), QString(), sim.Link}, 1024, TFCWHarness::RealPort);
-        QCOMPARE(h.FCW().ComPort1.DeviceName(), sim.Link);
+        QCOMPARE(h.Spectrometer().Link().DeviceName(), sim.Link);
         QVERIFY(h.Connect());
-        QCOMPARE(h.FCW().UnitSerial, QStringLiteral("0042"));
+        QCOMPARE(h.Spectrometer().UnitSerial(), QStringLiteral("0042"));
         h.FCW().AccUpDown->Click(TUpDown::btNext);
         QVERIFY(h.RunToEnd(20000));
         QCOMPARE(h.Panel(0), QStringLiteral("Acc: 2 of 2"));
-        QCOMPARE(h.FCW().AccBuffer.size(), size_t(300));
+        QCOMPARE(h.Run().Sums().size(), size_t(300));
         QCOMPARE(h.FCW().SeriesAcc->Count(), 300);
         QCOMPARE(h.Operator.Problems(), QString());
     }
@@ -111,8 +111,8 @@ private slots:
         }
         QCoreApplication::processEvents();   // a second message, which must not come, would be shown here
         QCOMPARE(h.Operator.Problems(), QString());
-        QVERIFY(!h.FCW().DeviceConnected);
-        QVERIFY(!h.FCW().ComPort1.Active());
+        QVERIFY(!h.Spectrometer().Connected());
+        QVERIFY(!h.Spectrometer().Link().Active());
         QVERIFY(h.FCW().MLink->isEnabled());
         QVERIFY(h.FCW().StartToolB->isEnabled());
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: ") + LostText(link));
@@ -134,7 +134,7 @@ private slots:
         h.FCW().SingleRB->click();
         QVERIFY(h.RunToEnd(20000));
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
-        QCOMPARE(h.FCW().AccBuffer.size(), size_t(300));
+        QCOMPARE(h.Run().Sums().size(), size_t(300));
         QCOMPARE(h.Operator.Problems(), QString());
     }
 

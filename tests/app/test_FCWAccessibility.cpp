@@ -44,7 +44,7 @@ private slots:
         QVERIFY(esr->state().checkable);
         QVERIFY(DoAccessibleAction(esr, QAccessibleActionInterface::toggleAction()));
         QVERIFY(h.FCW().EPRResRB->isChecked());
-        QCOMPARE(h.FCW().ModeIndex, 3);
+        QCOMPARE(h.Setup().Mode(), 3);
         QVERIFY(esr->state().checked);
         // The same commands as a click on the button.
         QCOMPARE(h.TakeSent(), QStringLiteral("B107FF|J02FAF080|E00|H100|P1|"));
@@ -53,7 +53,7 @@ private slots:
         QVERIFY(h.FCW().EPRResRB->isChecked());
         QAccessibleInterface* h1 = FindAccessible(h.FCW(), QAccessible::RadioButton, QStringLiteral("NMR 1H"));
         QVERIFY(DoAccessibleAction(h1, QAccessibleActionInterface::pressAction()));
-        QCOMPARE(h.FCW().ModeIndex, 0);
+        QCOMPARE(h.Setup().Mode(), 0);
     }
 
     void markerKindAndAverageThroughActionsAfterARun()
@@ -64,7 +64,7 @@ private slots:
         h.ConnectScripted();
         w.StartToolB->click();
         h.Feed("A0040\rB\r" + Values(64) + "C\rD\r");
-        QCOMPARE(w.ExpState, int(esFinished));
+        QCOMPARE(w.Spectrometer().Run().State(), int(esFinished));
 
         QAccessibleInterface* horizontal =
             FindAccessible(w, QAccessible::RadioButton, QStringLiteral("Horizontal marker"));
@@ -126,7 +126,7 @@ private slots:
         // The last Tab stop before the group, then Tab.
         QWidget* before = w.HydrogenRB->previousInFocusChain();
         while (!(before->focusPolicy() & Qt::TabFocus) || !before->isVisible() || !before->isEnabled() ||
-               w.ResonanceBox->isAncestorOf(before))
+               w.HydrogenRB->parentWidget()->isAncestorOf(before))
             before = before->previousInFocusChain();
         before->setFocus(Qt::TabFocusReason);
         QTest::keyClick(before, Qt::Key_Tab);

@@ -3,6 +3,7 @@
 
 #include "ComPort.h"
 #include "FCWHarness.h"
+#include "MenuOf.h"
 #include "Freq.h"
 #include "UpDown.h"
 
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 class TestFCWConnection : public QObject {
@@ -22,18 +24,18 @@ private slots:
     void connectsAndSendsTheSetupAfterTheFieldSource()
     {
         TFCWHarness h;
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         QVERIFY(!h.FCW().isEnabled());
         QVERIFY(h.FCW().windowTitle().startsWith(QStringLiteral("CW NMR/ESR Spectrometer- Checking device ready")));
         QVERIFY(!h.FCW().MLink->isEnabled());
         QCOMPARE(h.Panel(3), QStringLiteral("Magnetic Field Source: not connected"));
         h.Tick();  // first probe
         QCOMPARE(h.TakeSent(), QStringLiteral("Z|"));
-        QVERIFY(h.FCW().DeviceConnected);
-        QCOMPARE(h.FCW().UnitSerial, QStringLiteral("0042"));
+        QVERIFY(h.Spectrometer().Connected());
+        QCOMPARE(h.Spectrometer().UnitSerial(), QStringLiteral("0042"));
         h.Tick();  // the connection is made: confirm, and the instrument reports its field source
         QVERIFY(h.FCW().isEnabled());
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().FieldSource == 4; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Spectrometer().FieldSource() == 4; }));
         // The stored setup (built-in defaults: frequency sweep, all positions at their minimum)
         // reaches the instrument in the order of ApplySetup.
         QCOMPARE(h.TakeSent(),
@@ -52,7 +54,7 @@ private slots:
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("adapter"));
         TFCWHarness h({QString(), QString(), QString(), link});
-        h.FCW().RefreshPortMenu();
+        emit MenuOf(h.FCW().MLink)->aboutToShow();   // the menu lists the devices as it opens
         QAction* item = nullptr;
         for (QAction* a : h.FCW().MSpcDevices->actions())
             if (a->text() == link)
@@ -60,24 +62,24 @@ private slots:
         QVERIFY(item);
         QVERIFY(item->isChecked());
         h.FCW().MSpcCOM[1]->trigger();
-        QCOMPARE(h.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QCOMPARE(h.Spectrometer().Link().DeviceName(), QStringLiteral("COM2"));
         QVERIFY(h.FCW().MSpcCOM[1]->isChecked());
         // The devices are offered again while connecting is possible only.
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         QVERIFY(!h.FCW().MSpcDevices->isEnabled());
     }
 
     void identificationAloneDoesNotConnectCalibrationDoes()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         h.Feed("Z00422.0\r");
-        QVERIFY(!h.FCW().DeviceConnected);
-        QCOMPARE(h.FCW().DataDivisor, 76000);
+        QVERIFY(!h.Spectrometer().Connected());
+        QCOMPARE(h.Spectrometer().DataDivisor(), 76000);
         QCOMPARE(h.FCW().ModAmpUpDown->Max(), 12);
         QVERIFY(h.FCW().MCurrentdirection->menuAction()->isEnabled());
         h.Feed("X08000801\r");
-        QVERIFY(h.FCW().DeviceConnected);
+        QVERIFY(h.Spectrometer().Connected());
         QCOMPARE(ZeroOffset[0], 1);
         QCOMPARE(ZeroOffset[1], 1);
         QCOMPARE(ZeroOffset[3], 2);
@@ -86,10 +88,10 @@ private slots:
     void calibrationWithoutIdentificationConnectsWithEmptySerial()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         h.Feed("V 00001000\rX07FF07FF\r");   // lines before the connection are not analysed
-        QVERIFY(h.FCW().DeviceConnected);
-        QCOMPARE(h.FCW().PointCount, 0);
+        QVERIFY(h.Spectrometer().Connected());
+        QCOMPARE(h.Run().Points(), 0);
         h.Tick();
         QVERIFY(h.FCW().windowTitle().startsWith(QStringLiteral("CW NMR/ESR Spectrometer- Unit Serial #            ")));
     }
@@ -98,13 +100,13 @@ private slots:
     {
         TFCWHarness h;
         h.Link().SetInstrumentPresent(false);
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         for (int i = 0; i < 4; ++i)
             h.Tick();
         QCOMPARE(h.TakeSent(), QStringLiteral("Z|Z|Z|Z|"));
         h.Operator.ExpectMessage(QStringLiteral("Device not ready"), mbRetry);
         h.Tick();
-        QCOMPARE(h.FCW().Timer1Tag, 100);       // Retry: four more probes
+        QVERIFY(h.FCW().Timer1->isActive());    // Retry: four more probes
         for (int i = 0; i < 4; ++i)
             h.Tick();
         QCOMPARE(h.TakeSent(), QStringLiteral("Z|Z|Z|Z|"));
@@ -113,8 +115,8 @@ private slots:
         // The detail names the port and what to check.
         QCOMPARE(h.Operator.MessageDetails.last(),
                  QStringLiteral("No answer on %1: check the instrument's power and cable.")
-                     .arg(TComPort::DevicePath(h.FCW().ComPort1.DeviceName())));
-        QVERIFY(!h.FCW().ComPort1.Active());
+                     .arg(TComPort::DevicePath(h.Spectrometer().Link().DeviceName())));
+        QVERIFY(!h.Spectrometer().Link().Active());
         QVERIFY(h.FCW().isEnabled());
         QVERIFY(h.FCW().MLink->isEnabled());
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: disconnected"));
@@ -127,7 +129,7 @@ private slots:
         h.Link().SetOpenError(QStringLiteral("No such file or directory"));
         h.Operator.ExpectMessage(QStringLiteral("Cannot open %1: No such file or directory. Choose the instrument's "
                                                 "port under Spectrometer.")
-                                     .arg(TComPort::DevicePath(h.FCW().ComPort1.DeviceName())));
+                                     .arg(TComPort::DevicePath(h.Spectrometer().Link().DeviceName())));
         SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); });
         h.FCW().MLink->trigger();
         SetErrorReporter(nullptr);
@@ -142,14 +144,14 @@ private slots:
     {
         TFCWHarness h;
         QVERIFY(h.Connect());
-        QVERIFY(h.FCW().SpectrometerOn);
+        QVERIFY(h.Spectrometer().PowerOn());
         h.Operator.ExpectMessage(QStringLiteral("Spectrometer is OFF"));
         h.Link().SetPowered(false);
-        QVERIFY(TFCWHarness::WaitFor([&] { return !h.FCW().DeviceConnected; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return !h.Spectrometer().Connected(); }));
         QVERIFY(h.FCW().windowTitle().startsWith(QStringLiteral("CW NMR/ESR Spectrometer- Device not connected")));
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: disconnected"));
         QVERIFY(h.FCW().MLink->isEnabled());
-        QVERIFY(h.FCW().ComPort1.Active());      // the port stays open
+        QVERIFY(h.Spectrometer().Link().Active());      // the port stays open
         // Another port cannot be chosen while the port is open; the menu keeps the one in use.
         h.Operator.ExpectMessage(QStringLiteral("Can't perform this operation on an open port"));
         SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); });
@@ -159,19 +161,19 @@ private slots:
         QVERIFY(!h.FCW().MSpcCOM[1]->isChecked());
         h.Operator.ExpectMessage(QStringLiteral("Spectrometer is ON"));
         h.Link().SetPowered(true);
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().SpectrometerOn; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Spectrometer().PowerOn(); }));
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
     void dsrAndCtsTogetherGiveOneMessage()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.FCW().MLinkClick();
-        QVERIFY(h.FCW().SpectrometerOn);
+        h.FCW().MLink->trigger();
+        QVERIFY(h.Spectrometer().PowerOn());
         // DSR with CTS is not "on": the instrument needs DSR alone.
         h.Operator.ExpectMessage(QStringLiteral("Spectrometer is OFF"));
         h.Script().SetModemStatus(msDSR | msCTS);
-        QVERIFY(!h.FCW().SpectrometerOn);
+        QVERIFY(!h.Spectrometer().PowerOn());
         QCOMPARE(h.Operator.Messages.size(), 1);
         QCOMPARE(h.Operator.Problems(), QString());
     }
@@ -179,7 +181,7 @@ private slots:
     void fieldSources()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         h.Feed("X08000801\r");
         h.Tick();
         h.Feed("M01\r");   // electromagnet: NMR only
@@ -189,7 +191,7 @@ private slots:
         h.Feed("M02\r");   // coils: ESR only; the NMR setup falls back to ESR
         QVERIFY(!h.FCW().HydrogenRB->isEnabled());
         QVERIFY(h.FCW().EPRResRB->isEnabled());
-        QCOMPARE(h.FCW().ModeIndex, 3);
+        QCOMPARE(h.Setup().Mode(), 3);
         h.Script().ClearSent();
         h.Feed("M02\r");   // the same code changes nothing
         QCOMPARE(h.Script().Sent(), QByteArray());

@@ -38,10 +38,9 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// Connected over the scripted link, spectra stored in the harness's folder.
+// Connected over the scripted link; spectra go to the harness's folder.
 void Prepare(TFCWHarness& h)
 {
-    h.FCW().DAcqSaveDialog->InitialDir = h.Dir();
     h.ConnectScripted();
 }
 
@@ -119,7 +118,7 @@ private slots:
         for (int i = 100; i < 256; ++i)
             pass += "V " + QByteArray::number(quint32(qint32((i % 7 - 3) * 13500)), 16).rightJustified(8, '0') + '\r';
         h.Feed(pass + "C\rD\r");
-        QCOMPARE(w.ExpState, int(esFinished));
+        QCOMPARE(w.Spectrometer().Run().State(), int(esFinished));
         QTRY_VERIFY(!w.RunProgressBar->isVisible());
         SaveScreenshot(w, name + QStringLiteral("finished"));
         QCOMPARE(h.Operator.Problems(), QString());
@@ -166,12 +165,12 @@ private slots:
         QVERIFY(h.Operator.MessageDetails.last().contains(QStringLiteral("\"run1-2.dcw\"")));
         if (stored.isEmpty()) {
             QCOMPARE(h.TakeSent(), QString());
-            QCOMPARE(w.ExpState, int(esIdle));
+            QCOMPARE(w.Spectrometer().Run().State(), int(esIdle));
             QCOMPARE(w.FNameEdit->text(), QStringLiteral("run1"));
         } else {
             QVERIFY(h.TakeSent().startsWith(QStringLiteral("F")));
             h.Feed(ThreePoints);
-            QCOMPARE(w.ExpState, int(esFinished));
+            QCOMPARE(w.Spectrometer().Run().State(), int(esFinished));
             QCOMPARE(ReadSpectrumFile(h.PathIn(stored)).Points.size(), size_t(3));
         }
         if (stored != QLatin1String("run1.dcw"))

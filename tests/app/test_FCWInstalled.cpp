@@ -138,11 +138,11 @@ private slots:
         }
         // The directories default to ~/Meril, which is there to be used.
         QVERIFY(QFileInfo(rig.UserDir()).isDir());
-        QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
-        QCOMPARE(rig.FCW().Settings.SetupDir, rig.UserDir() + QLatin1Char('/'));
+        QCOMPARE(rig.FCW().Settings().AcqDir, rig.UserDir() + QLatin1Char('/'));
+        QCOMPARE(rig.FCW().Settings().SetupDir, rig.UserDir() + QLatin1Char('/'));
         // The operator changes the port; it survives a restart.
         rig.FCW().MSpcCOM[2]->trigger();
-        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM3"));
+        QCOMPARE(rig.FCW().Spectrometer().Link().DeviceName(), QStringLiteral("COM3"));
         rig.Stop();
 
         QVERIFY(FileBytes(rig.UserIni()).contains("\r\nCOM3\r\n"));
@@ -151,7 +151,7 @@ private slots:
                  QStringList());
 
         rig.Start();
-        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM3"));
+        QCOMPARE(rig.FCW().Spectrometer().Link().DeviceName(), QStringLiteral("COM3"));
         QVERIFY(rig.FCW().MSpcCOM[2]->isChecked());
         rig.Stop();
         QCOMPARE(rig.Operator.Problems(), QString());
@@ -185,7 +185,7 @@ private slots:
         QVERIFY(CanCreateFileIn(rig.ProgramPath));   // root may write there
         rig.Start();
         QVERIFY2(rig.StatusLine().endsWith(QStringLiteral("(%1)").arg(reason)), qPrintable(rig.StatusLine()));
-        QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
+        QCOMPARE(rig.FCW().Settings().AcqDir, rig.UserDir() + QLatin1Char('/'));
         rig.FCW().MSpcCOM[2]->trigger();
         rig.Stop();
         QCOMPARE(QDir(rig.ProgramPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
@@ -205,16 +205,16 @@ private slots:
             QSKIP("no way to make a folder read-only for this user here");
 
         rig.Start();
-        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QCOMPARE(rig.FCW().Spectrometer().Link().DeviceName(), QStringLiteral("COM2"));
         // Empty directory lines stand for ~/Meril, not for the program's folder.
-        QCOMPARE(rig.FCW().Settings.AcqDir, rig.UserDir() + QLatin1Char('/'));
+        QCOMPARE(rig.FCW().Settings().AcqDir, rig.UserDir() + QLatin1Char('/'));
         rig.FCW().MSpcCOM[3]->trigger();
         rig.Stop();
         QCOMPARE(FileBytes(rig.ProgramIni()), shipped);
         QVERIFY(FileBytes(rig.UserIni()).contains("\r\nCOM4\r\n"));
 
         rig.Start();
-        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM4"));
+        QCOMPARE(rig.FCW().Spectrometer().Link().DeviceName(), QStringLiteral("COM4"));
         rig.Stop();
         QCOMPARE(rig.Operator.Problems(), QString());
     }
@@ -229,7 +229,7 @@ private slots:
             QSKIP("no way to make a file read-only for this user here");
 
         rig.Start();
-        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QCOMPARE(rig.FCW().Spectrometer().Link().DeviceName(), QStringLiteral("COM2"));
         rig.FCW().MSpcCOM[2]->trigger();
         rig.Stop();
         QCOMPARE(FileBytes(rig.ProgramIni()), shipped);
@@ -246,9 +246,9 @@ private slots:
         const QByteArray userIni = FileBytes(rig.UserIni());
 
         rig.Start();
-        QCOMPARE(rig.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QCOMPARE(rig.FCW().Spectrometer().Link().DeviceName(), QStringLiteral("COM2"));
         QVERIFY(!rig.StatusLine().contains(QStringLiteral("settings")));
-        QCOMPARE(rig.FCW().Settings.AcqDir, rig.ProgramDir.path() + QLatin1Char('/'));
+        QCOMPARE(rig.FCW().Settings().AcqDir, rig.ProgramDir.path() + QLatin1Char('/'));
         rig.FCW().MSpcCOM[2]->trigger();
         rig.Stop();
         QVERIFY(FileBytes(rig.ProgramIni()).contains("\r\nCOM3\r\n"));
@@ -268,8 +268,7 @@ private slots:
         }
         QVERIFY(::chmod(QFile::encodeName(device).constData(), geteuid() == 0 ? 0600 : 0) == 0);
 
-        TFCWHarness h(TFCWHarness::RealPort);
-        h.FCW().SelectPort(device);
+        TFCWHarness h({QString(), QString(), QString(), device}, 1024, TFCWHarness::RealPort);
         h.Operator.ExpectMessage(QStringLiteral("Permission denied on %1: add yourself to the group dialout "
                                                 "(sudo usermod -aG dialout $USER) and log in again.")
                                      .arg(device));
@@ -284,7 +283,7 @@ private slots:
                  QStringLiteral("Permission denied on %1: add yourself to the group dialout "
                                 "(sudo usermod -aG dialout $USER) and log in again.")
                      .arg(device));
-        QVERIFY(!h.FCW().ComPort1.Active());
+        QVERIFY(!h.Spectrometer().Link().Active());
         QVERIFY(h.FCW().MLink->isEnabled());
         QCOMPARE(h.Operator.Problems(), QString());
     }

@@ -41,8 +41,7 @@ private slots:
         TFCWHarness h({QString(), QString(), QString(), QStringLiteral("COM1")}, 1024, TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
         h.ConnectScripted();
-        w.AccUpDown->SetPosition(3);
-        w.AccUpDownClick();
+        w.AccUpDown->ClickTo(3);
         w.StartToolB->click();
         h.Feed(Pass({10, 20, 30, 40}));
         h.Feed("D\r");                       // pass 2 begins
@@ -111,9 +110,7 @@ private slots:
     void lossStopsTheAlarm()
     {
         TErrorBoxes boxes;
-        TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.FCW().Settings.Sounds[2].Off = 0;
-        h.FCW().Settings.Sounds[2].Single = 0;   // loops until stopped
+        TFCWHarness h(TFCWHarness::ScriptedLink);   // without MERIL.INI the end of a run loops its sound
         h.ConnectScripted();
         h.FCW().StartToolB->click();
         h.Feed(Pass({1, 2}) + "D\r");
@@ -133,7 +130,7 @@ private slots:
     {
         TErrorBoxes boxes;
         TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         QVERIFY(!h.FCW().isEnabled());
         h.Operator.ExpectMessage(LostCom1);
         h.Script().Drop();
@@ -152,7 +149,7 @@ private slots:
         h.Operator.ExpectMessage(LostCom1);
         h.Link().DropLink();
         QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
-        QVERIFY(!h.FCW().DeviceConnected);
+        QVERIFY(!h.Spectrometer().Connected());
 
         // The same port, once the device is back.
         QVERIFY(h.Connect());
@@ -164,7 +161,7 @@ private slots:
         h.Link().DropLink();
         QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
         h.FCW().MSpcCOM[1]->trigger();
-        QCOMPARE(h.FCW().ComPort1.DeviceName(), QStringLiteral("COM2"));
+        QCOMPARE(h.Spectrometer().Link().DeviceName(), QStringLiteral("COM2"));
         QVERIFY(h.FCW().MSpcCOM[1]->isChecked());
         QVERIFY(h.Connect());
         QVERIFY(h.RunToEnd());
@@ -183,7 +180,7 @@ private slots:
         h.Operator.ExpectModal([&](QDialog&) {
             h.Operator.ExpectMessage(LostCom1);
             h.Script().Drop();
-            QVERIFY(TFCWHarness::WaitFor([&] { return !h.FCW().DeviceConnected; }));
+            QVERIFY(TFCWHarness::WaitFor([&] { return !h.Spectrometer().Connected(); }));
             h.Operator.ExpectMessage(LostCom1);
             srv.MsgEdit->setText(QStringLiteral("Z"));
             srv.SendButton->click();

@@ -80,7 +80,7 @@ private slots:
 
         // The run ends: the indicator stops and clears.
         h.Feed(Values(8) + "C\rD\r");
-        QCOMPARE(h.FCW().ExpState, int(esFinished));
+        QCOMPARE(h.Run().State(), int(esFinished));
         QTRY_COMPARE(Progress(h), QString());
         QVERIFY(!h.FCW().RunProgressTimer->isActive());
         QCOMPARE(h.Panel(0), QStringLiteral("Acc: 2 of 2"));
@@ -101,7 +101,7 @@ private slots:
         h.Feed("F\r");
         QTRY_COMPARE(Progress(h), QString());
         h.Feed("D\r");
-        QCOMPARE(h.FCW().ExpState, int(esAborted));
+        QCOMPARE(h.Run().State(), int(esAborted));
         // The next run counts from 1 again.
         h.FCW().StartToolB->click();
         h.Feed("A0010\rB\r");
@@ -196,7 +196,7 @@ private slots:
         QVERIFY2(focused == h.FCW().Fid || h.FCW().Fid->isAncestorOf(focused),
                  focused ? focused->metaObject()->className() : "none");
         h.FCW().Fid->RepaintNow();
-        const TChartSeries& s = *h.FCW().Series[size_t(h.FCW().CurrPass)];
+        const TChartSeries& s = h.CurrentPass();
         const int start = Marker1.GetIndex();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
         QCOMPARE(Marker1.GetIndex(), start + 1);
@@ -248,8 +248,7 @@ private slots:
             w.setGeometry(40, 50, 900, 640);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
-            w.CurrDiagramCBox->setCurrentIndex(3);
-            w.CurrDiagramCBoxChange();
+            TFCWHarness::Choose(w.CurrDiagramCBox, 3);
             w.AccDToolB->click();
             // V and H stay disabled until a run has finished; the choice is kept all the same.
             w.HorizMTB->setChecked(true);
@@ -289,7 +288,12 @@ private slots:
         QVERIFY(w.HorizMTB->isChecked());
         QVERIFY(!w.VertMTB->isChecked());
         // The setup dialog opens where the last setup was saved.
-        QCOMPARE(w.SetupSaveDialog->FileName, setups + QStringLiteral("/mine.cfg"));
+        {
+            TScriptedOperator op;
+            op.ExpectFileDialog(std::nullopt);
+            w.MSavesetupas->trigger();
+            QCOMPARE(op.FileDialogs.last().FileName, setups + QStringLiteral("/mine.cfg"));
+        }
         // The processing window keeps its size too, and its dialogs open
         // where their last files were.
         TFDataProc& proc = *second->FDataProc;

@@ -49,7 +49,7 @@ private slots:
         QCOMPARE(w.FrequencyUpDown->Position(), 1);
         QCOMPARE(w.PhaseScrollBar->value(), 20);
         QCOMPARE(w.FieldSwRngUpDown->Position(), 2);
-        QCOMPARE(w.FrequencyPos[1], -1);
+        QCOMPARE(h.Setup().Record().Frequency[1], -1);
         // 1H&19F sweeps 300 Gs, fixed.
         w.HFRB->click();
         QCOMPARE(w.FieldSwRngUpDown->Position(), 10);
@@ -61,22 +61,19 @@ private slots:
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        w.ComPort1.Open();
+        w.Spectrometer().Link().Open();
         w.GainScrollBar->setValue(255);
         QCOMPARE(w.GainVal->text(), QStringLiteral("255"));
         w.PhaseScrollBar->setValue(239);
         QCOMPARE(w.PhaseVal->text(), QStringLiteral("  358.5 \u00b0"));
-        w.SweepTUpDown->SetPosition(6);
-        w.SweepTUpDownClick();
+        w.SweepTUpDown->ClickTo(6);
         QCOMPARE(w.SweepTVal->text(), QStringLiteral("  16 min"));
-        w.ModAmpUpDown->SetPosition(6);
-        w.ModAmpUpDownClick();
+        w.ModAmpUpDown->ClickTo(6);
         QCOMPARE(w.ModAmpVal->text(), QStringLiteral("0.35 Gs"));
         w.DFrqUpDown->Click(TUpDown::btNext);
         QCOMPARE(w.FrequencyUpDown->Increment(), 2);
         QCOMPARE(w.DFrqVal->text(), QStringLiteral("   1.0 kHz"));
-        w.FreqSwRngUpDown->SetPosition(9);
-        w.FreqSwRngUpDownClick();
+        w.FreqSwRngUpDown->ClickTo(9);
         QCOMPARE(w.FreqSwRngVal->text(), QStringLiteral("1000 kHz"));
         QVERIFY(w.FreqSwRngRB->isChecked());
         QCOMPARE(w.Fid->BottomAxis().Minimum(), -500.0);
@@ -85,9 +82,11 @@ private slots:
         QCOMPARE(h.TakeSent(), QString());
         // The same once connected goes out.
         h.Script().Push("X07FF07FF\r");
-        QVERIFY(TFCWHarness::WaitFor([&] { return w.DeviceConnected; }));
-        w.FreqSwRngUpDownClick();
-        w.ModAmpUpDownClick();
+        QVERIFY(TFCWHarness::WaitFor([&] { return w.Spectrometer().Connected(); }));
+        w.FreqSwRngUpDown->SetPosition(8);
+        w.FreqSwRngUpDown->ClickTo(9);
+        w.ModAmpUpDown->SetPosition(5);
+        w.ModAmpUpDown->ClickTo(6);
         QCOMPARE(h.TakeSent(), QStringLiteral("K000F4240|R022|"));
     }
 };

@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(h.TakeSent(), QStringLiteral("F1|F1|F1|"));   // the default setup sweeps frequency
         QCOMPARE(h.Panel(0), QStringLiteral("Acc: 3 of 3"));
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
-        QCOMPARE(h.FCW().AccBuffer.size(), size_t(200));
+        QCOMPARE(h.Run().Sums().size(), size_t(200));
         // Passes 1 to 3 went to the series 1 to 3; AccBuffer is their sum, the average their mean.
         const auto p1 = YValues(*h.FCW().Series[1]);
         const auto p2 = YValues(*h.FCW().Series[2]);
@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(p1.size(), size_t(200));
         bool passesDiffer = false;
         for (size_t i = 0; i < 200; ++i) {
-            QCOMPARE(double(h.FCW().AccBuffer[i]), p1[i] + p2[i] + p3[i]);
+            QCOMPARE(double(h.Run().Sums()[i]), p1[i] + p2[i] + p3[i]);
             QCOMPARE(h.FCW().SeriesAcc->YValue(int(i)), (p1[i] + p2[i] + p3[i]) / 3);
             passesDiffer |= p1[i] != p2[i];
         }
@@ -82,26 +82,26 @@ private slots:
         QVERIFY(h.Connect());
         h.Link().SetSpeed(50);
         h.FCW().StartToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().PointCount > 20; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().Points() > 20; }));
         QVERIFY(h.FCW().HoldToolB->isEnabled());
         h.FCW().HoldToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().HoldActive; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().OnHold(); }));
         QCOMPARE(h.FCW().HoldToolB->text(), QStringLiteral("Continue"));
         QVERIFY(h.FCW().HoldToolB->isChecked());
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment on Hold"));
         QVERIFY(h.FCW().GainScrollBar->isEnabled());   // some parameters may be changed on hold
-        const int held = h.FCW().PointCount;
-        const std::vector<int32_t> sums = h.FCW().AccBuffer;
+        const int held = h.Run().Points();
+        const std::vector<int32_t> sums = h.Run().Sums();
         TFCWHarness::WaitFor([] { return false; }, 300);
-        QCOMPARE(h.FCW().PointCount, held);             // values on hold move the last point only
-        QVERIFY(h.FCW().AccBuffer == sums);
+        QCOMPARE(h.Run().Points(), held);             // values on hold move the last point only
+        QVERIFY(h.Run().Sums() == sums);
         h.FCW().HoldToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return !h.FCW().HoldActive; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return !h.Run().OnHold(); }));
         QCOMPARE(h.FCW().HoldToolB->text(), QStringLiteral("Hold"));
         QVERIFY(!h.FCW().GainScrollBar->isEnabled());
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().PointCount > held; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().Points() > held; }));
         h.Link().SetSpeed(0);
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().State() == esFinished; }));
     }
 
     void abort()
@@ -111,14 +111,14 @@ private slots:
         QVERIFY(h.Connect());
         h.Link().SetSpeed(50);
         h.FCW().StartToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esRunning; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().State() == esRunning; }));
         QVERIFY(!h.FCW().StartToolB->isEnabled());
         h.Operator.ExpectMessage(QStringLiteral("Measure in progress"));
         QVERIFY(!h.FCW().close());
         h.TakeSent();
         h.FCW().AbortToolB->click();
         QCOMPARE(h.TakeSent(), QStringLiteral("N|"));
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esAborted; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().State() == esAborted; }));
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment aborted - ready"));
         QVERIFY(h.FCW().StartToolB->isEnabled());
         QVERIFY(!h.FCW().MSaveas->isEnabled());
@@ -138,9 +138,9 @@ private slots:
         QString sent;
         QVERIFY(TFCWHarness::WaitFor([&] { sent += h.TakeSent(); return sent.count(QStringLiteral("F1|")) >= 4; }));
         QCOMPARE(sent, QStringLiteral("F1|").repeated(sent.count(QStringLiteral("F1|"))));
-        QCOMPARE(h.FCW().AccUpDown->Tag, 1);   // every pass is a first pass
+        QCOMPARE(h.Run().Pass(), 1);   // every pass is a first pass
         h.FCW().AbortToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esAborted; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().State() == esAborted; }));
         QVERIFY(h.FCW().StartToolB->isEnabled());
     }
 
@@ -155,8 +155,8 @@ private slots:
         QCOMPARE(YValues(*h.FCW().SeriesAcc), (std::vector<double>{2, 4}));
         h.Feed("A0002\rB\rV 00013C68\rV 0000D2F0\rC\rD\r");   // 6 and 4
         QCOMPARE(YValues(*h.FCW().SeriesAcc), (std::vector<double>{6, 4}));   // not a sum, not a mean
-        QCOMPARE(h.FCW().AccBuffer, (std::vector<int32_t>{6, 4}));
-        QCOMPARE(h.FCW().AccUpDown->Tag, 1);
+        QCOMPARE(h.Run().Sums(), (std::vector<int32_t>{6, 4}));
+        QCOMPARE(h.Run().Pass(), 1);
     }
 
     void startWhileDisconnected()
@@ -168,6 +168,9 @@ private slots:
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
+    // What the window shows of a pass's replies (the run itself is tested
+    // without a window): status texts, the point at its x, the out-of-range
+    // label, the held point, a device error, dropped lines.
     void repliesOneByOne()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
@@ -176,114 +179,40 @@ private slots:
         QCOMPARE(h.Script().Sent().right(3), QByteArray("F1\r"));  // the default setup sweeps frequency
         // A0190: 400 points; the 50 kHz sweep puts point 0 at -25 kHz.
         h.Feed("A0190\rB\r");
-        QCOMPARE(h.FCW().AccBuffer.size(), size_t(400));
-        QCOMPARE(h.FCW().PointStep, 50.0 / 399);
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment in progress - please wait"));
-        // Out of range: stored and counted; a blank flag stores without counting.
         h.Feed("V!0000D2F0\rV 0000D2F0\r");
-        QCOMPARE(h.FCW().AccBuffer[0], 4);
-        QCOMPARE(h.FCW().AccBuffer[1], 4);
-        QCOMPARE(h.FCW().Series[1]->XValue(0), -25.0);
+        QCOMPARE(h.CurrentPass().XValue(0), -25.0);
+        QCOMPARE(h.CurrentPass().XValue(1), -25.0 + 50.0 / 399);
+        QCOMPARE(h.CurrentPass().YValue(1), 4.0);
         QVERIFY(h.FCW().OutOfRangeLab->isVisible());
         QCOMPARE(h.FCW().OutOfRangeLab->text(), QStringLiteral(" Out of range: 1 "));
-        // -1 / 13500 truncates to 0; then the DC offset is subtracted.
+        // The DC offset slider is subtracted from the values.
         h.FCW().LevelTB->setValue(3);
         h.Feed("V FFFFFFFF\r");
-        QCOMPARE(h.FCW().AccBuffer[2], -3);
+        QCOMPARE(h.CurrentPass().YValue(2), -3.0);
         h.FCW().LevelTB->setValue(0);
-        // A line split over two events is handled once, complete.
-        h.Feed("V 000");
-        QCOMPARE(h.FCW().PointCount, 3);
-        h.Feed("034BC\r");
-        QCOMPARE(h.FCW().PointCount, 4);
-        QCOMPARE(h.FCW().AccBuffer[3], 1);
         // Device error: shown with its label replaced.
         h.Feed("E0A1F\r");
         QCOMPARE(h.Panel(4), QStringLiteral("Error: 0A1F"));
-        // Hold state follows bit 0 of the character.
         h.Feed("H1\r");
-        QVERIFY(h.FCW().HoldActive);
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment on Hold"));
         h.Feed("V 00006978\r");
-        QCOMPARE(h.FCW().PointCount, 4);
-        QCOMPARE(h.FCW().Series[1]->YValue(3), 2.0);  // the held point follows the signal
-        QCOMPARE(h.FCW().AccBuffer[3], 1);
+        QCOMPARE(h.CurrentPass().Count(), 3);
+        QCOMPARE(h.CurrentPass().YValue(2), 2.0);  // the held point follows the signal
         h.Feed("H0\r");
-        QVERIFY(!h.FCW().HoldActive);
-        h.Feed("C\rD\r");
-        QCOMPARE(h.FCW().ExpState, int(esFinished));
-        QCOMPARE(h.FCW().SeriesAcc->Count(), 400);
-        QCOMPARE(h.FCW().AccBuffer[399], 0);   // entries the pass did not deliver are zero
-    }
-
-    // The receive handler on a run whose bytes arrive in three reads, the
-    // middle one a single byte, at every place: a part line waits for its end,
-    // a read may be the CR alone of a line begun before, an empty line is
-    // nothing. Each event reads every byte that has come.
-    void runCutAtEveryByte()
-    {
-        // 20250 / 13500 = 1.5 and -20250 / 13500 = -1.5 truncate to 1 and -1.
-        const QByteArray run = "A0003\rB\r\rV 00004F1A\rV!0000D2F0\rV FFFFB0E6\rC\rD\r";
-        TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.ConnectScripted();
-        for (int cut = 0; cut < run.size(); ++cut) {
-            h.FCW().StartToolB->click();
-            for (const QByteArray& read : {run.left(cut), run.mid(cut, 1), run.mid(cut + 1)}) {
-                h.Feed(read);
-                if (read.contains('\r'))
-                    QCOMPARE(h.Script().InputCount(), 0);
-            }
-            QCOMPARE(h.FCW().ExpState, int(esFinished));
-            QCOMPARE(h.FCW().AccBuffer, (std::vector<int32_t>{1, 4, -1}));
-            QCOMPARE(h.FCW().OutOfRangeLab->text(), QStringLiteral(" Out of range: 1 "));
-            QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
-        }
-        QCOMPARE(h.Operator.Problems(), QString());
-    }
-
-    void damagedLinesAreDroppedAndNamed()
-    {
-        TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.ConnectScripted();
-        h.FCW().StartToolB->click();
-        h.Feed("A0010\rB\rV 0000D2F0\r");
-        const int state = h.FCW().ExpState;
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment in progress - please wait"));
+        // A line that cannot be read is named in the status line, no box per line.
         h.Feed("V 00G0D2F0\r");
         QVERIFY(h.Panel(2).contains(QStringLiteral("V 00G0D2F0<CR>")));
-        h.Feed("A01\r");
-        QVERIFY(h.Panel(2).contains(QStringLiteral("A01<CR>")));
-        QCOMPARE(h.FCW().ExpState, state);
-        QCOMPARE(h.FCW().PointCount, 1);
-        // A line that never ends is cut; what follows it is read normally.
-        h.Feed(QByteArray(5000, 'V') + "\r");
-        QVERIFY(h.Panel(2).contains(QStringLiteral("too long")));
-        h.Feed("V 0000D2F0\r");
-        QCOMPARE(h.FCW().PointCount, 2);
-        QCOMPARE(h.Operator.Problems(), QString());  // no box per line
-    }
-
-    void passOfFewerThanTwoPointsIsRefused()
-    {
-        TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.ConnectScripted();
+        h.Feed("C\rD\r");
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: end of experiment - ready"));
+        QCOMPARE(h.FCW().SeriesAcc->Count(), 400);
+        QCOMPARE(h.FCW().SeriesAcc->XValue(399), 25.0);
+        // A pass of one point is refused, said in the status line.
         h.FCW().StartToolB->click();
         h.Feed("A0001\r");
-        QCOMPARE(h.FCW().ExpState, int(esIdle));
-        QVERIFY(h.FCW().AccBuffer.empty());
-        h.Feed("A0000\r");
-        QVERIFY(h.FCW().AccBuffer.empty());
         QVERIFY(h.Panel(2).contains(QStringLiteral("refused")));
-    }
-
-    void valuesBeforeIdentificationUseTheDefaultDivisor()
-    {
-        TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.ConnectScripted();   // no Z line: the control program is not known
-        h.FCW().StartToolB->click();
-        h.Feed("A0002\rB\rV 00128E00\r");   // 1 216 000 = 90 x 13 500 = 16 x 76 000
-        QCOMPARE(h.FCW().AccBuffer[0], 90);
-        // Control program 2.0 divides by 76 000.
-        h.Feed("Z12342.0\rV 00128E00\r");
-        QCOMPARE(h.FCW().AccBuffer[1], 16);
+        QCOMPARE(h.Operator.Problems(), QString());
     }
 
     void dbReadout()
@@ -330,10 +259,9 @@ private slots:
             if (random.bounded(20) == 0 && h.FCW().StartToolB->isEnabled())
                 h.FCW().StartToolB->click();
             h.Feed(line + '\r');
-            TFCW& w = h.FCW();
-            QVERIFY(size_t(w.PointCount) <= w.AccBuffer.size());
-            QCOMPARE(w.Series[size_t(w.CurrPass)]->Count(), w.PointCount);
-            QVERIFY(QList<int>({0, 1, 2, 3, 4, 5, 10}).contains(w.ExpState));
+            QVERIFY(size_t(h.Run().Points()) <= h.Run().Sums().size());
+            QCOMPARE(h.CurrentPass().Count(), h.Run().Points());
+            QVERIFY(QList<int>({0, 1, 2, 3, 4, 5, 10}).contains(h.Run().State()));
         }
         QCOMPARE(h.Operator.Problems(), QString());
     }
@@ -342,14 +270,13 @@ private slots:
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
         h.ConnectScripted();
-        h.FCW().CurrDiagramCBox->setCurrentIndex(4);
-        h.FCW().CurrDiagramCBoxChange();
+        TFCWHarness::Choose(h.FCW().CurrDiagramCBox, 4);
         h.FCW().LoopRB->click();
         h.FCW().StartToolB->click();
         for (int pass = 0; pass < 6; ++pass)
             h.Feed("A0002\rB\rV 00000000\rV 00000000\rC\rD\r");
         // Six passes into five series: the first pass is gone, the second is red.
-        QCOMPARE(h.FCW().CurrPass, 1);
+        QCOMPARE(&h.CurrentPass(), h.FCW().Series[1]);
         const TChartSeries& second = *h.FCW().Series[2];
         QCOMPARE(second.ValueColor(0), PassColor(4));
         QCOMPARE(h.FCW().Series[1]->ValueColor(0), PassColor(0));
@@ -359,8 +286,7 @@ private slots:
         for (int i = 0; i < 5; ++i)
             QCOMPARE(h.FCW().Series[size_t(i)]->Live(), i == 1);
         QVERIFY(h.FCW().SeriesAcc->Live());
-        h.FCW().CurrDiagramCBox->setCurrentIndex(5);   // "off"
-        h.FCW().CurrDiagramCBoxChange();
+        TFCWHarness::Choose(h.FCW().CurrDiagramCBox, 5);   // "off"
         for (const TChartSeries* s : h.FCW().Series)
             QVERIFY(!s->Visible());
         h.FCW().AccDToolB->click();

@@ -43,8 +43,10 @@ private slots:
         c.Points = 1024;
         c.Sample = TSample::SolidH;
         h.Instrument().Configure(c);
-        h.FCW().Setup.Gain = 150;
-        h.FCW().Setup.ModAmp = 7;
+        SetupRecord setup = h.Setup().Stored();
+        setup.Gain = 150;
+        setup.ModAmp = 7;
+        h.Setup().SetStored(setup);
         h.FCW().resize(1280, 800);
         QCOMPARE(h.FCW().width(), 1280);
         SaveScreenshot(h.FCW(), QStringLiteral("FCW-disconnected"));
@@ -61,9 +63,9 @@ private slots:
         // The link holds the instrument there: pass 1 is A, B, 1024 V, C, D.
         h.Link().HoldAfterLines(1028 + 2 + 700);
         h.FCW().StartToolB->click();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().AccUpDown->Tag == 2 && h.FCW().PointCount == 700; }, 20000));
-        QCOMPARE(h.FCW().AccUpDown->Tag, 2);
-        QCOMPARE(h.FCW().ExpState, int(esRunning));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().Pass() == 2 && h.Run().Points() == 700; }, 20000));
+        QCOMPARE(h.Run().Pass(), 2);
+        QCOMPARE(h.Run().State(), int(esRunning));
         QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: Experiment in progress - please wait"));
         // The window as the screen shows it while the pass grows, drawn point by point.
         const QRect chart(h.FCW().Fid->mapTo(&h.FCW(), QPoint(0, 0)), h.FCW().Fid->size());
@@ -80,7 +82,7 @@ private slots:
         QVERIFY(YellowPixels(midRun, chart) > 300);
 
         h.Link().ReleaseHold();
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }, 20000));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().State() == esFinished; }, 20000));
         h.FCW().AccDToolB->click();
         h.FCW().Fid->RepaintNow();
         const QImage done = SaveScreenshot(h.FCW(), QStringLiteral("FCW-finished"));

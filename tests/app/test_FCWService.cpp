@@ -24,7 +24,8 @@ private slots:
         TFService& srv = *h.Windows->FService;
         h.ConnectScripted();
         h.Feed("E0001\r");                   // the window is closed: not monitored
-        h.FCW().TuningB0UpDown->SetPosition(25);
+        h.FCW().TuningB0UpDown->ClickTo(25);
+        h.TakeSent();
         h.Operator.ExpectModal([&](QDialog&) {
             // Showing sends the main window's B0 tuning.
             QCOMPARE(srv.SrvTuningB0Val->text(), QStringLiteral("25"));
@@ -103,7 +104,7 @@ private slots:
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
         TFService& srv = *h.Windows->FService;
-        h.FCW().ComPort1.Open();     // open, but no instrument has answered
+        h.Spectrometer().Link().Open();     // open, but no instrument has answered
         h.Operator.ExpectModal([&](QDialog&) {
             srv.SrvModAmpUpDown->Click(TUpDown::btNext);
             srv.Button1->click();
@@ -113,7 +114,7 @@ private slots:
         });
         h.FCW().MService->trigger();
         // On a closed port the raw send reports the link's error.
-        h.FCW().ComPort1.Close();
+        h.Spectrometer().Link().Close();
         h.Operator.ExpectMessage(QStringLiteral("Can't perform this operation on a closed port"));
         SetErrorReporter([](const QString& text) { MessageDlg(text, TMsgType::Error, mbOK); });
         srv.SendButton->click();

@@ -32,10 +32,6 @@ QByteArray Pass(int n, int from, int to, double height)
     return lines;
 }
 
-bool Overlap(const QWidget* a, const QWidget* b)
-{
-    return a->isVisible() && b->isVisible() && a->geometry().intersects(b->geometry());
-}
 
 } // namespace
 
@@ -45,17 +41,14 @@ class TestFCWSizes : public QObject {
 private slots:
     void screens_data()
     {
-        QTest::addColumn<QSize>("screen");
-        QTest::newRow("1600x1000") << QSize(1600, 1000);
-        QTest::newRow("1024x768") << QSize(1024, 768);
-        QTest::newRow("800x600") << QSize(800, 600);
+        AddReviewScreens();
     }
 
     void screens()
     {
         QFETCH(QSize, screen);
         const QString size = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
-        TFCWHarness h({}, screen.width(), TFCWHarness::ScriptedLink);
+        TFCWHarness h(TFCWHarness::ProgramDirIni(), screen.width(), TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
         // The whole window fits the screen, title bar of about 30 pixels aside.
         QVERIFY2(w.minimumSizeHint().width() <= screen.width() && w.minimumSizeHint().height() <= screen.height() - 30,
@@ -83,7 +76,7 @@ private slots:
         w.Fid->RepaintNow();
         SaveScreenshot(w, QStringLiteral("FCW-%1-hold").arg(size));
         h.Feed("H0\r" + Pass(n, 150, n, 1000) + "C\rD\r");
-        QCOMPARE(w.ExpState, int(esFinished));
+        QCOMPARE(w.Spectrometer().Run().State(), int(esFinished));
 
         w.AccDToolB->click();
         w.DHToolB->click();
@@ -97,6 +90,7 @@ private slots:
         QVERIFY(!Overlap(w.XYST, w.OutOfRangeLab));
         QVERIFY(!Overlap(w.XYST, w.DBST));
         QVERIFY(!Overlap(w.LegendPanel, w.DBST));
+        QVERIFY(!Overlap(w.LegendPanel, w.XYST));
     }
 
     // The standard setup that scripts/run-demo.sh writes shows the simulator's
@@ -113,11 +107,11 @@ private slots:
     {
         QFETCH(int, mode);
         QFETCH(TSample, sample);
-        TFCWHarness h({}, 1024);
+        TFCWHarness h(TFCWHarness::ProgramDirIni(), 1024);
         TInstrumentConfig c = h.Instrument().Config();
         c.Sample = sample;
         h.Instrument().Configure(c);
-        SetupRecord& setup = h.FCW().Setup;
+        SetupRecord setup = h.Setup().Stored();
         setup.Gain = 130;
         setup.FieldSweep = 1;
         setup.FieldSwRng = {4, 4, 10, 6};
@@ -125,11 +119,12 @@ private slots:
         setup.ModAmp = 7;
         setup.SweepT = 1;
         setup.Mode = uint8_t(mode);
+        h.Setup().SetStored(setup);
         h.FCW().resize(1024, 738);
         QVERIFY(h.Connect());
-        QCOMPARE(h.FCW().ModeIndex, mode);
+        QCOMPARE(h.Setup().Mode(), mode);
         QVERIFY(h.RunToEnd());
-        const TChartSeries& pass = *h.FCW().Series[size_t(h.FCW().CurrPass)];
+        const TChartSeries& pass = h.CurrentPass();
         double low = 0, high = 0;
         int lowAt = 0, highAt = 0;
         for (int i = 0; i < pass.Count(); ++i) {

@@ -2,6 +2,8 @@
 
 #include "FCWHarness.h"
 #include "Chart.h"
+#include "ScriptedPass.h"
+#include "UMMarker.h"
 #include "UpDown.h"
 
 #include <QAction>
@@ -27,18 +29,22 @@ private slots:
         QCOMPARE(double(ComputeScreenScale(800)), 1.0);
         QCOMPARE(double(ComputeScreenScale(640)), 1.0);
         QVERIFY(qAbs(double(ComputeScreenScale(1024)) - 1.3952) < 1e-9);
-        TFCWHarness h({}, 1024);
-        QCOMPARE(h.FCW().CrossHalfHeight, 191);
-        QCOMPARE(h.FCW().CrossHalfWidth, 446);
+        // The marker of a finished run has the cross of the screen's scale.
+        TFCWHarness h(TFCWHarness::ProgramDirIni(), 1024, TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        h.FCW().StartToolB->click();
+        h.Feed(Pass({1, 2, 3}) + "D\r");
+        QCOMPARE(Marker1.CrossHalfHeight, 191);
+        QCOMPARE(Marker1.CrossHalfWidth, 446);
     }
 
     void withoutSettingsFileDefaultsAreUsedAndCloseWritesTenLines()
     {
         QString dir;
         {
-            TFCWHarness h;
+            TFCWHarness h(TFCWHarness::NoSettingsFile);
             dir = h.Dir();
-            QCOMPARE(h.FCW().ComPort1.DeviceName(), QStringLiteral("COM1"));
+            QCOMPARE(h.Spectrometer().Link().DeviceName(), QStringLiteral("COM1"));
             QVERIFY(h.FCW().MSpcCOM[0]->isChecked());
             QVERIFY(h.FCW().windowTitle().endsWith(QStringLiteral("            Setup: ")));
             QVERIFY(IniLines(dir).isEmpty());  // read once at start, written only at close
@@ -58,42 +64,55 @@ private slots:
     void portFromSettingsFile()
     {
         TFCWHarness h({QString(), QString(), QString(), QStringLiteral("COM5")});
-        QCOMPARE(h.FCW().ComPort1.DeviceName(), QStringLiteral("COM5"));
+        QCOMPARE(h.Spectrometer().Link().DeviceName(), QStringLiteral("COM5"));
         for (QAction* a : h.FCW().MSpcCOM)
             QVERIFY(!a->isChecked());
         TFCWHarness h2({QString(), QString(), QString(), QStringLiteral("COM3")});
         QVERIFY(h2.FCW().MSpcCOM[2]->isChecked());
     }
 
+    // Setting up, running, ending and aborting a pass: "Measure in progress".
     void closeIsRefusedWhileMeasuring()
     {
-        TFCWHarness h;
-        for (int state : {esSettingUp, esRunning, esPassEnded, esAborting}) {
-            h.FCW().ExpState = state;
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        h.FCW().StartToolB->click();
+        for (const char* reply : {"A0002\r", "B\r", "V 00000000\rV 00000000\rC\r", "F\r"}) {
+            h.Feed(reply);
             h.Operator.ExpectMessage(QStringLiteral("Measure in progress"));
             QVERIFY(!h.FCW().close());
             QVERIFY(h.FCW().isVisible());
         }
-        for (int state : {esAborted, esFinished, esIdle}) {
-            h.FCW().ExpState = state;
-            h.FCW().show();
-            QVERIFY(h.FCW().close());
-            QVERIFY(!h.FCW().isVisible());
-        }
+        h.Feed("D\r");
+        QCOMPARE(h.Run().State(), int(esAborted));
+        QVERIFY(h.FCW().close());
+        QVERIFY(!h.FCW().isVisible());
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
+    // A looping accumulation-end sound (flags 0,0,1 of its line) stops on a
+    // click on the chart or a group box, and at close.
     void loopingAlarmStopsOnClicks()
     {
-        TFCWHarness h;
-        h.FCW().AlarmLooping = true;
+        TFCWHarness h({QString(), QString(), QString(), QStringLiteral("COM1"), QString(), QStringLiteral("1,1,0"),
+                       QString(), QStringLiteral("1,1,0"), QStringLiteral("alarm.wav"), QStringLiteral("0,0,1")},
+                      1024, TFCWHarness::ScriptedLink);
+        h.ConnectScripted();
+        const auto runToTheAlarm = [&] {
+            h.FCW().StartToolB->click();
+            h.Feed(Pass({1, 2}) + "D\r");
+            QCOMPARE(h.Sounds.Played.back().Mode, TSoundMode::Loop);
+        };
+        runToTheAlarm();
         QTest::mouseClick(h.FCW().Fid, Qt::LeftButton);
-        QVERIFY(!h.FCW().AlarmLooping);
         QCOMPARE(h.Sounds.Stops, 1);
-        h.FCW().AlarmLooping = true;
+        QTest::mouseClick(h.FCW().Fid, Qt::LeftButton);
+        QCOMPARE(h.Sounds.Stops, 1);     // stopped already
+        runToTheAlarm();
         QTest::mouseClick(reinterpret_cast<QWidget*>(h.FCW().ReceiverBox), Qt::LeftButton);
-        QVERIFY(!h.FCW().AlarmLooping);
-        h.FCW().AlarmLooping = true;
+        QCOMPARE(h.Sounds.Stops, 2);
+        runToTheAlarm();
+        h.Operator.ExpectMessage(QStringLiteral("The last spectrum is not saved. Close anyway?"), mbYes);
         h.FCW().close();
         QCOMPARE(h.Sounds.Stops, 3);
     }

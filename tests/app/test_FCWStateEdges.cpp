@@ -39,9 +39,9 @@ private slots:
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        w.MLinkClick();
+        w.MLink->trigger();
         h.Feed("X07FF07FF\r");
-        QVERIFY(w.DeviceConnected);
+        QVERIFY(w.Spectrometer().Connected());
         QVERIFY(!w.isEnabled());
         h.Script().ClearSent();
         h.Feed("M01\r");   // electromagnet: NMR allowed, ESR not
@@ -51,9 +51,14 @@ private slots:
         const QString sent = QString::fromLatin1(h.Script().Sent());
         QVERIFY2(sent.endsWith(QStringLiteral("E00\rH000\rP0\rS1\r")), qPrintable(sent));
         QVERIFY(!sent.contains(QStringLiteral("P1")));
-        // A setup applied in the same interval keeps its allowed mode too.
+        // A setup of ESR opened in the same interval comes up in an allowed mode too.
+        SetupRecord esr;
+        esr.Mode = 3;
+        const QString path = h.PathIn(QStringLiteral("esr.cfg"));
+        QVERIFY(SaveSetupFile(path, esr));
         h.Script().ClearSent();
-        w.ApplySetup();
+        h.Operator.ExpectFileDialog(path);
+        w.MOpensetup->trigger();
         QVERIFY(w.HydrogenRB->isChecked());
         QVERIFY(!QString::fromLatin1(h.Script().Sent()).contains(QStringLiteral("P1")));
         h.Tick();
@@ -66,7 +71,7 @@ private slots:
     void ignoredConnectionLeavesTheNameFieldsUsable()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
-        h.FCW().MLinkClick();
+        h.FCW().MLink->trigger();
         for (int i = 0; i < 4; ++i)
             h.Tick();
         h.Operator.ExpectMessage(QStringLiteral("Device not ready"), mbIgnore);
@@ -82,7 +87,7 @@ private slots:
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        w.MLinkClick();
+        w.MLink->trigger();
         h.Feed("Z00422.0\rX07FF07FF\r");
         h.Tick();
         h.Feed("M04\r");
@@ -126,7 +131,7 @@ private slots:
         TFCWHarness h(TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
         QVERIFY(w.FreqSwRngRB->isChecked());
-        w.MLinkClick();
+        w.MLink->trigger();
         h.Feed("X07FF07FF\r");
         h.Tick();
         h.Feed("M02\r");
@@ -197,9 +202,8 @@ private slots:
     void closingAsksOnceForASpectrumStoredNowhere()
     {
         QFETCH(QString, name);
-        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCWHarness h({QString(), QString(), QString(), QStringLiteral("COM1")}, 1024, TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        w.DAcqSaveDialog->InitialDir = h.Dir();
         h.ConnectScripted();
         w.FNameEdit->setText(name);
         w.StartToolB->click();
@@ -228,11 +232,10 @@ private slots:
     // aborted and its completed passes are stored under a new name.
     void unattendedCloseDuringARunStoresTheCompletedPasses()
     {
-        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCWHarness h({QString(), QString(), QString(), QStringLiteral("COM1")}, 1024, TFCWHarness::ScriptedLink);
         TFCW& w = h.FCW();
-        w.DAcqSaveDialog->InitialDir = h.Dir();
         h.ConnectScripted();
-        w.AccUpDown->SetPosition(5);
+        w.AccUpDown->ClickTo(5);
         w.StartToolB->click();
         h.Feed("A0002\rB\rV 00034BC0\rV 00000000\rC\rD\r");   // pass 1: 16, 0
         h.Feed("A0002\rB\rV 00069780\r");                      // pass 2 cut off: 32

@@ -8,6 +8,8 @@
 #include "DirDlgB.h"
 #include "DlgBox1.h"
 #include "FCWHarness.h"
+#include "FileBytes.h"
+#include "SignalModel.h"
 #include "UDataProc.h"
 #include "UpDown.h"
 
@@ -54,6 +56,8 @@ private slots:
         h.FCW().AccUpDown->Click(TUpDown::btNext);
         h.FCW().FNameEdit->setText(QStringLiteral("run1"));
         h.FCW().CommentEdit->setText(QStringLiteral("CaF2 powder, 20 \u00b0C"));
+        // Typed but not entered: the instrument keeps its B0, and so does the file.
+        h.FCW().TuningB0Val->setText(QStringLiteral("3 300.00 Gs"));
         QVERIFY(h.RunToEnd());
         const QString path = acq.filePath(QStringLiteral("run1.dcw"));
         QVERIFY(QFile::exists(path));
@@ -62,8 +66,12 @@ private slots:
 
         const TSpectrum s = ReadSpectrumFile(path);
         QCOMPARE(s.Header.Comment, QStringLiteral("CaF2 powder, 20 \u00b0C"));
-        QCOMPARE(s.Header.Frequency, h.FCW().FrequencyVal->text());
-        QCOMPARE(s.Header.B0, h.FCW().TuningB0Val->text());
+        // B0 and the frequency as the instrument got them: its field from the
+        // B1 code it holds, and the frequency of its J command.
+        const TParameters& got = h.Instrument().Parameters();
+        QVERIFY2(std::abs(double(s.B0) - CentreField(got, h.Instrument().Config())) <= 0.005,
+                 qPrintable(s.Header.B0));
+        QVERIFY2(std::abs(double(s.Frequency) * 1000 - double(got.FrequencyHz)) <= 50, qPrintable(s.Header.Frequency));
         QCOMPARE(s.Header.ModAmp, h.FCW().ModAmpVal->text());
         QCOMPARE(s.Header.SweepTime, h.FCW().SweepTVal->text());
         QCOMPARE(s.Header.Gain, h.FCW().GainVal->text());
@@ -74,7 +82,7 @@ private slots:
         QCOMPARE(s.Header.SweepR, 50.0f);
         QCOMPARE(s.Points.size(), size_t(64));
         for (size_t i = 0; i < 64; ++i) {
-            const double mean = std::nearbyint(h.FCW().AccBuffer[i] / 2.0);
+            const double mean = std::nearbyint(h.Run().Sums()[i] / 2.0);
             QCOMPARE(s.Points[i].y(), std::clamp(mean, -500.0, 500.0));
             QCOMPARE(s.Points[i].x(), h.FCW().SeriesAcc->XValue(int(i)));
         }
@@ -101,7 +109,7 @@ private slots:
         old.write("keep me");
         old.close();
         h.Operator.ExpectMessage(QStringLiteral("\"a.dcw\" file exists. Overwrite ?"), mbNo);
-        QVERIFY(TFCWHarness::WaitFor([&] { return h.FCW().ExpState == esFinished; }));
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().State() == esFinished; }));
         QVERIFY(h.FCW().FNameEdit->text().isEmpty());
         QFile kept(path);
         QVERIFY(kept.open(QIODevice::ReadOnly));
@@ -132,7 +140,7 @@ private slots:
         QVERIFY(h.Operator.MessageDetails.last().contains(acq.filePath(QStringLiteral("missing/run1.dcw"))));
         // The same data can still be saved elsewhere until the next run starts.
         QVERIFY(h.FCW().MSaveas->isEnabled());
-        const std::vector<int32_t> sums = h.FCW().AccBuffer;
+        const std::vector<int32_t> sums = h.Run().Sums();
         const QString rescue = acq.filePath(QStringLiteral("rescue"));
         h.Operator.ExpectFileDialog(rescue);
         h.FCW().MSaveas->trigger();
@@ -180,12 +188,11 @@ private slots:
         }
         w.GainScrollBar->setValue(77);
         w.LevelTB->setValue(-12);
-        w.AccUpDown->SetPosition(5);
-        w.ModAmpUpDown->SetPosition(4);
-        w.SweepTUpDown->SetPosition(3);
-        w.DB0UpDown->SetPosition(2);
-        w.DB0UpDownClick();
-        w.DFrqUpDown->SetPosition(1);
+        w.AccUpDown->ClickTo(5);
+        w.ModAmpUpDown->ClickTo(4);
+        w.SweepTUpDown->ClickTo(3);
+        w.DB0UpDown->ClickTo(2);
+        w.DFrqUpDown->ClickTo(1);
         w.ModeButtons[1]->click();
         w.FreqSwRngUpDown->Click(TUpDown::btNext);     // frequency sweep selected
         QVERIFY(w.FreqSwRngRB->isChecked());
@@ -196,7 +203,8 @@ private slots:
         QVERIFY(w.windowTitle().endsWith(QStringLiteral("            Setup: a.cfg")));
         QVERIFY(w.MSavesetup->isEnabled());
         QVERIFY(w.FieldSwRngRB->isChecked());           // saving switched to field sweep
-        const SetupRecord saved = w.Setup;
+        const SetupRecord saved = h.Setup().Stored();
+        QCOMPARE(FileBytes(path), SetupRecordToBytes(saved));
         QCOMPARE(saved.FieldSweep, uint8_t(1));
         QCOMPARE(saved.Mode, uint8_t(1));
         QCOMPARE(saved.Gain, 77);
@@ -210,11 +218,11 @@ private slots:
         // Change everything, then open the file again: every control comes back.
         w.ModeButtons[0]->click();
         w.GainScrollBar->setValue(3);
-        w.TuningB0UpDown->SetPosition(-500);
-        w.AccUpDown->SetPosition(1);
+        w.TuningB0UpDown->ClickTo(-500);
+        w.AccUpDown->ClickTo(1);
         h.Operator.ExpectFileDialog(path);
         w.MOpensetup->trigger();
-        QCOMPARE(w.ModeIndex, 1);
+        QCOMPARE(w.Spectrometer().Setup().Mode(), 1);
         QCOMPARE(w.GainScrollBar->value(), 77);
         QCOMPARE(w.LevelTB->value(), -12);
         QCOMPARE(w.AccUpDown->Position(), 5);
@@ -241,7 +249,7 @@ private slots:
         QVERIFY(w.windowTitle().endsWith(QStringLiteral("            Setup: STANDARD.CFG")));
         QVERIFY(!w.MSavesetup->isEnabled());
         QCOMPARE(w.GainScrollBar->value(), 140);
-        QCOMPARE(w.ModeIndex, 3);
+        QCOMPARE(w.Spectrometer().Setup().Mode(), 3);
         QTemporaryDir other;
         h.Operator.ExpectFileDialog(other.filePath(QStringLiteral("Standard.Cfg")));
         h.Operator.ExpectMessage(QStringLiteral("STANDARD.CFG can not be changed !"));
@@ -284,9 +292,12 @@ private slots:
                 d.accept();
             });
             h.FCW().MFileLocation->trigger();
-            QCOMPARE(h.FCW().SetupOpenDialog->InitialDir, a.path());
-            QCOMPARE(h.FCW().SetupSaveDialog->InitialDir, a.path());
-            QCOMPARE(h.FCW().DAcqSaveDialog->InitialDir, b.path());
+            for (QAction* setupDialog : {h.FCW().MOpensetup, h.FCW().MSavesetupas}) {
+                h.Operator.ExpectFileDialog(std::nullopt);
+                setupDialog->trigger();
+                QCOMPARE(h.Operator.FileDialogs.last().InitialDir, a.path());
+            }
+            QCOMPARE(h.FCW().Settings().AcqDir, b.path());
             QCOMPARE(h.Windows->FDataProc->AcqDir(), b.path());
             QCOMPARE(h.Windows->FDataProc->DataOutDir(), c.path());
             // Cancel changes nothing.
@@ -295,7 +306,7 @@ private slots:
                 d.reject();
             });
             h.FCW().MFileLocation->trigger();
-            QCOMPARE(h.FCW().DAcqSaveDialog->InitialDir, b.path());
+            QCOMPARE(h.FCW().Settings().AcqDir, b.path());
             h.FCW().close();
             QCOMPARE(h.Operator.Problems(), QString());
             TSettings s;
@@ -326,25 +337,24 @@ private slots:
             audio.OKBtn->click();
         });
         h.FCW().Audio1->trigger();
-        QCOMPARE(h.FCW().Settings.Sounds[2].FileName, QStringLiteral("/sounds/done.wav"));
+        QCOMPARE(h.FCW().Settings().Sounds[2].FileName, QStringLiteral("/sounds/done.wav"));
         h.Operator.ExpectModal([](QDialog& d) {
             auto& audio = static_cast<TMAudioDlgBox&>(d);
             audio.SoundNameEdit->setText(QStringLiteral("/sounds/start.wav"));
             audio.CancelBtn->click();
         });
         h.FCW().Audio1->trigger();
-        QVERIFY(h.FCW().Settings.Sounds[0].FileName.isEmpty());
+        QVERIFY(h.FCW().Settings().Sounds[0].FileName.isEmpty());
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
     void sounds()
     {
         QTemporaryDir acq;
-        TFCWHarness h(DirsIni(acq.path()));
+        TFCWHarness h(DirsIni(acq.path()) + QStringList{QStringLiteral("s.wav"), QStringLiteral("0,1,0"),
+                                                        QStringLiteral("e.wav"), QStringLiteral("0,1,0"),
+                                                        QStringLiteral("a.wav"), QStringLiteral("0,0,1")});
         SmallPasses(h, 16);
-        h.FCW().Settings.Sounds = {TSoundEvent{QStringLiteral("s.wav"), 0, 1, 0},
-                                   TSoundEvent{QStringLiteral("e.wav"), 0, 1, 0},
-                                   TSoundEvent{QStringLiteral("a.wav"), 0, 0, 1}};
         QVERIFY(h.Connect());
         h.FCW().AccUpDown->Click(TUpDown::btNext);
         QVERIFY(h.RunToEnd());
@@ -355,9 +365,9 @@ private slots:
         QCOMPARE(h.Sounds.Played[2].File, QStringLiteral("e.wav"));
         QCOMPARE(h.Sounds.Played[3].File, QStringLiteral("a.wav"));
         QVERIFY(h.Sounds.Played[3].Mode == TSoundMode::Loop);
-        QVERIFY(h.FCW().AlarmLooping);
+        QVERIFY(h.Sounds.Looping);
         QTest::mouseClick(h.FCW().Fid, Qt::LeftButton);
-        QVERIFY(!h.FCW().AlarmLooping);
+        QVERIFY(!h.Sounds.Looping);
     }
 };
 

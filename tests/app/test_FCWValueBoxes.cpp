@@ -3,7 +3,10 @@
 // that lands on that position carries. Esc, a text that is not a number, or
 // leaving the box restore the shown value and send nothing.
 
+#include "AccessibleTree.h"
+#include "DataFile.h"
 #include "FCWHarness.h"
+#include "SignalModel.h"
 #include "Freq.h"
 #include "UTextTbl.h"
 #include "UpDown.h"
@@ -116,6 +119,45 @@ private slots:
         QCOMPARE(b.Box->text(), shown);
     }
 
+    // B0 set through the accessibility interface, as a screen reader or a test
+    // tool sets it: nothing goes out and nothing new is stored until Enter;
+    // then the instrument gets it, and the file holds what it got.
+    void b0SetThroughTheAccessibilityInterface()
+    {
+        TFCWHarness h;
+        TInstrumentConfig c = h.Instrument().Config();
+        c.Points = 32;
+        h.Instrument().Configure(c);
+        QVERIFY(h.Connect());
+        TFCW& w = h.FCW();
+        const auto instrumentField = [&] { return CentreField(h.Instrument().Parameters(), h.Instrument().Config()); };
+        const auto storedField = [&](const QString& name) {
+            return double(ReadSpectrumFile(h.PathIn(name + QStringLiteral(".dcw"))).B0);
+        };
+        const double before = instrumentField();
+        QAccessibleInterface* b0 = FindAccessible(w, QAccessible::EditableText, QStringLiteral("B0 value"));
+        QVERIFY(SetAccessibleText(b0, QStringLiteral("3 300")));
+        QCOMPARE(b0->text(QAccessible::Value), QStringLiteral("3 300"));
+        h.TakeSent();
+        w.FNameEdit->setText(QStringLiteral("typed"));
+        QVERIFY(h.RunToEnd());
+        QVERIFY(std::abs(storedField(QStringLiteral("typed")) - before) <= 0.005);
+        QVERIFY(!h.TakeSent().contains(QStringLiteral("B1")));
+        QCOMPARE(instrumentField(), before);
+
+        QVERIFY(SetAccessibleText(b0, QStringLiteral("3 300")));
+        QTest::keyClick(w.TuningB0Val, Qt::Key_Return);
+        const QString sent = h.TakeSent();
+        QVERIFY2(sent.startsWith(QStringLiteral("B1")) && sent.count(QLatin1Char('|')) == 1, qPrintable(sent));
+        const double entered = instrumentField();
+        QVERIFY2(std::abs(entered - 3300) <= FieldPerPosition(0) / 2, qPrintable(QString::number(entered)));
+        QCOMPARE(b0->text(QAccessible::Value), w.TuningB0Val->Shown());
+        w.FNameEdit->setText(QStringLiteral("entered"));
+        QVERIFY(h.RunToEnd());
+        QVERIFY(std::abs(storedField(QStringLiteral("entered")) - entered) <= 0.005);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
     void accumulationsTypedReachTheStatusLine()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);
@@ -137,7 +179,7 @@ private slots:
         h.ConnectScripted();
         w.StartToolB->click();
         h.Feed("A0010\rB\rH1\r");
-        QCOMPARE(w.ExpState, int(esRunning));
+        QCOMPARE(w.Spectrometer().Run().State(), int(esRunning));
         QVERIFY(w.ModAmpVal->isEnabled());
         h.TakeSent();
         const QString shown = w.ModAmpVal->text();
@@ -148,7 +190,7 @@ private slots:
         Type(w.ModAmpVal, QStringLiteral("0.7 mT"));
         QCOMPARE(w.ModAmpVal->text(), shown);
         QCOMPARE(h.TakeSent(), QString());
-        QCOMPARE(w.ExpState, int(esRunning));
+        QCOMPARE(w.Spectrometer().Run().State(), int(esRunning));
         // Leaving the box with a value typed keeps the shown one.
         w.ModAmpVal->setFocus();
         QTest::keyClicks(w.ModAmpVal, QStringLiteral("0.7"));

@@ -31,8 +31,7 @@ int RunChild(const QString& dirAndLink)
     if (!h.Connect())
         return 3;
     TFCW& w = h.FCW();
-    w.AccUpDown->SetPosition(w.AccUpDown->Max());
-    w.AccUpDownClick();
+    w.AccUpDown->ClickTo(w.AccUpDown->Max());
     w.FNameEdit->setText(QStringLiteral("crash"));
     w.StartToolB->click();
     return QApplication::exec();

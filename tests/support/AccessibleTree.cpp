@@ -37,3 +37,13 @@ QString AccessibleReading(QAccessibleInterface* node)
     const QString description = node->text(QAccessible::Description);
     return description.isEmpty() ? node->text(QAccessible::Value) : description;
 }
+
+bool SetAccessibleText(QAccessibleInterface* node, const QString& text)
+{
+    QAccessibleEditableTextInterface* editable = node ? node->editableTextInterface() : nullptr;
+    QAccessibleTextInterface* shown = node ? node->textInterface() : nullptr;
+    if (!editable || !shown)
+        return false;
+    editable->replaceText(0, shown->characterCount(), text);
+    return true;
+}

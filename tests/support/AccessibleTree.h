@@ -13,3 +13,6 @@ QAccessibleInterface* FindAccessible(QWidget& window, QAccessible::Role role, co
 bool DoAccessibleAction(QAccessibleInterface* node, const QString& action);
 // The value a screen reader reads for a node: its description, else its value.
 QString AccessibleReading(QAccessibleInterface* node);
+// Replaces the whole text of an editable node as an assistive tool does;
+// false when the node takes no text.
+bool SetAccessibleText(QAccessibleInterface* node, const QString& text);

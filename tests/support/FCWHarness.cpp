@@ -1,11 +1,15 @@
 #include "FCWHarness.h"
 
+#include "Chart.h"
 #include "StatusBar.h"
+#include "WaitUntil.h"
 #include "UpDown.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QAction>
+#include <QComboBox>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 
@@ -38,11 +42,9 @@ TFCWHarness::TFCWHarness(const QStringList& iniLines, int screenWidth, TLinkKind
 
 TFCWHarness::~TFCWHarness()
 {
-    // Leave no run in progress so that the window may close.
-    if (Windows && Windows->FCW) {
-        Windows->FCW->ExpState = esIdle;
+    // A window with a run in progress refuses to close; it goes all the same.
+    if (Windows && Windows->FCW)
         Windows->FCW->close();
-    }
 }
 
 TInstrument& TFCWHarness::Instrument() const
@@ -52,36 +54,31 @@ TInstrument& TFCWHarness::Instrument() const
 
 bool TFCWHarness::WaitFor(const std::function<bool()>& done, int ms)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
+    return WaitUntil(done, ms);
 }
 
 void TFCWHarness::Tick()
 {
     FCW().Timer1->stop();
-    FCW().Timer1Timer();
+    QMetaObject::invokeMethod(&FCW(), "Timer1Timer");
     WaitFor([] { return false; }, 30);
 }
 
 bool TFCWHarness::Connect()
 {
-    FCW().MLinkClick();
+    FCW().MLink->trigger();
     for (int i = 0; i < 6 && !FCW().isEnabled(); ++i)
         Tick();
-    return WaitFor([this] { return FCW().DeviceConnected && FCW().FieldSource != 3 && FCW().isEnabled(); });
+    return WaitFor([this] {
+        return Spectrometer().Connected() && Spectrometer().FieldSource() != 3 && FCW().isEnabled();
+    });
 }
 
 bool TFCWHarness::RunToEnd(int ms)
 {
-    FCW().ExpState = esIdle;  // so that the end of an earlier run does not count
+    QSignalSpy ended(&Run(), &TRun::RunEnded);
     FCW().StartToolB->click();
-    return WaitFor([this] { return FCW().ExpState == esFinished; }, ms);
+    return WaitFor([&] { return ended.count() > 0; }, ms) && Run().State() == esFinished;
 }
 
 QString TFCWHarness::TakeSent()
@@ -99,6 +96,20 @@ QString TFCWHarness::Panel(int i) const
     return FCW().StatusBar->PanelText(i);
 }
 
+TChartSeries& TFCWHarness::CurrentPass() const
+{
+    for (TChartSeries* s : FCW().Series)
+        if (s->Live())
+            return *s;
+    qFatal("no pass series is live");
+}
+
+void TFCWHarness::Choose(QComboBox* box, int index)
+{
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
 void TFCWHarness::Feed(const QByteArray& lines)
 {
     FScript->Push(lines);
@@ -110,7 +121,7 @@ void TFCWHarness::Feed(const QByteArray& lines)
 
 void TFCWHarness::ConnectScripted()
 {
-    FCW().MLinkClick();
+    FCW().MLink->trigger();
     Feed("X07FF07FF\r");
     Tick();
     Feed("M04\r");

@@ -1,13 +1,15 @@
 #include "ScriptedOperator.h"
 
-TScriptedOperator::TScriptedOperator()
+TScriptedOperator::TScriptedOperator() : FPrevious(&Operator())
 {
     SetOperator(this);
 }
 
+// The operator before this one answers again (several windows at once in a
+// benchmark close in the reverse order of their making).
 TScriptedOperator::~TScriptedOperator()
 {
-    SetOperator(nullptr);
+    SetOperator(FPrevious);
 }
 
 void TScriptedOperator::ExpectMessage(int answer)

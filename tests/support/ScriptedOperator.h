@@ -1,6 +1,7 @@
 #pragma once
 // An operator that answers message boxes, file and directory dialogs and
-// modal windows from a script, in order. It installs itself for its lifetime.
+// modal windows from a script, in order. It installs itself for its lifetime
+// and puts back the operator it replaced.
 // A call that the script does not expect next is recorded in Unexpected and
 // answered with Cancel (or no choice); tests check Unexpected and Done().
 
@@ -57,4 +58,5 @@ public:
 private:
     std::optional<TStep> Next(TKind kind, const QString& what);
     std::deque<TStep> FScript;
+    TOperator* FPrevious;
 };

@@ -12,10 +12,16 @@ double PassDone(const TRunProgress& p)
     return std::clamp(double(p.Points) / p.PointTotal, 0.0, 1.0);
 }
 
-// Passes of the run still to come after the one being measured.
+// Passes of the run still to come after the one being measured; fewer when
+// the value is known before the accumulations set are done.
 int PassesToCome(const TRunProgress& p)
 {
-    return p.Loop ? 0 : std::max(0, p.Passes - p.Pass);
+    if (p.Loop)
+        return 0;
+    const int set = std::max(0, p.Passes - p.Pass);
+    if (p.KnownPassesLeft < 0)
+        return set;
+    return std::min(set, std::max(0, p.KnownPassesLeft - (p.Pass - p.KnownAfterPass)));
 }
 
 } // namespace
@@ -24,7 +30,7 @@ int ProgressPercent(const TRunProgress& p)
 {
     if (p.Loop)
         return int(PassDone(p) * 100);
-    const int passes = std::max(1, std::max(p.Passes, p.Pass));
+    const int passes = std::max(1, p.Pass + PassesToCome(p));
     const double done = (std::clamp(p.Pass, 1, passes) - 1 + PassDone(p)) / passes;
     return int(done * 100);
 }
@@ -57,5 +63,16 @@ QString ProgressText(const TRunProgress& p)
     else
         time = FormatDuration(SecondsLeft(p)) + QStringLiteral(" left");
     const QString dot = QStringLiteral(" \u00b7 ");
-    return pass + dot + points + dot + time;
+    QString text = pass + dot + points + dot + time;
+    if (!p.Known.isEmpty()) {
+        text += dot + p.Known;
+        if (p.KnownPassesLeft == 0)
+            text += dot + QStringLiteral("known");
+        else if (p.KnownPassesLeft > 0)
+            text += dot + QStringLiteral("%1 more %2, %3")
+                              .arg(p.KnownPassesLeft)
+                              .arg(p.KnownPassesLeft == 1 ? QStringLiteral("pass") : QStringLiteral("passes"))
+                              .arg(FormatDuration(p.KnownPassesLeft * p.SweepSeconds));
+    }
+    return text;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Progress of an experiment run as the status line shows it: the points of
 // the pass being measured, the pass of the run and the time left, estimated
-// from the sweep time and the passes still to come. No widgets.
+// from the sweep time and the passes still to come, and for a run that stops
+// when a value is known, that value and the passes it still needs. No widgets.
 
 #include <QString>
 
@@ -13,6 +14,12 @@ struct TRunProgress {
     bool Loop = false;     // the run repeats passes until aborted
     bool OnHold = false;
     int SweepSeconds = 0;  // length of one pass
+    // Stop when known: the value after the last fit ("M2 = 10.2 ± 0.3 Gs²
+    // (3 %)"), empty when there is none; the passes it still needs after
+    // pass KnownAfterPass (0: known; -1: no estimate).
+    QString Known;
+    int KnownPassesLeft = -1;
+    int KnownAfterPass = 0;
 };
 
 // Per cent done of the run; of the pass in Loop mode, which has no end.
@@ -22,7 +29,8 @@ int SecondsLeft(const TRunProgress& p);
 // "pass 2 of 3 · 412/1024 · 5:12 left" (pass, points received of the pass's
 // points, time left of the run); in Loop mode "pass 4, loop · 412/1024 ·
 // 0:45 left", the time left of the pass; on hold "on hold" in place of the
-// time; "setting up" before the pass has announced its points.
+// time; "setting up" before the pass has announced its points. Then, when
+// stopping when known, the value and "3 more passes, 1:30" or "known".
 QString ProgressText(const TRunProgress& p);
 // "m:ss", or "h:mm:ss" from one hour on.
 QString FormatDuration(int seconds);
