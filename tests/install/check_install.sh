@@ -50,7 +50,7 @@ else
     echo "SKIP: appstreamcli not found"
 fi
 grep -q '^Exec=meril %f$' "$desktop" || fail "the desktop entry does not pass the file to meril"
-# One main category of the desktop menu specification, Science.
+# One main category in the desktop entry: Science.
 main=$(sed -n 's/^Categories=//p' "$desktop" | tr ';' '\n' |
        grep -xE 'AudioVideo|Audio|Video|Development|Education|Game|Graphics|Network|Office|Science|Settings|System|Utility' |
        tr '\n' ' ')
