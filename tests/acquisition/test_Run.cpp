@@ -279,6 +279,22 @@ private slots:
         QCOMPARE(ReadPassFolder(folder).Passes.size(), size_t(4));
     }
 
+    // A connection is made once the instrument has reported its field source
+    // (and been sent its setup): a sweep asked for before would go out among
+    // the setup's commands.
+    void noRunStartsWhileTheConnectionIsMade()
+    {
+        TScriptedRig r;
+        r.S.BeginConnecting();
+        QVERIFY(!r.Run.Start({}));
+        QCOMPARE(r.TakeSent(), QByteArray());
+        QVERIFY(!r.Run.InProgress());
+        r.Feed("M04\r");
+        QVERIFY(r.Run.Start({}));
+        QCOMPARE(r.TakeSent(), QByteArray("F1\r"));
+        QVERIFY(r.Run.InProgress());
+    }
+
     // The run goes on without its passes, and says why with the system's reason.
     void aPassThatCannotBeKeptIsTold()
     {
@@ -293,6 +309,11 @@ private slots:
         QCOMPARE(errors.count(), 1);
         QVERIFY2(errors[0][0].toString().startsWith(QStringLiteral("Passes not kept: ")), qPrintable(errors[0][0].toString()));
         QVERIFY(!r.Run.Recorder().Active());
+        // ... in words that stay until the operator has seen them.
+        QVERIFY2(r.Run.Problem().startsWith(QStringLiteral("Passes not kept from pass 1 on: ")), qPrintable(r.Run.Problem()));
+        QCOMPARE(r.Run.NotKeptFrom(), 1);
+        r.Run.AcknowledgeProblem();
+        QCOMPARE(r.Run.Problem(), QString());
     }
 };
 
