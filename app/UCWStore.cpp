@@ -81,7 +81,7 @@ void TFCW::StoreElsewhere(const QString& failed)
     // A dialog of its own: the acquisition directory stays what it is.
     TFileDialog elsewhere = *DAcqSaveDialog;
     elsewhere.Title = QStringLiteral("The spectrum could not be stored: choose another place");
-    elsewhere.InitialDir = FUserDir;
+    elsewhere.InitialDir = QFileInfo::exists(FUserDir) ? FUserDir : QDir::homePath();
     elsewhere.FileName = QFileInfo(failed).fileName();
     while (FRun.Unsaved() && elsewhere.Execute(this))
         if (MayOverwrite(elsewhere.FileName))

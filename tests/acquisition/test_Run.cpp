@@ -279,22 +279,6 @@ private slots:
         QCOMPARE(ReadPassFolder(folder).Passes.size(), size_t(4));
     }
 
-    // A connection is made once the instrument has reported its field source
-    // (and been sent its setup): a sweep asked for before would go out among
-    // the setup's commands.
-    void noRunStartsWhileTheConnectionIsMade()
-    {
-        TScriptedRig r;
-        r.S.BeginConnecting();
-        QVERIFY(!r.Run.Start({}));
-        QCOMPARE(r.TakeSent(), QByteArray());
-        QVERIFY(!r.Run.InProgress());
-        r.Feed("M04\r");
-        QVERIFY(r.Run.Start({}));
-        QCOMPARE(r.TakeSent(), QByteArray("F1\r"));
-        QVERIFY(r.Run.InProgress());
-    }
-
     // The run goes on without its passes, and says why with the system's reason.
     void aPassThatCannotBeKeptIsTold()
     {
