@@ -223,7 +223,7 @@ QStringList TFCW::UnattendedFolders() const
     return {DAcqSaveDialog->InitialDir, FUserDir + QStringLiteral("/unsaved"), state + QStringLiteral("/Meril/unsaved")};
 }
 
-bool TFCW::StoreUnattended()
+void TFCW::StoreUnattended()
 {
     // Under a new name; nothing is overwritten.
     const QString name = UnsavedPrefix() + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
@@ -233,7 +233,7 @@ bool TFCW::StoreUnattended()
     for (const QString& folder : folders) {
         const QString path = AutoSavePath(folder, name);
         try {
-            // The acquisition directory is not made up; the unsaved folders are.
+            // The acquisition directory is not created here; the unsaved folders are.
             if (folder != folders.first() && !QDir().mkpath(folder))
                 throw EFileError(QStringLiteral("cannot create the folder"));
             if (QFileInfo::exists(path))
@@ -249,10 +249,9 @@ bool TFCW::StoreUnattended()
         else
             qWarning().noquote() << "The last spectrum was not saved; it is stored in" << QDir::toNativeSeparators(path)
                                  << "as it could not be stored in" << failures.join(QStringLiteral("; "));
-        return true;
+        return;
     }
     qWarning().noquote() << "The last spectrum could not be stored:" << failures.join(QStringLiteral("; "));
-    return false;
 }
 
 void TFCW::FormClose()

@@ -301,8 +301,9 @@ private:
     // Offers other places after `failed` could not be written, until the data
     // are stored or the operator gives up ("Save data as ..." stays).
     void StoreElsewhere(const QString& failed);
-    // Stores data stored nowhere without asking anyone; false when no place took them.
-    bool StoreUnattended();
+    // Stores data stored nowhere without asking anyone, in the first of
+    // UnattendedFolders that takes them; the log says where, or why nowhere.
+    void StoreUnattended();
     // Where data go when nobody can be asked: the acquisition directory, else
     // the unsaved folder of the user's Meril folder, else of their state folder.
     QStringList UnattendedFolders() const;
