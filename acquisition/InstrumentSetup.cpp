@@ -225,7 +225,19 @@ SetupRecord TInstrumentSetup::Record() const
 
 void TInstrumentSetup::Apply(const std::array<bool, 4>& modeAllowed)
 {
-    SetupRecord& r = FStored;
+    Put(FStored, modeAllowed);
+    SetDirection(true);
+}
+
+void TInstrumentSetup::Resend(const std::array<bool, 4>& modeAllowed)
+{
+    SetupRecord inUse = Record();
+    Put(inUse, modeAllowed);
+    SetDirection(FForward);
+}
+
+void TInstrumentSetup::Put(SetupRecord& r, const std::array<bool, 4>& modeAllowed)
+{
     const auto m = size_t(FMode);
     Set(TParameter::Level, r.Level);
     Set(TParameter::Gain, r.Gain);
@@ -260,7 +272,6 @@ void TInstrumentSetup::Apply(const std::array<bool, 4>& modeAllowed)
 
     // ESR has no frequency sweep: there a setup's frequency sweep becomes a field sweep.
     FFieldSweep = r.FieldSweep != 0 || FMode == EsrMode;
-    SetDirection(true);
 }
 
 int TInstrumentSetup::SentOrChosen(TParameter p) const

@@ -75,6 +75,10 @@ public:
     // instrument's order. A mode that is not allowed falls back (ESR to NMR
     // 1H, an NMR mode to ESR); ESR sweeps the field.
     void Apply(const std::array<bool, 4>& modeAllowed);
+    // Sends the parameters in use again, in the same order, the direction
+    // in use too: for an instrument that has lost them (a connection made
+    // again after the link was lost). The stored setup stays as it is.
+    void Resend(const std::array<bool, 4>& modeAllowed);
 
     // The header captions of what the instrument got (a parameter never sent
     // is described as chosen); Acc is the accumulations chosen, no comment.
@@ -83,6 +87,8 @@ public:
 private:
     static size_t Index(TParameter p) { return size_t(p); }
     void Set(TParameter p, int position);
+    // Puts r into the parameters and sends them; r's mode falls back when not allowed.
+    void Put(SetupRecord& r, const std::array<bool, 4>& modeAllowed);
     void Send(TParameter p);
     bool Esr() const { return FMode == EsrMode; }
     int SentOrChosen(TParameter p) const;

@@ -39,8 +39,9 @@ int32_t Plus(int32_t a, int32_t b)
 
 } // namespace
 
-TRun::TRun(TCommandSet& commands, const bool& connected, const int32_t& dataDivisor, TInstrumentSetup& setup)
-    : FCommands(commands), FConnected(connected), FDataDivisor(dataDivisor), FSetup(setup)
+TRun::TRun(TCommandSet& commands, const bool& connected, const bool& connecting, const int32_t& dataDivisor,
+           TInstrumentSetup& setup)
+    : FCommands(commands), FConnected(connected), FConnecting(connecting), FDataDivisor(dataDivisor), FSetup(setup)
 {
     // One fit at a time, in the order of the passes.
     FFitThread.setMaxThreadCount(1);
@@ -65,7 +66,7 @@ TDataHeader TRun::Header() const
 
 bool TRun::Start(const TRunOptions& options)
 {
-    if (!FConnected)
+    if (!FConnected || FConnecting)
         return false;
     FOptions = options;
     if (FOptions.Loop)
@@ -74,6 +75,7 @@ bool TRun::Start(const TRunOptions& options)
     FPass = 1;
     FCompletedPasses = 0;
     FAbortRequested = false;
+    FSweepAsked = true;
     return true;
 }
 
@@ -232,6 +234,7 @@ void TRun::Proceed()
 void TRun::Finish(TRunEnd how)
 {
     FState = esFinished;
+    FSweepAsked = false;
     FDataAvailable = true;
     FUnsaved = true;
     // The settings are taken as the run ends, so that the file describes the
@@ -245,6 +248,7 @@ void TRun::Finish(TRunEnd how)
 void TRun::EndAborted()
 {
     FAwaitingFit = false;
+    FSweepAsked = false;
     FState = esAborted;
     emit RunEnded(TRunEnd::Aborted);
 }
@@ -259,6 +263,7 @@ void TRun::Disconnected()
 {
     const bool wasRunning = Running();
     FState = esIdle;
+    FSweepAsked = false;
     FAwaitingFit = false;
     if (!wasRunning)
         return;
@@ -318,8 +323,12 @@ void TRun::KeepPass(const std::vector<int32_t>& pass)
         FRecorder.Write(header, pass);
         FPassNumbers.back() = FRecorder.LastNumber();
     } catch (const EMerilError& e) {
-        // The run goes on; only its passes are not kept.
+        // The run goes on in memory; only its passes are not kept from here
+        // on. Told once, in words that stay until they are acknowledged.
+        FNotKeptFrom = FPass;
+        FProblem = QStringLiteral("Passes not kept from pass %1 on: %2").arg(FPass).arg(e.Text());
         emit Error(QStringLiteral("Passes not kept: ") + e.Text());
+        emit ProblemChanged();
         FRecorder.Clear();
     }
 }
@@ -336,13 +345,31 @@ int TRun::ContinueProposal() const
     return FRunTarget > FCompletedPasses ? FRunTarget - FCompletedPasses : FCompletedPasses;
 }
 
-void TRun::Continue(const std::optional<TKnownTarget>& stopWhenKnown)
+void TRun::AcknowledgeProblem()
+{
+    if (FProblem.isEmpty())
+        return;
+    FProblem.clear();
+    FNotKeptFrom = 0;
+    emit ProblemChanged();
+}
+
+QString TRun::KeptSpectrum() const
+{
+    if (!FRecorder.Active() || IsUnsavedFolder(FRecorder.Folder()))
+        return QString();
+    return SpectrumOfPassFolder(FRecorder.Folder());
+}
+
+void TRun::Continue(const std::optional<TKnownTarget>& stopWhenKnown, const QString& storeIn)
 {
     FSums = FCompletedSum;
     FPass = FCompletedPasses + 1;
     FRunTarget = FSetup.Position(TParameter::Acc);
     FAbortRequested = false;
     FContinuing = true;
+    FContinueInto = storeIn;
+    FSweepAsked = true;
     FDataAvailable = false;
     FOptions.Loop = false;
     FOptions.StopWhenKnown = stopWhenKnown;
@@ -352,10 +379,7 @@ void TRun::Continue(const std::optional<TKnownTarget>& stopWhenKnown)
 
 QString TRun::ContinuedSpectrum() const
 {
-    // A continued accumulation of a stored spectrum is stored there again, with its new Acc.
-    if (FContinuing && FUnsaved && FRecorder.Active() && !IsUnsavedFolder(FRecorder.Folder()))
-        return SpectrumOfPassFolder(FRecorder.Folder());
-    return QString();
+    return FContinuing && FUnsaved ? FContinueInto : QString();
 }
 
 void TRun::TakeUp(const TPassSet& set)

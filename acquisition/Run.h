@@ -52,12 +52,15 @@ enum class TRunEnd {
 class TRun : public QObject {
     Q_OBJECT
 public:
-    TRun(TCommandSet& commands, const bool& connected, const int32_t& dataDivisor, TInstrumentSetup& setup);
+    TRun(TCommandSet& commands, const bool& connected, const bool& connecting, const int32_t& dataDivisor,
+         TInstrumentSetup& setup);
     ~TRun() override;
 
     int State() const { return FState; }
     // A pass is being set up, measured, ended or aborted.
     bool Running() const { return FState >= esSettingUp && FState <= esAborting; }
+    // From Start or Continue until the run has ended: there is something to abort.
+    bool InProgress() const { return FSweepAsked || Running(); }
     // The pass counter: the pass of the run being measured, from 1 (a Loop
     // run measures pass 1 again and again).
     int Pass() const { return FPass; }
@@ -87,7 +90,8 @@ public:
     // The comment of the run's files.
     void SetComment(const QString& comment) { FComment = comment; }
 
-    // False, sending nothing, while no instrument is connected.
+    // False, sending nothing, while no instrument is connected or a
+    // connection is still being made.
     bool Start(const TRunOptions& options);
     // Asks the instrument to hold the pass, or to go on when it holds.
     void Hold();
@@ -106,11 +110,22 @@ public:
     bool MayContinue(bool single) const;
     // Passes to offer for a continued run: those the run lacked, else as many again.
     int ContinueProposal() const;
-    // Adds passes to the kept ones until the accumulations set.
-    void Continue(const std::optional<TKnownTarget>& stopWhenKnown);
-    // The spectrum a finished continued run is to be stored in again (the
-    // one of its folder); empty when none.
+    // The spectrum the kept passes belong to (that of their folder); empty
+    // for passes not yet stored with a spectrum.
+    QString KeptSpectrum() const;
+    // Adds passes to the kept ones until the accumulations set; the sum is
+    // to be stored in `storeIn` (none: where the operator chooses).
+    void Continue(const std::optional<TKnownTarget>& stopWhenKnown, const QString& storeIn = QString());
+    // Where a finished continued run is to be stored; empty when nowhere yet.
     QString ContinuedSpectrum() const;
+
+    // ---- Problems that must not pass unseen ----
+    // The first pass of the run that could not be kept, with the system's
+    // reason; it stays until the operator acknowledges it. Empty when none.
+    QString Problem() const { return FProblem; }
+    // The number of that pass; 0 when none is to be acknowledged.
+    int NotKeptFrom() const { return FNotKeptFrom; }
+    void AcknowledgeProblem();
     // Takes up the passes of a folder as the data, ready to store or to continue.
     void TakeUp(const TPassSet& set);
     // The sum of passes chosen in the review becomes the data; false when it
@@ -141,6 +156,8 @@ signals:
     void PassRefused(const QString& text);
     // A file of the run could not be written or moved, with the system's reason.
     void Error(const QString& text);
+    // The storage problem to be acknowledged appeared or was acknowledged.
+    void ProblemChanged();
 
 private:
     void PassSetUp(int points);
@@ -163,6 +180,7 @@ private:
 
     TCommandSet& FCommands;
     const bool& FConnected;
+    const bool& FConnecting;
     const int32_t& FDataDivisor;
     TInstrumentSetup& FSetup;
     TRunOptions FOptions;
@@ -174,6 +192,9 @@ private:
     int FPoints = 0;
     bool FHold = false;
     bool FAbortRequested = false;   // no further pass is started
+    bool FSweepAsked = false;       // Start or Continue sent the sweep; the run has not ended
+    QString FProblem;
+    int FNotKeptFrom = 0;
     int FOutOfRange = 0;
     std::vector<int32_t> FSums;
     TDataHeader FPassHeader;        // of the run's passes: their sweep
@@ -189,6 +210,7 @@ private:
     TPassRecorder FRecorder;
     QByteArray FKeptSetupBytes;     // the setup record the kept passes were measured with
     bool FContinuing = false;
+    QString FContinueInto;          // where the continued run is stored
     int FRunTarget = 0;             // the passes the kept run was to have
 
     std::vector<TKnownPoint> FKnown;

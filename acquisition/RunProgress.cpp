@@ -74,5 +74,7 @@ QString ProgressText(const TRunProgress& p)
                               .arg(p.KnownPassesLeft == 1 ? QStringLiteral("pass") : QStringLiteral("passes"))
                               .arg(FormatDuration(p.KnownPassesLeft * p.SweepSeconds));
     }
+    if (p.NotKeptFrom > 0)
+        text += dot + QStringLiteral("passes not kept from pass %1 on").arg(p.NotKeptFrom);
     return text;
 }

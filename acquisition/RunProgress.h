@@ -20,6 +20,8 @@ struct TRunProgress {
     QString Known;
     int KnownPassesLeft = -1;
     int KnownAfterPass = 0;
+    // The first pass that could not be kept, until the operator has seen it; 0 when none.
+    int NotKeptFrom = 0;
 };
 
 // Per cent done of the run; of the pass in Loop mode, which has no end.
@@ -31,6 +33,7 @@ int SecondsLeft(const TRunProgress& p);
 // 0:45 left", the time left of the pass; on hold "on hold" in place of the
 // time; "setting up" before the pass has announced its points. Then, when
 // stopping when known, the value and "3 more passes, 1:30" or "known".
+// Last, "passes not kept from pass 25 on" when they could not be written.
 QString ProgressText(const TRunProgress& p);
 // "m:ss", or "h:mm:ss" from one hour on.
 QString FormatDuration(int seconds);

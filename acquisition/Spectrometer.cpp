@@ -9,7 +9,7 @@ TSpectrometer::TSpectrometer(TSerialLink& link, QObject* parent)
       FLink(link),
       FCommands(std::make_unique<TCommandSet>(link, FConnected)),
       FSetup(std::make_unique<TInstrumentSetup>(*FCommands)),
-      FRun(std::make_unique<TRun>(*FCommands, FConnected, FDataDivisor, *FSetup))
+      FRun(std::make_unique<TRun>(*FCommands, FConnected, FConnecting, FDataDivisor, *FSetup))
 {
     FLink.OnRxFlag = [this] { ReadReplies(); };
     FLink.OnDSRChange = [this] { PowerLineChanged(); };
@@ -31,11 +31,26 @@ TSpectrometer::~TSpectrometer()
 void TSpectrometer::SetConnected(bool connected)
 {
     FConnected = connected;
-    if (!connected)
+    if (!connected) {
+        FConnecting = false;
+        FResendInUse = FSetupSent;
         FRun->Disconnected();
+    }
     emit ConnectionChanged(connected);
     if (!connected)
         SetFieldSource(0);
+}
+
+void TSpectrometer::SendSetup(const std::array<bool, 4>& modeAllowed)
+{
+    if (FResendInUse && FConnected)
+        FSetup->Resend(modeAllowed);
+    else
+        FSetup->Apply(modeAllowed);
+    if (FConnected) {
+        FSetupSent = true;
+        FResendInUse = false;
+    }
 }
 
 void TSpectrometer::ReadPowerLine()
@@ -99,6 +114,9 @@ void TSpectrometer::Handle(const TReply& r)
         break;
     case 'M':
         SetFieldSource(r.FieldSource);
+        // The field source is the last word of a connection: the setup has gone out with it.
+        if (FConnected)
+            FConnecting = false;
         break;
     case 'X':
         ZeroOffset[0] = r.Z1 - 2047;

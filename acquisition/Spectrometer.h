@@ -35,6 +35,18 @@ public:
     // (its completed passes stay) and clears the field source.
     void SetConnected(bool connected);
 
+    // A connection is being made: from Connect until the instrument, once
+    // connected, has reported its field source and been sent its setup. No
+    // run starts meanwhile: its sweep would go out among the setup's commands.
+    bool Connecting() const { return FConnecting; }
+    void BeginConnecting() { FConnecting = true; }
+    // Puts a setup into the parameters and sends it, when the instrument has
+    // reported its field source. The first connection after start and a new
+    // field source take the stored setup (STANDARD.CFG or the one last
+    // opened); a connection made again after one was lost takes the setup in
+    // use, so that the run it was for can go on as it was.
+    void SendSetup(const std::array<bool, 4>& modeAllowed);
+
     QString UnitSerial() const { return FUnitSerial; }
     QString ProgramVersion() const { return FProgramVersion; }
     int32_t DataDivisor() const { return FDataDivisor; }
@@ -75,6 +87,9 @@ private:
 
     TSerialLink& FLink;
     bool FConnected = false;
+    bool FConnecting = false;
+    bool FSetupSent = false;     // an instrument got a setup in this session
+    bool FResendInUse = false;   // ... and lost it with its connection since
     std::unique_ptr<TCommandSet> FCommands;
     std::unique_ptr<TInstrumentSetup> FSetup;
     std::unique_ptr<TRun> FRun;

@@ -1,9 +1,11 @@
 #include "StopSignals.h"
 
+#include "Operator.h"
 #include "UCW.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 #include <csignal>
 #include <memory>
 #include <sys/socket.h>
@@ -31,10 +33,17 @@ void CloseOnStopSignals(TFCW& window, QObject& owner)
     QObject::connect(notifier, &QSocketNotifier::activated, &owner, [&window, asked] {
         char byte;
         [[maybe_unused]] const auto n = ::read(StopSignalPipe[0], &byte, 1);
-        if (*asked)
+        if (*asked) {
             QCoreApplication::exit(1);
+            return;
+        }
         *asked = true;
         window.CloseUnattended();
+        // A dialog open now (an error box) would keep the program running:
+        // every dialog is closed and answered, and the program ends with it.
+        EndOperatorDialogs();
+        if (QThread::currentThread()->loopLevel() > 0)
+            QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = OnStopSignal;

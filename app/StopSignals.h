@@ -1,7 +1,8 @@
 #pragma once
 // SIGINT and SIGTERM close the main window as an unattended close: nothing is
-// asked, a spectrum stored nowhere is stored, the settings are written. A
-// second signal ends the program at once.
+// asked, a spectrum stored nowhere is stored, the settings are written, and
+// the program ends even when a dialog is open. A second signal ends the
+// program at once.
 
 class QObject;
 class TFCW;

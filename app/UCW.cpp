@@ -65,11 +65,12 @@ TFCW::TFCW(TFCWOptions options)
       ComPort1(FSpectrometer->Link()),
       FSetup(FSpectrometer->Setup()),
       FRun(FSpectrometer->Run()),
+      FUserDir(options.UserDir.isEmpty() ? QDir::homePath() + QStringLiteral("/Meril") : options.UserDir),
       FSettingsPlace(ChooseSettingsPlace(
           options.ProgramDir.isEmpty() ? ProgramDir() : options.ProgramDir,
           options.UserConfigDir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
                                           : options.UserConfigDir,
-          options.UserDir.isEmpty() ? QDir::homePath() + QStringLiteral("/Meril") : options.UserDir)),
+          FUserDir)),
       FViewSettingsPath(options.ViewSettingsPath),
       FShowSplash(options.ShowSplash)
 {
@@ -209,25 +210,48 @@ void TFCW::CloseUnattended()
         FSpectrometer->Commands().AbortExperiment();
         FRun.Disconnected();
     }
-    if (FRun.Unsaved()) {
-        // Stored under a new name in the acquisition directory; nothing is overwritten.
-        const QString name =
-            UnsavedPrefix() + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-        const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, name);
-        FRun.SetComment(CommentEdit->text());
-        try {
-            if (QFileInfo::exists(path))
-                throw EFileError(QStringLiteral("\"%1\" exists").arg(path));
-            WriteSpectrumFile(path, FRun.Header(), FRun.Sums());
-            FRun.Stored(path);
-            qInfo().noquote() << "The last spectrum was not saved; it is stored in" << path;
-        } catch (const std::exception& e) {
-            qWarning().noquote() << "The last spectrum could not be stored in" << path << ":" << ErrorText(e);
-        }
-    }
+    if (FRun.Unsaved())
+        StoreUnattended();
     FUnattendedClose = true;
     close();
     FUnattendedClose = false;
+}
+
+QStringList TFCW::UnattendedFolders() const
+{
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME", QDir::homePath() + QStringLiteral("/.local/state"));
+    return {DAcqSaveDialog->InitialDir, FUserDir + QStringLiteral("/unsaved"), state + QStringLiteral("/Meril/unsaved")};
+}
+
+void TFCW::StoreUnattended()
+{
+    // Under a new name; nothing is overwritten.
+    const QString name = UnsavedPrefix() + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    FRun.SetComment(CommentEdit->text());
+    QStringList failures;
+    const QStringList folders = UnattendedFolders();
+    for (const QString& folder : folders) {
+        const QString path = AutoSavePath(folder, name);
+        try {
+            // The acquisition directory is not created here; the unsaved folders are.
+            if (folder != folders.first() && !QDir().mkpath(folder))
+                throw EFileError(QStringLiteral("cannot create the folder"));
+            if (QFileInfo::exists(path))
+                throw EFileError(QStringLiteral("\"%1\" exists").arg(path));
+            WriteSpectrumFile(path, FRun.Header(), FRun.Sums());
+        } catch (const std::exception& e) {
+            failures << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), ErrorText(e));
+            continue;
+        }
+        FRun.Stored(path);
+        if (failures.isEmpty())
+            qInfo().noquote() << "The last spectrum was not saved; it is stored in" << QDir::toNativeSeparators(path);
+        else
+            qWarning().noquote() << "The last spectrum was not saved; it is stored in" << QDir::toNativeSeparators(path)
+                                 << "as it could not be stored in" << failures.join(QStringLiteral("; "));
+        return;
+    }
+    qWarning().noquote() << "The last spectrum could not be stored:" << failures.join(QStringLiteral("; "));
 }
 
 void TFCW::FormClose()

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -146,6 +147,10 @@ public:
     // time left) while a run is on, else what was last written and where.
     QProgressBar* RunProgressBar;
     TElidedLabel* ActivityLab;
+    // A problem of the run that must not pass unseen (passes that could not
+    // be written), beside the progress line until OK is pressed.
+    TElidedLabel* ProblemLab;
+    QToolButton* ProblemOkTB;
     QTimer *RunProgressTimer, *Timer1;
 
 protected:
@@ -243,6 +248,9 @@ private:
     void UpdateModeControls();
     void EnableParameterBoxes(bool flag);
     void ApplySetup();
+    // The instrument has reported its field source: it gets its setup.
+    void SendSetupToInstrument();
+    void PutSetup(void (*put)(TSpectrometer&, const std::array<bool, 4>&));
     void SetAccStatus();
 
     // ---- The run (UCWRun.cpp) ----
@@ -259,6 +267,14 @@ private:
     void ShowAverage();
     // False when the operator chose not to start over an existing file.
     bool ConfirmStoreName();
+    // Asks whether the existing spectrum `path` is to be replaced when the
+    // run ends: Yes replaces it, No gives the next free name (returned),
+    // Cancel (none returned) does not go on. `cancelled` says what Cancel means.
+    std::optional<QString> AskReplaceAtEnd(const QString& path, const QString& cancelled);
+    // Abort is offered while a run is in progress only.
+    void UpdateAbort();
+    // Shows the run's problem to be acknowledged, or hides it once it has been.
+    void ShowProblem();
     TRunOptions RunOptions() const;
     // The passes folder of a run to be stored under the name typed.
     QString PassFolderForRun() const;
@@ -278,6 +294,19 @@ private:
     // False when the file exists and the operator does not want it overwritten.
     bool MayOverwrite(const QString& path);
     bool WriteSpectrum(const QString& path);
+    // Stores the run's data at its end. An existing file is replaced when the
+    // operator agreed at the start and it has not changed since, else after
+    // asking. When it cannot be written, another place is offered.
+    void StoreRun(const QString& path);
+    // Offers other places after `failed` could not be written, until the data
+    // are stored or the operator gives up ("Save data as ..." stays).
+    void StoreElsewhere(const QString& failed);
+    // Stores data stored nowhere without asking anyone, in the first of
+    // UnattendedFolders that takes them; the log says where, or why nowhere.
+    void StoreUnattended();
+    // Where data go when nobody can be asked: the acquisition directory, else
+    // the unsaved folder of the user's Meril folder, else of their state folder.
+    QStringList UnattendedFolders() const;
 
     // ---- Kept passes (UCWPasses.cpp) ----
     void UpdatePassCommands();
@@ -312,6 +341,7 @@ private:
     std::unique_ptr<TFileDialog> SetupOpenDialog, SetupSaveDialog, DAcqSaveDialog;
     TFCWPartners Partners;
     QPointer<TMLogo> Logo;
+    QString FUserDir;              // ~/Meril
     TSettingsPlace FSettingsPlace;
     QString FViewSettingsPath;
     bool FShowSplash;

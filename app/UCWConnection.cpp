@@ -126,6 +126,7 @@ void TFCW::MLinkClick()
         throw;
     }
     setEnabled(false);
+    FSpectrometer->BeginConnecting();
     FSpectrometer->SetFieldSource(3);
     Timer1Tag = 100;
     Timer1->start();
@@ -167,7 +168,7 @@ void TFCW::Timer1Timer()
 void TFCW::ShowConnection(bool connected)
 {
     UpdateCaption();
-    AbortToolB->setEnabled(connected);
+    UpdateAbort();
     if (connected) {
         SetStatusText(*StatusBar, 2, QString());
         return;
@@ -220,7 +221,7 @@ void TFCW::ShowFieldSource(int code)
         HoldToolB->setEnabled(false);
     }
     if (code == 1 || code == 2 || code == 4)
-        ApplySetup();
+        SendSetupToInstrument();
 }
 
 bool TFCW::MonitorLine(const QByteArray& line)

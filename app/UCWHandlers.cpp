@@ -152,6 +152,8 @@ void TFCW::ConnectSpectrometer()
     });
     connect(&FRun, &TRun::PassRefused, this, [this](const QString& text) { SetStatusText(*StatusBar, 2, text); });
     connect(&FRun, &TRun::Error, this, [this](const QString& text) { SetStatusText(*StatusBar, 4, text); });
+    show(&FRun, &TRun::ProblemChanged, &TFCW::ShowProblem);
+    connect(ProblemOkTB, &QToolButton::clicked, this, [this] { FRun.AcknowledgeProblem(); });
 }
 
 void TFCW::SyncRunMenu()

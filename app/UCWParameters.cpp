@@ -227,11 +227,21 @@ void TFCW::EnableParameterBoxes(bool flag)
 
 void TFCW::ApplySetup()
 {
+    PutSetup([](TSpectrometer& s, const std::array<bool, 4>& allowed) { s.Setup().Apply(allowed); });
+}
+
+void TFCW::SendSetupToInstrument()
+{
+    PutSetup([](TSpectrometer& s, const std::array<bool, 4>& allowed) { s.SendSetup(allowed); });
+}
+
+void TFCW::PutSetup(void (*put)(TSpectrometer&, const std::array<bool, 4>&))
+{
     std::array<bool, 4> allowed{};
     for (size_t i = 0; i < allowed.size(); ++i)
         allowed[i] = OwnEnabled(ModeButtons[i]);
     const int before = FSetup.Mode();
-    FSetup.Apply(allowed);
+    put(*FSpectrometer, allowed);
     if (FSetup.Mode() != before)
         FieldSwRngUpDown->setEnabled(FSetup.Min(TParameter::FieldSwRng) != FSetup.Max(TParameter::FieldSwRng));
     ShowSetup();

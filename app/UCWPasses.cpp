@@ -87,9 +87,19 @@ void TFCW::MContinueAccClick()
             return;
         AccUpDown->ClickTo(kept + more);
     }
+    // The spectrum of the kept passes is stored again with the new sum; one
+    // stored already is replaced only when the operator says so.
+    QString storeIn = FRun.KeptSpectrum();
+    if (!storeIn.isEmpty()) {
+        const std::optional<QString> answer = AskReplaceAtEnd(storeIn, QStringLiteral("the run does not continue"));
+        if (!answer)
+            return;
+        storeIn = *answer;
+    }
     MSaveas->setEnabled(false);
     StopAlarm();
-    FRun.Continue(KnownPanel->Target());
+    FRun.Continue(KnownPanel->Target(), storeIn);
+    UpdateAbort();
     UpdatePassCommands();
 }
 

@@ -51,6 +51,12 @@ void TFCW::StartToolBClick()
         MessageDlg(QStringLiteral("Device not connected !"), TMsgType::Error, mbOK);
         return;
     }
+    if (FSpectrometer->Connecting()) {
+        // The sweep would go out among the setup the instrument is being sent.
+        MessageDlg(QStringLiteral("The connection is not made yet: press Start once the field source is shown."),
+                   TMsgType::Warning, mbOK);
+        return;
+    }
     if (const std::optional<TKnownTarget> target = KnownPanel->Target(); target && SingleRB->isChecked()) {
         const QString problem = KnownTargetProblem(*target, FSetup.Mode() == EsrMode);
         if (!problem.isEmpty()) {
@@ -61,6 +67,12 @@ void TFCW::StartToolBClick()
     if (!ConfirmStoreName())
         return;
     FRun.Start(RunOptions());
+    UpdateAbort();
+}
+
+void TFCW::UpdateAbort()
+{
+    AbortToolB->setEnabled(FSpectrometer->Connected() && FRun.InProgress());
 }
 
 TRunOptions TFCW::RunOptions() const
@@ -102,25 +114,34 @@ bool TFCW::ConfirmStoreName()
     if (!SingleRB->isChecked() || FNameEdit->text().isEmpty())
         return true;
     const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, FNameEdit->text());
+    const std::optional<QString> storeIn = AskReplaceAtEnd(path, QStringLiteral("the run does not start"));
+    if (!storeIn)
+        return false;
+    if (*storeIn != path)
+        FNameEdit->setText(NextFreeName(DAcqSaveDialog->InitialDir, FNameEdit->text()));
+    return true;
+}
+
+std::optional<QString> TFCW::AskReplaceAtEnd(const QString& path, const QString& cancelled)
+{
+    ConfirmedReplace = {};
     const QFileInfo existing(path);
     if (!existing.exists())
-        return true;
-    const QString freeName = NextFreeName(DAcqSaveDialog->InitialDir, FNameEdit->text());
-    const QString freeFile = QFileInfo(AutoSavePath(DAcqSaveDialog->InitialDir, freeName)).fileName();
+        return path;
+    const QString dir = existing.absolutePath();
+    const QString free = AutoSavePath(dir, NextFreeName(dir, existing.fileName()));
     const int answer = MessageDlg(
         QStringLiteral("\"%1\" exists. Replace it when the run ends?").arg(existing.fileName()), TMsgType::Warning,
         mbYes | mbNo | mbCancel,
-        QStringLiteral("Yes: the run replaces %1.\nNo: the run is stored as \"%2\".\nCancel: the run does not start.")
-            .arg(QDir::toNativeSeparators(existing.absoluteFilePath()), freeFile));
+        QStringLiteral("Yes: the run replaces %1.\nNo: the run is stored as \"%2\".\nCancel: %3.")
+            .arg(QDir::toNativeSeparators(existing.absoluteFilePath()), QFileInfo(free).fileName(), cancelled));
     if (answer == mbYes) {
         ConfirmedReplace = {path, existing.lastModified(), existing.size()};
-        return true;
+        return path;
     }
-    if (answer == mbNo) {
-        FNameEdit->setText(freeName);
-        return true;
-    }
-    return false;
+    if (answer == mbNo)
+        return free;
+    return std::nullopt;
 }
 
 void TFCW::HoldToolBClick()
@@ -179,6 +200,7 @@ void TFCW::ShowPassStarted(bool firstOfRun)
     VertMTB->setEnabled(false);
     HorizMTB->setEnabled(false);
     Marker1.Done();
+    UpdateAbort();
 
     SetAccStatus();
     SetStatusText(*StatusBar, 1, QString());
@@ -240,6 +262,7 @@ void TFCW::ShowPassEnded()
 
 void TFCW::ShowRunEnded(TRunEnd how)
 {
+    UpdateAbort();
     switch (how) {
     case TRunEnd::Finished:
     case TRunEnd::Known: {
@@ -252,9 +275,9 @@ void TFCW::ShowRunEnded(TRunEnd how)
         SetStatusText(*StatusBar, 2, QStringLiteral("end of experiment - ready"));
         FRun.SetComment(CommentEdit->text());
         AutoSave();
-        // A continued accumulation of a stored spectrum is stored there again, with its new Acc.
+        // A continued accumulation is stored where the operator agreed when it was continued.
         if (const QString again = FRun.ContinuedSpectrum(); !again.isEmpty())
-            WriteSpectrum(again);
+            StoreRun(again);
         UpdatePassCommands();
         MSaveas->setEnabled(FRun.DataAvailable());
         EnableParameterBoxes(true);
@@ -335,6 +358,7 @@ void TFCW::UpdateRunProgress()
         p.KnownPassesLeft = PassesStillNeeded(*target, last).value_or(-1);
         p.KnownAfterPass = last.Pass;
     }
+    p.NotKeptFrom = FRun.NotKeptFrom();
     RunProgressBar->setValue(ProgressPercent(p));
     const QString text = ProgressText(p);
     if (RunProgressBar->format() != text) {
@@ -344,4 +368,13 @@ void TFCW::UpdateRunProgress()
     RunProgressBar->setToolTip(text);
     ActivityLab->hide();
     RunProgressBar->show();
+}
+
+void TFCW::ShowProblem()
+{
+    const QString problem = FRun.Problem();
+    ProblemLab->SetText(problem);
+    ProblemLab->setVisible(!problem.isEmpty());
+    ProblemOkTB->setVisible(!problem.isEmpty());
+    UpdateRunProgress();
 }

@@ -61,12 +61,33 @@ void TFCW::AutoSave()
         return;
     const QString path = AutoSavePath(DAcqSaveDialog->InitialDir, FNameEdit->text());
     FNameEdit->clear();
+    StoreRun(path);
+}
+
+void TFCW::StoreRun(const QString& path)
+{
     const QFileInfo now(path);
     const bool agreedAtStart = path == ConfirmedReplace.Path && now.exists() &&
                                now.lastModified() == ConfirmedReplace.Modified && now.size() == ConfirmedReplace.Size;
     ConfirmedReplace = {};
-    if (agreedAtStart || MayOverwrite(path))
-        WriteSpectrum(path);
+    if (!agreedAtStart && !MayOverwrite(path))
+        return;
+    if (!WriteSpectrum(path))
+        StoreElsewhere(path);
+}
+
+void TFCW::StoreElsewhere(const QString& failed)
+{
+    // A dialog of its own: the acquisition directory stays what it is.
+    TFileDialog elsewhere = *DAcqSaveDialog;
+    elsewhere.Title = QStringLiteral("The spectrum could not be stored: choose another place");
+    elsewhere.InitialDir = QFileInfo::exists(FUserDir) ? FUserDir : QDir::homePath();
+    elsewhere.FileName = QFileInfo(failed).fileName();
+    while (FRun.Unsaved() && elsewhere.Execute(this))
+        if (MayOverwrite(elsewhere.FileName))
+            WriteSpectrum(elsewhere.FileName);
+    if (FRun.Unsaved())
+        ActivityLab->SetText(QStringLiteral("The spectrum is stored nowhere yet: File > Save data as ... stores it"));
 }
 
 void TFCW::MSaveasClick()

@@ -2,6 +2,7 @@
 
 #include "DirectoryDialog.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -29,10 +30,14 @@ void SizeFileDialog(QFileDialog& dialog)
     }
 }
 
+bool DialogsEnded = false;
+
 class TWidgetOperator final : public TOperator {
 public:
     int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail) override
     {
+        if (DialogsEnded)
+            return AnswerChangingNothing(buttons);
         QMessageBox box;
         box.setText(text);
         box.setInformativeText(detail);
@@ -52,6 +57,8 @@ public:
                 qtButtons |= m.qt;
         box.setStandardButtons(qtButtons);
         const auto answer = QMessageBox::StandardButton(box.exec());
+        if (DialogsEnded)
+            return AnswerChangingNothing(buttons);
         for (const auto& m : map)
             if (m.qt == answer)
                 return m.ours;
@@ -60,6 +67,8 @@ public:
 
     std::optional<QString> FileDialog(const TFileDialog& d, QWidget* parent) override
     {
+        if (DialogsEnded)
+            return std::nullopt;
         QFileDialog dialog(parent, d.Title, d.InitialDir, QtFilter(d.Filter));
         dialog.setAcceptMode(d.Kind == TFileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(d.Kind == TFileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -69,21 +78,23 @@ public:
         SizeFileDialog(dialog);
         if (!d.FileName.isEmpty())
             dialog.selectFile(d.FileName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty() || DialogsEnded)
             return std::nullopt;
         return dialog.selectedFiles().first();
     }
 
     std::optional<QString> SelectDirectory(const QString& initial, QWidget* parent) override
     {
+        if (DialogsEnded)
+            return std::nullopt;
         TDirectoryDialog dialog(parent, initial);
         SizeFileDialog(dialog);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty() || DialogsEnded)
             return std::nullopt;
         return dialog.selectedFiles().first();
     }
 
-    int ExecModal(QDialog& dialog) override { return dialog.exec(); }
+    int ExecModal(QDialog& dialog) override { return DialogsEnded ? int(QDialog::Rejected) : dialog.exec(); }
 };
 
 TWidgetOperator& WidgetOperator()
@@ -95,6 +106,22 @@ TWidgetOperator& WidgetOperator()
 TOperator* gOperator = nullptr;
 
 } // namespace
+
+int AnswerChangingNothing(int buttons)
+{
+    for (const int answer : {mbCancel, mbNo, mbIgnore, mbOK})
+        if (buttons & answer)
+            return answer;
+    return 0;
+}
+
+void EndOperatorDialogs()
+{
+    DialogsEnded = true;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
+            dialog->reject();
+}
 
 TOperator& Operator()
 {

@@ -51,6 +51,14 @@ TOperator& Operator();
 // Installs an operator (nullptr restores the real one). The caller keeps ownership.
 void SetOperator(TOperator* op);
 
+// The program ends with nobody to answer (a stop signal): every dialog open
+// now is closed, and from now on every question is answered at once, without
+// a dialog, with the answer that changes nothing (Cancel, No, Ignore, OK) and
+// every file dialog with no choice.
+void EndOperatorDialogs();
+// The answer that changes nothing among the buttons of a message box.
+int AnswerChangingNothing(int buttons);
+
 // Message box shorthand as the windows use it.
 inline int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail = QString())
 {

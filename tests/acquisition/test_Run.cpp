@@ -293,6 +293,11 @@ private slots:
         QCOMPARE(errors.count(), 1);
         QVERIFY2(errors[0][0].toString().startsWith(QStringLiteral("Passes not kept: ")), qPrintable(errors[0][0].toString()));
         QVERIFY(!r.Run.Recorder().Active());
+        // ... in words that stay until the operator has seen them.
+        QVERIFY2(r.Run.Problem().startsWith(QStringLiteral("Passes not kept from pass 1 on: ")), qPrintable(r.Run.Problem()));
+        QCOMPARE(r.Run.NotKeptFrom(), 1);
+        r.Run.AcknowledgeProblem();
+        QCOMPARE(r.Run.Problem(), QString());
     }
 };
 

@@ -20,6 +20,11 @@ private slots:
         QCOMPARE(ProgressPercent(p), 41);        // (1 + 0.25) / 3
         QCOMPARE(SecondsLeft(p), 90 + 120);       // the rest of this pass and one more
         QCOMPARE(ProgressText(p), QStringLiteral("pass 2 of 3 \u00b7 256/1024 \u00b7 3:30 left"));
+        // Passes that could not be written are told until the operator has seen it.
+        p.NotKeptFrom = 2;
+        QCOMPARE(ProgressText(p), QStringLiteral("pass 2 of 3 \u00b7 256/1024 \u00b7 3:30 left \u00b7 passes not kept "
+                                                 "from pass 2 on"));
+        p.NotKeptFrom = 0;
 
         p.Pass = 3;
         p.Points = 1024;

@@ -49,6 +49,29 @@ private slots:
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
+    // Start pressed while the connection is checked (by a key or an assistive
+    // tool; the button is disabled) sends no sweep: the run begins once the
+    // instrument has its setup.
+    void startDuringConnectWaitsForTheConnection()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        w.MLink->trigger();
+        h.Feed("X07FF07FF\r");   // connected; the field source is not reported yet
+        QVERIFY(h.Spectrometer().Connected());
+        QVERIFY(!w.StartToolB->isEnabled());
+        h.Script().ClearSent();
+        h.Operator.ExpectMessage(QStringLiteral("The connection is not made yet"));
+        QVERIFY(QMetaObject::invokeMethod(&w, "StartToolBClick"));
+        QCOMPARE(h.TakeSent(), QString());
+        h.Tick();
+        h.Feed("M04\r");
+        h.Script().ClearSent();
+        w.StartToolB->click();
+        QCOMPARE(h.TakeSent(), QStringLiteral("F1|"));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
     void portMenuOffersDevicePaths()
     {
         QTemporaryDir dir;

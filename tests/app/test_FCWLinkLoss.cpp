@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -168,6 +170,35 @@ private slots:
         // Two finished runs, neither stored: the close asks.
         h.Operator.ExpectMessage(QStringLiteral("The last spectrum is not saved. Close anyway?"), mbYes);
         QVERIFY(h.FCW().close());
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    // A connection made again after a lost link sends the setup in use, not
+    // the standard one: the run it was for goes on as it was.
+    void reconnectKeepsTheSetupInUse()
+    {
+        TErrorBoxes boxes;
+        QTemporaryDir acq;
+        TFCWHarness h({acq.path(), acq.path(), acq.path(), QStringLiteral("COM1")}, 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();   // the standard setup: NMR 1H, Acc 1
+        w.EPRResRB->click();
+        w.AccUpDown->ClickTo(4);
+        w.FNameEdit->setText(QStringLiteral("esr"));
+        w.StartToolB->click();
+        h.Feed(Pass({10, 20, 30}) + "D\r" + Pass({11, 21, 31}) + "D\r" + Pass({7}, false));
+        h.Operator.ExpectMessage(LostCom1);
+        h.Script().Drop();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Operator.Done(); }));
+
+        h.ConnectScripted();
+        QCOMPARE(h.Setup().Mode(), EsrMode);
+        QVERIFY(w.EPRResRB->isChecked());
+        QCOMPARE(w.AccUpDown->Position(), 4);
+        // The two passes kept go on to four, without a question, with an ESR field sweep.
+        w.MContinueAcc->trigger();
+        QCOMPARE(h.TakeSent(), QStringLiteral("F0|"));
+        QCOMPARE(h.Run().Pass(), 3);
         QCOMPARE(h.Operator.Problems(), QString());
     }
 

@@ -271,16 +271,9 @@ private slots:
         ShowMenuOf(w.MContinueAcc);
         QVERIFY(w.MContinueAcc->isEnabled());
 
-        // The connection took up the setup again, with its Accumulations; the
-        // operator is asked, and offered the three passes the run lacked.
-        QCOMPARE(w.AccUpDown->Position(), 1);
-        h.Operator.ExpectModal([](QDialog& d) {
-            auto* more = d.findChild<QSpinBox*>(QStringLiteral("MorePassesEdit"));
-            QVERIFY(more);
-            QCOMPARE(more->value(), 3);
-            QCOMPARE(more->accessibleName(), QStringLiteral("More passes"));
-            d.accept();
-        });
+        // The connection sent the setup in use again, its accumulations too:
+        // the run goes on to the eight passes it was for.
+        QCOMPARE(w.AccUpDown->Position(), 8);
         w.MContinueAcc->trigger();
         QCOMPARE(w.AccUpDown->Position(), 8);
         const QString sent = h.TakeSent();
@@ -304,6 +297,46 @@ private slots:
         h.Operator.ExpectModal([](QDialog& d) { d.reject(); });
         w.MContinueAcc->trigger();
         QVERIFY(!h.TakeSent().contains(QStringLiteral("F1|")));
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    // Continuing a run whose spectrum is stored asks before that spectrum is
+    // replaced, as Start does: No stores the longer run under the next free name.
+    void continuingAStoredSpectrumNeverReplacesItUnasked_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("longer");   // where the six passes are stored; none: not continued
+        QTest::addColumn<int>("storedAcc");    // of esr3.dcw afterwards
+        QTest::newRow("yes") << int(mbYes) << "esr3.dcw" << 6;
+        QTest::newRow("no") << int(mbNo) << "esr3-2.dcw" << 3;
+        QTest::newRow("cancel") << int(mbCancel) << QString() << 3;
+    }
+    void continuingAStoredSpectrumNeverReplacesItUnasked()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, longer);
+        QFETCH(int, storedAcc);
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        TScriptedRun(h).Start(3, QStringLiteral("esr3"));
+        TScriptedRun(h).Feed(1, 3);
+        const QString stored = acq.filePath(QStringLiteral("esr3.dcw"));
+        QCOMPARE(ReadSpectrumFile(stored).Acc, 3);
+
+        h.Operator.ExpectModal([](QDialog& d) { d.accept(); });   // three more passes
+        h.Operator.ExpectMessage(QStringLiteral("\"esr3.dcw\" exists. Replace it when the run ends?"), answer);
+        w.MContinueAcc->trigger();
+        if (longer.isEmpty()) {
+            QVERIFY(!h.TakeSent().contains(QStringLiteral("F1|")));
+        } else {
+            TScriptedRun(h).Feed(4, 6);
+            QCOMPARE(w.Spectrometer().Run().State(), int(esFinished));
+            const TSpectrum s = ReadSpectrumFile(acq.filePath(longer));
+            QCOMPARE(s.Acc, 6);
+            QCOMPARE(s.Sums, ExpectedSum(1, 6));
+        }
+        QCOMPARE(ReadSpectrumFile(stored).Acc, storedAcc);
         QCOMPARE(h.Operator.Problems(), QString());
     }
 
@@ -358,6 +391,8 @@ private slots:
         w.AccUpDown->ClickTo(4);
         ShowMenuOf(w.MContinueAcc);
         QVERIFY(w.MContinueAcc->isEnabled());
+        // The spectrum of the folder is stored: replaced when the operator agrees.
+        h.Operator.ExpectMessage(QStringLiteral("\"run1.dcw\" exists. Replace it when the run ends?"), mbYes);
         w.MContinueAcc->trigger();
         TScriptedRun(h).Feed(3, 4);
         QCOMPARE(w.Spectrometer().Run().State(), int(esFinished));

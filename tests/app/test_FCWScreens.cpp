@@ -3,11 +3,14 @@
 // people to look at; the checks are what must be on them.
 
 #include "Chart.h"
+#include "ElidedLabel.h"
 #include "FCWHarness.h"
 #include "Screenshot.h"
 #include "UpDown.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QProgressBar>
 #include <QScreen>
 #include <QToolButton>
 #include <QTest>
@@ -88,6 +91,35 @@ private slots:
         const QImage done = SaveScreenshot(h.FCW(), QStringLiteral("FCW-finished"));
         QVERIFY(h.FCW().XYST->text().startsWith(QStringLiteral(" B: ")));
         QVERIFY(BrightPixels(done, chart) > 100);   // the white average
+    }
+
+    void passesNotKeptBesideTheProgress_data() { AddReviewScreens(); }
+    // Passes that cannot be written (here: the acquisition folder is gone)
+    // are told beside the progress line while the run goes on; both stay readable.
+    void passesNotKeptBesideTheProgress()
+    {
+        QFETCH(QSize, screen);
+        const QString gone = QDir::temp().filePath(QStringLiteral("meril-gone-%1").arg(QCoreApplication::applicationPid()));
+        TFCWHarness h({gone, gone, gone, QStringLiteral("COM1")}, screen.width());
+        TFCW& w = h.FCW();
+        w.resize(screen.width(), screen.height() - 30);
+        TInstrumentConfig c = h.Instrument().Config();
+        c.Points = 200;
+        h.Instrument().Configure(c);
+        QVERIFY(h.Connect());
+        w.AccUpDown->ClickTo(3);
+        h.Link().HoldAfterLines(204 + 2 + 100);   // in the middle of pass 2
+        w.StartToolB->click();
+        QVERIFY(TFCWHarness::WaitFor([&] { return h.Run().Pass() == 2 && h.Run().Points() == 100; }, 20000));
+        QTRY_VERIFY(w.RunProgressBar->format().startsWith(QStringLiteral("pass 2 of 3 \u00b7 100/200")));
+        QVERIFY(w.RunProgressBar->format().endsWith(QStringLiteral("passes not kept from pass 1 on")));
+        QVERIFY(w.ProblemLab->isVisible());
+        QVERIFY(w.ProblemLab->text().startsWith(QStringLiteral("Passes not kept from pass 1 on: Cannot create the passes folder")));
+        QVERIFY(!Overlap(w.ProblemLab, w.RunProgressBar));
+        QVERIFY(!Overlap(w.ProblemLab, w.ProblemOkTB));
+        w.Fid->RepaintNow();
+        SaveScreenshot(w, QStringLiteral("FCW-passes-not-kept-%1x%2").arg(screen.width()).arg(screen.height()));
+        QCOMPARE(h.Operator.Problems(), QString());   // no box holds the run up
     }
 };
 

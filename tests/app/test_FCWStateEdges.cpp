@@ -145,6 +145,24 @@ private slots:
         QCOMPARE(h.TakeSent(), QStringLiteral("F0|"));
     }
 
+    // Abort has something to end only from Start to the end of the run;
+    // pressed while idle it once let a finished run be continued and rewritten.
+    void abortIsOfferedWhileARunIsInProgressOnly()
+    {
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        QVERIFY(!w.AbortToolB->isEnabled());
+        QVERIFY(!w.MAbort->isEnabled());
+        w.StartToolB->click();
+        QVERIFY(w.AbortToolB->isEnabled());   // before the instrument answers too
+        QVERIFY(w.MAbort->isEnabled());
+        h.Feed("A0002\rB\rV 00000000\rV 00000000\rC\rD\r");
+        QCOMPARE(w.Spectrometer().Run().State(), int(esFinished));
+        QVERIFY(!w.AbortToolB->isEnabled());
+        QVERIFY(!w.MAbort->isEnabled());
+    }
+
     void abortAsAPassEndsStartsNoNewPass()
     {
         TFCWHarness h(TFCWHarness::ScriptedLink);

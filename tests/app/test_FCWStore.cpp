@@ -134,6 +134,7 @@ private slots:
         QVERIFY(h.Connect());
         h.FCW().FNameEdit->setText(QStringLiteral("missing/run1"));
         h.Operator.ExpectMessage(QStringLiteral("Path not found !"));
+        h.Operator.ExpectFileDialog(std::nullopt);   // another place is offered; none is chosen
         QVERIFY(h.RunToEnd());
         QCOMPARE(h.Panel(1), QStringLiteral("Last Data Saved In: "));
         // The box names the full path it could not write.
@@ -152,6 +153,7 @@ private slots:
         h.FCW().FNameEdit->setText(QStringLiteral("taken"));
         h.Operator.ExpectMessage(QStringLiteral("\"taken.dcw\" exists. Replace it when the run ends?"), mbYes);
         h.Operator.ExpectMessage(QStringLiteral("taken.dcw"));
+        h.Operator.ExpectFileDialog(std::nullopt);
         QVERIFY(h.RunToEnd());
         QVERIFY(h.FCW().MSaveas->isEnabled());
         QCOMPARE(h.Operator.Problems(), QString());
