@@ -33,6 +33,8 @@ namespace {
 const std::array<QColor, 5> PassColors = {QColor(255, 255, 0), QColor(255, 0, 255), QColor(0, 0, 128),
                                           QColor(128, 128, 0), QColor(255, 0, 0)};
 constexpr int ProgressIntervalMs = 250;
+// How long a note on a typed value stands in for the run's progress.
+constexpr int NoteOverProgressMs = 5000;
 } // namespace
 
 QColor PassColor(int age)
@@ -311,6 +313,26 @@ void TFCW::TellSuspectPasses()
         MPassesClick();
 }
 
+void TFCW::ShowParameterNote(const QString& note)
+{
+    ActivityLab->SetText(note);
+    ParameterNoteShown = true;
+    if (FRun.Running()) {
+        NoteOverProgress.setRemainingTime(NoteOverProgressMs);
+        UpdateRunProgress();
+    }
+}
+
+void TFCW::ClearParameterNote()
+{
+    if (!ParameterNoteShown)
+        return;
+    ParameterNoteShown = false;
+    NoteOverProgress = QDeadlineTimer();
+    ActivityLab->SetText(QString());
+    UpdateRunProgress();
+}
+
 void TFCW::UpdateRunProgress()
 {
     const bool runOn = FRun.State() >= esSettingUp && FRun.State() <= esPassEnded;
@@ -318,6 +340,11 @@ void TFCW::UpdateRunProgress()
         RunProgressTimer->stop();
         RunProgressBar->hide();
         RunProgressBar->reset();
+        ActivityLab->show();
+        return;
+    }
+    if (ParameterNoteShown && !NoteOverProgress.hasExpired()) {
+        RunProgressBar->hide();
         ActivityLab->show();
         return;
     }
