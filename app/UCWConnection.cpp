@@ -142,6 +142,7 @@ void TFCW::Timer1Timer()
         ComPort1.ClearInput();
         ComPort1.ClearOutput();
         FSpectrometer->Commands().ConfirmConnection();
+        SetStatusText(*StatusBar, 2, QStringLiteral("connected"));
         return;
     }
     ++Timer1Tag;

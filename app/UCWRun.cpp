@@ -186,6 +186,10 @@ void TFCW::ShowPassStarted(bool firstOfRun)
     SetStatusText(*StatusBar, 1, QString());
     SetStatusText(*StatusBar, 2, QStringLiteral("Setting an experiment - please wait"));
     SetStatusText(*StatusBar, 4, QString());
+    // What the line said of an earlier store or setup is over with this pass.
+    ActivityLab->SetText(QString());
+    ParameterNoteShown = false;
+    UpdateRunProgress();
 }
 
 void TFCW::ShowRunState(int state)
