@@ -298,9 +298,14 @@ void TFCW::MDataprocessingClick()
 {
     if (!ShowDataProc())
         return;
-    // A window with nothing in it yet shows the spectrum just stored.
-    if (!Partners.DataProc->Loaded() && !LastStoredPath.isEmpty() && QFileInfo::exists(LastStoredPath))
-        Partners.DataProc->LoadSpectrum(LastStoredPath);
+    // The spectrum a run has just stored is shown once, in place of an earlier
+    // one; a window with nothing in it yet shows the last one stored.
+    QString path = NewSpectrumToShow;
+    NewSpectrumToShow.clear();
+    if (path.isEmpty() && !Partners.DataProc->Loaded())
+        path = LastStoredPath;
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        Partners.DataProc->LoadSpectrum(path);
 }
 
 bool TFCW::ShowDataProc()

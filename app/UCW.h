@@ -325,6 +325,9 @@ private:
     bool FUnattendedClose = false;
     // Full path of the spectrum this session stored last; empty before.
     QString LastStoredPath;
+    // A spectrum of data stored in no file before, not yet shown by the
+    // processing window; empty when there is none.
+    QString NewSpectrumToShow;
     bool ParameterNoteShown = false;
     QDeadlineTimer NoteOverProgress;   // expired: the progress has the line
     // The file the operator agreed at Start to replace, as it was then.
