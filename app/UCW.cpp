@@ -283,7 +283,7 @@ void TFCW::Audio1Click()
     if (!Partners.AudioDlgBox)
         return;
     Partners.AudioDlgBox->EventSounds = FSettings.Sounds;
-    if (Operator().ExecModal(*Partners.AudioDlgBox) == QDialog::Accepted)
+    if (ExecModalFrom(*this, *Partners.AudioDlgBox) == QDialog::Accepted)
         FSettings.Sounds = Partners.AudioDlgBox->EventSounds;
 }
 
@@ -291,7 +291,7 @@ void TFCW::MAboutClick()
 {
     if (!Partners.UsersAssist)
         return;
-    Operator().ExecModal(*Partners.UsersAssist);
+    ExecModalFrom(*this, *Partners.UsersAssist);
 }
 
 void TFCW::MDataprocessingClick()
@@ -326,5 +326,5 @@ void TFCW::CommentEditDblClick()
         return;
     Partners.DialogBox->Tag = 1;
     Partners.DialogBox->CommentEdit = CommentEdit;
-    Operator().ExecModal(*Partners.DialogBox);
+    ExecModalFrom(*this, *Partners.DialogBox);
 }

@@ -236,7 +236,7 @@ void TFCW::MServiceClick()
     if (!Partners.Service)
         return;
     Partners.Service->SetMainB0Position(FSetup.Position(TParameter::TuningB0));
-    Operator().ExecModal(*Partners.Service);
+    ExecModalFrom(*this, *Partners.Service);
     FSetup.Choose(TParameter::TuningB0, Partners.Service->SrvTuningB0UpDown->Position());
     ShowSetup();
 }

@@ -69,7 +69,7 @@ void TFCW::MPassesClick()
             SeriesAcc->Repaint();
             MSaveas->setEnabled(true);
         };
-    Operator().ExecModal(review);
+    ExecModalFrom(*this, review);
 }
 
 void TFCW::MContinueAccClick()

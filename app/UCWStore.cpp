@@ -89,7 +89,7 @@ void TFCW::MFileLocationClick()
     d->SetupDirEdit->setText(SetupOpenDialog->InitialDir);
     d->AcqDirEdit->setText(DAcqSaveDialog->InitialDir);
     d->DOutDirEdit->setText(Partners.DataProc ? Partners.DataProc->DataOutDir() : FSettings.DataOutDir);
-    if (Operator().ExecModal(*d) != QDialog::Accepted)
+    if (ExecModalFrom(*this, *d) != QDialog::Accepted)
         return;
     SetupOpenDialog->InitialDir = SetupSaveDialog->InitialDir = d->SetupDirEdit->text();
     DAcqSaveDialog->InitialDir = d->AcqDirEdit->text();
