@@ -3,6 +3,7 @@
 // could not be applied as typed is told, and the pass counter and the
 // progress line tell one count.
 
+#include "Chart.h"
 #include "ElidedLabel.h"
 #include "FCWHarness.h"
 #include "Screenshot.h"
@@ -153,6 +154,7 @@ private slots:
         h.ConnectScripted();
         w.EPRResRB->click();
         Type(w.TuningB0Val, QStringLiteral("99999"));
+        w.Fid->RepaintNow();
         SaveScreenshot(w, QStringLiteral("FCW-%1x%2-note").arg(screen.width()).arg(screen.height()));
         QCOMPARE(w.ActivityLab->ShownText(), QStringLiteral("B0 set to 19.12 Gs, its upper limit (99999 typed)"));
     }
