@@ -11,6 +11,7 @@
 #include "RunProgress.h"
 #include "SampleSpectra.h"
 #include "ScriptedPass.h"
+#include "Screenshot.h"
 #include "UDataProc.h"
 #include "UpDown.h"
 
@@ -327,6 +328,7 @@ private slots:
             title = d.windowTitle();
             titleWidth = QFontMetrics(bold).horizontalAdvance(title);
             width = d.width();
+            SaveScreenshot(d, QStringLiteral("continue-accumulation"));
             d.reject();
         });
         w.MContinueAcc->trigger();
