@@ -353,9 +353,12 @@ void TFCW::UpdateRunProgress()
         return;
     }
     TRunProgress p;
-    p.Points = FRun.Points();
-    p.PointTotal = FRun.PointTotal();
     p.Loop = FRun.Loop();
+    // From the end of a pass until the instrument sets up the next, the
+    // counter names the next pass, which has no points yet.
+    const bool nextNotSetUp = !p.Loop && FRun.State() == esPassEnded && FRun.Pass() > FRun.CompletedPasses();
+    p.Points = nextNotSetUp ? 0 : FRun.Points();
+    p.PointTotal = nextNotSetUp ? 0 : FRun.PointTotal();
     p.Pass = p.Loop ? FRun.PassesSetUp() : FRun.Pass();
     p.Passes = FSetup.Position(TParameter::Acc);
     p.OnHold = FRun.OnHold();
