@@ -307,7 +307,7 @@ void TFCW::Audio1Click()
     if (!Partners.AudioDlgBox)
         return;
     Partners.AudioDlgBox->EventSounds = FSettings.Sounds;
-    if (Operator().ExecModal(*Partners.AudioDlgBox) == QDialog::Accepted)
+    if (ExecModalFrom(*this, *Partners.AudioDlgBox) == QDialog::Accepted)
         FSettings.Sounds = Partners.AudioDlgBox->EventSounds;
 }
 
@@ -315,16 +315,21 @@ void TFCW::MAboutClick()
 {
     if (!Partners.UsersAssist)
         return;
-    Operator().ExecModal(*Partners.UsersAssist);
+    ExecModalFrom(*this, *Partners.UsersAssist);
 }
 
 void TFCW::MDataprocessingClick()
 {
     if (!ShowDataProc())
         return;
-    // A window with nothing in it yet shows the spectrum just stored.
-    if (!Partners.DataProc->Loaded() && !LastStoredPath.isEmpty() && QFileInfo::exists(LastStoredPath))
-        Partners.DataProc->LoadSpectrum(LastStoredPath);
+    // The spectrum a run has just stored is shown once, in place of an earlier
+    // one; a window with nothing in it yet shows the last one stored.
+    QString path = NewSpectrumToShow;
+    NewSpectrumToShow.clear();
+    if (path.isEmpty() && !Partners.DataProc->Loaded())
+        path = LastStoredPath;
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        Partners.DataProc->LoadSpectrum(path);
 }
 
 bool TFCW::ShowDataProc()
@@ -345,5 +350,5 @@ void TFCW::CommentEditDblClick()
         return;
     Partners.DialogBox->Tag = 1;
     Partners.DialogBox->CommentEdit = CommentEdit;
-    Operator().ExecModal(*Partners.DialogBox);
+    ExecModalFrom(*this, *Partners.DialogBox);
 }

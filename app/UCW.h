@@ -11,6 +11,7 @@
 #include "ValueBox.h"   // the value boxes are read like labels
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -280,6 +281,12 @@ private:
     QString PassFolderForRun() const;
     // Names the suspect passes of the run just ended and offers their review.
     void TellSuspectPasses();
+    // Says in the line above the panels what was applied of a typed value
+    // when it is not what was typed. The note goes with the next change of
+    // the setup or the next pass; during a run it stands in for the progress
+    // for a few seconds.
+    void ShowParameterNote(const QString& note);
+    void ClearParameterNote();
 
     // ---- Display (UCWDisplay.cpp) ----
     void ApplyPassDisplay();
@@ -348,6 +355,11 @@ private:
     bool FUnattendedClose = false;
     // Full path of the spectrum this session stored last; empty before.
     QString LastStoredPath;
+    // A spectrum of data stored in no file before, not yet shown by the
+    // processing window; empty when there is none.
+    QString NewSpectrumToShow;
+    bool ParameterNoteShown = false;
+    QDeadlineTimer NoteOverProgress;   // expired: the progress has the line
     // The file the operator agreed at Start to replace, as it was then.
     struct {
         QString Path;

@@ -143,6 +143,7 @@ void TFCW::Timer1Timer()
         ComPort1.ClearInput();
         ComPort1.ClearOutput();
         FSpectrometer->Commands().ConfirmConnection();
+        SetStatusText(*StatusBar, 2, QStringLiteral("connected"));
         return;
     }
     ++Timer1Tag;
@@ -236,7 +237,7 @@ void TFCW::MServiceClick()
     if (!Partners.Service)
         return;
     Partners.Service->SetMainB0Position(FSetup.Position(TParameter::TuningB0));
-    Operator().ExecModal(*Partners.Service);
+    ExecModalFrom(*this, *Partners.Service);
     FSetup.Choose(TParameter::TuningB0, Partners.Service->SrvTuningB0UpDown->Position());
     ShowSetup();
 }

@@ -145,7 +145,11 @@ void TFCW::ConnectSpectrometer()
     show(&FRun, &TRun::PassEnded, &TFCW::ShowPassEnded);
     show(&FRun, &TRun::RunEnded, &TFCW::ShowRunEnded);
     show(&FRun, &TRun::HoldChanged, &TFCW::SetHoldState);
-    connect(&FRun, &TRun::CountChanged, this, [this] { SetAccStatus(); });
+    // The counter and the progress line tell one count: both change at once.
+    connect(&FRun, &TRun::CountChanged, this, [this] {
+        SetAccStatus();
+        UpdateRunProgress();
+    });
     connect(&FRun, &TRun::KnownUpdated, this, [this] {
         KnownPanel->ShowFits(FRun, FSetup.SweepUnit());
         UpdateRunProgress();

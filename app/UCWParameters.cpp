@@ -60,12 +60,17 @@ const TBoxOf ValueBoxes[] = {
 // value selects the position with the nearest caption.
 void TFCW::AttachValueBoxes()
 {
-    for (const TBoxOf& b : ValueBoxes)
-        (this->*b.Box)->Attach(this->*b.Arrows, [this, p = b.Parameter](int position) { return FSetup.Caption(p, position); });
+    for (const TBoxOf& b : ValueBoxes) {
+        TValueBox* box = this->*b.Box;
+        box->Attach(this->*b.Arrows, [this, p = b.Parameter](int position) { return FSetup.Caption(p, position); });
+        connect(box, &TValueBox::Adjusted, this, &TFCW::ShowParameterNote);
+    }
 }
 
 void TFCW::ShowSetup()
 {
+    // A note on a typed value describes the setup before this change.
+    ClearParameterNote();
     for (const TBoxOf& b : ValueBoxes) {
         TUpDown* arrows = this->*b.Arrows;
         arrows->SetRange(FSetup.Min(b.Parameter), FSetup.Max(b.Parameter));

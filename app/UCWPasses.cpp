@@ -9,6 +9,7 @@
 #include "Operator.h"
 #include "PassReview.h"
 #include "StatusBar.h"
+#include "TitleRoom.h"
 #include "UOutMess.h"
 #include "UpDown.h"
 
@@ -40,7 +41,8 @@ int AskMorePasses(QWidget* parent, int proposal, int maximum)
     form->addRow(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-    return Operator().ExecModal(d) == QDialog::Accepted ? count->value() : 0;
+    MakeRoomForTitle(d);
+    return ExecModalFrom(*parent, d) == QDialog::Accepted ? count->value() : 0;
 }
 
 } // namespace
@@ -69,7 +71,7 @@ void TFCW::MPassesClick()
             SeriesAcc->Repaint();
             MSaveas->setEnabled(true);
         };
-    Operator().ExecModal(review);
+    ExecModalFrom(*this, review);
 }
 
 void TFCW::MContinueAccClick()

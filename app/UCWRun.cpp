@@ -33,6 +33,8 @@ namespace {
 const std::array<QColor, 5> PassColors = {QColor(255, 255, 0), QColor(255, 0, 255), QColor(0, 0, 128),
                                           QColor(128, 128, 0), QColor(255, 0, 0)};
 constexpr int ProgressIntervalMs = 250;
+// How long a note on a typed value stands in for the run's progress.
+constexpr int NoteOverProgressMs = 5000;
 } // namespace
 
 QColor PassColor(int age)
@@ -206,6 +208,10 @@ void TFCW::ShowPassStarted(bool firstOfRun)
     SetStatusText(*StatusBar, 1, QString());
     SetStatusText(*StatusBar, 2, QStringLiteral("Setting an experiment - please wait"));
     SetStatusText(*StatusBar, 4, QString());
+    // What the line said of an earlier store or setup is over with this pass.
+    ActivityLab->SetText(QString());
+    ParameterNoteShown = false;
+    UpdateRunProgress();
 }
 
 void TFCW::ShowRunState(int state)
@@ -334,6 +340,26 @@ void TFCW::TellSuspectPasses()
         MPassesClick();
 }
 
+void TFCW::ShowParameterNote(const QString& note)
+{
+    ActivityLab->SetText(note);
+    ParameterNoteShown = true;
+    if (FRun.Running()) {
+        NoteOverProgress.setRemainingTime(NoteOverProgressMs);
+        UpdateRunProgress();
+    }
+}
+
+void TFCW::ClearParameterNote()
+{
+    if (!ParameterNoteShown)
+        return;
+    ParameterNoteShown = false;
+    NoteOverProgress = QDeadlineTimer();
+    ActivityLab->SetText(QString());
+    UpdateRunProgress();
+}
+
 void TFCW::UpdateRunProgress()
 {
     const bool runOn = FRun.State() >= esSettingUp && FRun.State() <= esPassEnded;
@@ -344,10 +370,18 @@ void TFCW::UpdateRunProgress()
         ActivityLab->show();
         return;
     }
+    if (ParameterNoteShown && !NoteOverProgress.hasExpired()) {
+        RunProgressBar->hide();
+        ActivityLab->show();
+        return;
+    }
     TRunProgress p;
-    p.Points = FRun.Points();
-    p.PointTotal = FRun.PointTotal();
     p.Loop = FRun.Loop();
+    // From the end of a pass until the instrument sets up the next, the
+    // counter names the next pass, which has no points yet.
+    const bool nextNotSetUp = !p.Loop && FRun.State() == esPassEnded && FRun.Pass() > FRun.CompletedPasses();
+    p.Points = nextNotSetUp ? 0 : FRun.Points();
+    p.PointTotal = nextNotSetUp ? 0 : FRun.PointTotal();
     p.Pass = p.Loop ? FRun.PassesSetUp() : FRun.Pass();
     p.Passes = FSetup.Position(TParameter::Acc);
     p.OnHold = FRun.OnHold();

@@ -40,6 +40,9 @@ bool TFCW::WriteSpectrum(const QString& path)
     }
     SetStatusText(*StatusBar, 1, QFileInfo(path).fileName());
     LastStoredPath = QFileInfo(path).absoluteFilePath();
+    // New data, not a copy of data stored already, are what Data Processing shows next.
+    if (FRun.Unsaved())
+        NewSpectrumToShow = LastStoredPath;
     ActivityLab->SetText(QStringLiteral("Spectrum stored in %1 (%2 points, Acc %3)")
                              .arg(QDir::toNativeSeparators(LastStoredPath))
                              .arg(FRun.Sums().size())
@@ -107,7 +110,7 @@ void TFCW::MFileLocationClick()
     d->SetupDirEdit->setText(SetupOpenDialog->InitialDir);
     d->AcqDirEdit->setText(DAcqSaveDialog->InitialDir);
     d->DOutDirEdit->setText(Partners.DataProc ? Partners.DataProc->DataOutDir() : FSettings.DataOutDir);
-    if (Operator().ExecModal(*d) != QDialog::Accepted)
+    if (ExecModalFrom(*this, *d) != QDialog::Accepted)
         return;
     SetupOpenDialog->InitialDir = SetupSaveDialog->InitialDir = d->SetupDirEdit->text();
     DAcqSaveDialog->InitialDir = d->AcqDirEdit->text();

@@ -5,14 +5,15 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
-TValueBox::TValueBox(QWidget* parent, const QString& accessibleName) : QLineEdit(parent)
+TValueBox::TValueBox(QWidget* parent, const QString& quantity) : QLineEdit(parent), FQuantity(quantity)
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setMinimumWidth(84);
-    setAccessibleName(accessibleName);
-    setToolTip(accessibleName + QStringLiteral(": type a value and press Enter"));
+    setAccessibleName(quantity + QStringLiteral(" value"));
+    setToolTip(accessibleName() + QStringLiteral(": type a value and press Enter"));
 }
 
 void TValueBox::Attach(TUpDown* arrows, TCaption caption)
@@ -39,18 +40,48 @@ void TValueBox::Commit()
 {
     if (!FArrows || !FCaption || !Typed())
         return Restore();
+    const QString typedText = text().trimmed();
     const QString unit = CaptionUnit(FShown);
-    const std::optional<double> typed = ParseTypedValue(text(), unit);
-    if (!typed)
-        return Restore();
+    const std::optional<double> typed = ParseTypedValue(typedText, unit);
     const int current = FArrows->Position();
-    const int target = NearestPosition(*typed, current, FArrows->Min(), FArrows->Max(),
-                                       [this, &unit](int p) { return ParseTypedValue(FCaption(p), unit); });
-    if (target == current)
-        return Restore();
-    FArrows->ClickTo(target);
+    if (typed) {
+        const int target = NearestPosition(*typed, current, FArrows->Min(), FArrows->Max(),
+                                           [this, &unit](int p) { return ParseTypedValue(FCaption(p), unit); });
+        if (target != current)
+            FArrows->ClickTo(target);
+    }
     // The handler shows the new caption; a handler that did not leaves the old one.
     Restore();
+    const QString note = AdjustedNote(typedText, typed, FArrows->Position() != current);
+    if (!note.isEmpty())
+        emit Adjusted(note);
+}
+
+QString TValueBox::AdjustedNote(const QString& typed, std::optional<double> value, bool moved) const
+{
+    const QString shown = FShown.trimmed();
+    const QString unit = CaptionUnit(FShown);
+    if (!value) {
+        const QString wanted = unit.isEmpty() ? QStringLiteral("a number") : QStringLiteral("a number in ") + unit;
+        return QStringLiteral("%1 stays %2: \"%3\" is not %4").arg(FQuantity, shown, typed, wanted);
+    }
+    const std::optional<double> applied = ParseTypedValue(FShown, unit);
+    if (applied && std::abs(*applied - *value) <= 1e-9 * std::max(1.0, std::abs(*value)))
+        return QString();
+    // Beyond the values the arrows reach, or between two of them.
+    std::optional<double> lowest, highest;
+    for (int p = FArrows->Min(); p <= FArrows->Max(); ++p)
+        if (const std::optional<double> v = ParseTypedValue(FCaption(p), unit)) {
+            lowest = lowest ? std::min(*lowest, *v) : *v;
+            highest = highest ? std::max(*highest, *v) : *v;
+        }
+    QString why = QStringLiteral("the nearest step");
+    if (highest && *value > *highest)
+        why = QStringLiteral("its upper limit");
+    else if (lowest && *value < *lowest)
+        why = QStringLiteral("its lower limit");
+    return QStringLiteral("%1 %2 %3, %4 (%5 typed)")
+        .arg(FQuantity, moved ? QStringLiteral("set to") : QStringLiteral("stays"), shown, why, typed);
 }
 
 bool TValueBox::event(QEvent* event)

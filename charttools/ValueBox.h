@@ -6,7 +6,9 @@
 // that is the position already shown. Esc, leaving the box, or a text that is
 // not a number in the shown unit puts the shown caption back. Any text other
 // than the caption shown counts as typed, however it got there (the
-// keyboard, setText, an assistive tool): only Enter takes it.
+// keyboard, setText, an assistive tool): only Enter takes it. When what is
+// applied is not what was typed (beyond a limit, between two steps, not a
+// number), the box says so in a sentence for the status line.
 
 #include <QLineEdit>
 #include <functional>
@@ -19,7 +21,8 @@ class TValueBox : public QLineEdit {
 public:
     using TCaption = std::function<QString(int position)>;
 
-    TValueBox(QWidget* parent, const QString& accessibleName);
+    // quantity: what the box holds ("B0"); the box is named "B0 value".
+    TValueBox(QWidget* parent, const QString& quantity);
 
     // The arrows this box serves and the caption of each of their positions.
     void Attach(TUpDown* arrows, TCaption caption);
@@ -36,6 +39,12 @@ public:
     // Puts the shown caption back.
     void Restore();
 
+signals:
+    // After Enter on a typed text that was not applied as typed: what was
+    // applied instead and why ("B0 set to 19.12 Gs, its upper limit (99999
+    // typed)").
+    void Adjusted(const QString& note);
+
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,6 +52,10 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // What became of `typed`; empty when the caption shown is its value.
+    QString AdjustedNote(const QString& typed, std::optional<double> value, bool moved) const;
+
+    QString FQuantity;
     TUpDown* FArrows = nullptr;
     TCaption FCaption;
     QString FShown;

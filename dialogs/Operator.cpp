@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
@@ -131,6 +132,19 @@ TOperator& Operator()
 void SetOperator(TOperator* op)
 {
     gOperator = op;
+}
+
+int ExecModalFrom(QWidget& opener, QDialog& dialog)
+{
+    const QPointer<QWidget> window = opener.window();
+    const QPointer<QWidget> focus = window->focusWidget();
+    const int result = Operator().ExecModal(dialog);
+    if (window && window->isVisible()) {
+        window->activateWindow();
+        if (focus && focus->isVisible())
+            focus->setFocus(Qt::OtherFocusReason);
+    }
+    return result;
 }
 
 bool TFileDialog::Execute(QWidget* parent)

@@ -58,6 +58,10 @@ void SetOperator(TOperator* op);
 void EndOperatorDialogs();
 // The answer that changes nothing among the buttons of a message box.
 int AnswerChangingNothing(int buttons);
+// Shows one of the program's windows modally from `opener`; afterwards the
+// opener is the active window again with the keyboard where it was. Without
+// a window manager nothing else gives it back, and the next key is lost.
+int ExecModalFrom(QWidget& opener, QDialog& dialog);
 
 // Message box shorthand as the windows use it.
 inline int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail = QString())

@@ -4,7 +4,8 @@ Started by run_atspi.sh inside a display and a D-Bus session, with the
 program, its MERIL.INI (port: the simulator) and two spectra in FOLDER.
 Checks that each measured value is read by a name of its own (G, M2, M4 with
 its uncertainty, SDB, HDB, the fit's results), that a change of M2 is told
-as a value-changed event, and that "Hold" reads "Continue" once the
+as a value-changed event, that the main window's pass counter and run
+progress are told as they change, and that "Hold" reads "Continue" once the
 instrument holds. Usage: atspi_check.py FOLDER
 """
 
@@ -174,9 +175,24 @@ try:
     press(widget(main, pyatspi.ROLE_MENU_ITEM, "Connect"))
     start_button = widget(main, pyatspi.ROLE_PUSH_BUTTON, "Start")
     wait_for("Start enabled", lambda: start_button.getState().contains(pyatspi.STATE_ENABLED))
+    # The pass counter and the run's progress are told as they change.
+    heard = []
+    def told_run(event):
+        if event.source is not None:
+            heard.append((event.source.getRole(), event.source.name))
+    run_events = ("object:property-change:accessible-name", "object:property-change:accessible-value")
+    for kind in run_events:
+        pyatspi.Registry.registerEventListener(told_run, kind)
     press(start_button)
     hold = widget(main, pyatspi.ROLE_CHECK_BOX, "Hold")
     wait_for("Hold enabled", lambda: hold.getState().contains(pyatspi.STATE_ENABLED))
+    pump(1)
+    for kind in run_events:
+        pyatspi.Registry.deregisterEventListener(told_run, kind)
+    counts = sorted({name for role, name in heard if name.startswith("Acc: ")})
+    check("Acc: 1 of 1" in counts, "pass counter told: " + repr(counts))
+    progress = [name for role, name in heard if role == pyatspi.ROLE_PROGRESS_BAR]
+    check(any(name.startswith("pass 1 of 1") for name in progress), "progress told: " + repr(progress[-3:]))
     check(hold.description == "Hold", "Hold described as " + repr(hold.description))
     press(hold)
     held = widget(main, pyatspi.ROLE_CHECK_BOX, "Continue")

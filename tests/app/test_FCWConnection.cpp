@@ -43,7 +43,7 @@ private slots:
         QVERIFY(h.FCW().windowTitle().startsWith(
             QStringLiteral("CW NMR/ESR Spectrometer- Unit Serial #0042            SETUP and ACQUISITION")));
         QCOMPARE(h.Panel(3), QStringLiteral("Magnetic Field Source: Magnet & Coils"));
-        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: "));
+        QCOMPARE(h.Panel(2), QStringLiteral("Spectrometer: connected"));
         QCOMPARE(ZeroOffset[0], 0x0802 - 2047);
         QCOMPARE(ZeroOffset[3], 0x0801 - 2047);
         QCOMPARE(h.Operator.Problems(), QString());

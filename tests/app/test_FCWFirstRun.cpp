@@ -232,6 +232,40 @@ private slots:
         QCOMPARE(QFileInfo(proc.DAcqOpenDialog.FileName).absoluteFilePath(), QFileInfo(autoSaved).absoluteFilePath());
         QCOMPARE(h.Operator.Problems(), QString());
     }
+
+    // Each run's spectrum, once stored, is what "Data Processing" shows next;
+    // a run that stores nothing leaves the last one there.
+    void dataProcessingShowsEachNewSpectrum_data()
+    {
+        QTest::addColumn<QString>("runs");     // a name stores its run; "-" aborts one
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("one run") << "esr1" << "esr1.dcw";
+        QTest::newRow("a second run") << "esr1,esr2" << "esr2.dcw";
+        QTest::newRow("then aborted") << "esr1,esr2,-" << "esr2.dcw";
+    }
+    void dataProcessingShowsEachNewSpectrum()
+    {
+        QFETCH(QString, runs);
+        QFETCH(QString, shown);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        Prepare(h);
+        TFCW& w = h.FCW();
+        const TFDataProc& proc = *h.Windows->FDataProc;
+        for (const QString& run : runs.split(QLatin1Char(','))) {
+            w.FNameEdit->setText(run == QLatin1String("-") ? QString() : run);
+            w.StartToolB->click();
+            if (run == QLatin1String("-")) {
+                h.Feed("A0003\rB\rV 00000000\r");
+                w.AbortToolB->click();
+                h.Feed("F\rD\r");
+            } else {
+                h.Feed(ThreePoints);
+            }
+            w.MDataprocessing->trigger();
+        }
+        QCOMPARE(QFileInfo(proc.DAcqOpenDialog.FileName).fileName(), shown);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
 };
 
 QTEST_MAIN(TestFCWFirstRun)

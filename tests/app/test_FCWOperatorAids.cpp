@@ -4,6 +4,7 @@
 
 #include "Chart.h"
 #include "DataFile.h"
+#include "DlgBox1.h"
 #include "FCWHarness.h"
 #include "SampleSpectra.h"
 #include "StatusBar.h"
@@ -12,8 +13,11 @@
 #include "UpDown.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -314,6 +318,40 @@ private slots:
         const auto third = open();
         QVERIFY(third->FCW->windowState() & Qt::WindowMaximized);
         third->FCW->close();
+    }
+
+    // The comment entry opened by a double click on the comment field gives
+    // the keyboard back: F5 pressed next starts the run.
+    void keyAfterTheCommentEntryIsNotLost_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("comment");
+        QTest::newRow("OK") << true << "water, 20 C";
+        QTest::newRow("Cancel") << false << "";
+    }
+    void keyAfterTheCommentEntryIsNotLost()
+    {
+        QFETCH(bool, ok);
+        QFETCH(QString, comment);
+        TFCWHarness h(TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        h.ConnectScripted();
+        Activate(w);
+        h.Operator.ExpectModal([ok](QDialog& d) {
+            auto& box = static_cast<TMDialogBox&>(d);
+            QTest::keyClicks(box.DlgBoxEdit, QStringLiteral("water, 20 C"));
+            (ok ? box.DlgBoxOK : box.DlgBoxCancel)->click();
+            // Without a window manager nothing is active once the dialog is gone.
+            QCoreApplication::processEvents();
+            QApplication::setActiveWindow(nullptr);
+        });
+        QTest::mouseDClick(w.CommentEdit, Qt::LeftButton);
+        QCOMPARE(h.Operator.Problems(), QString());
+        QCOMPARE(w.CommentEdit->text(), comment);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(QApplication::focusWidget(), w.CommentEdit);
+        QTest::keyClick(w.CommentEdit, Qt::Key_F5);
+        QCOMPARE(h.Script().Sent(), QByteArray("F1\r"));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "RunProgress.h"
 #include "SampleSpectra.h"
 #include "ScriptedPass.h"
+#include "Screenshot.h"
 #include "UDataProc.h"
 #include "UpDown.h"
 
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QFontMetrics>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -337,6 +339,35 @@ private slots:
             QCOMPARE(s.Sums, ExpectedSum(1, 6));
         }
         QCOMPARE(ReadSpectrumFile(stored).Acc, storedAcc);
+        QCOMPARE(h.Operator.Problems(), QString());
+    }
+
+    // The question of how many passes to add has room for its whole title
+    // in a window manager's title bar, beside the bar's icon and buttons.
+    void continueQuestionShowsItsWholeTitle()
+    {
+        QTemporaryDir acq;
+        TFCWHarness h(AcqIni(acq.path()), 1024, TFCWHarness::ScriptedLink);
+        TFCW& w = h.FCW();
+        TScriptedRun(h).Start(2, QStringLiteral("run1"));
+        TScriptedRun(h).Feed(1, 2);
+        ShowMenuOf(w.MContinueAcc);
+        QVERIFY(w.MContinueAcc->isEnabled());
+        QString title;
+        int width = 0, titleWidth = 0;
+        h.Operator.ExpectModal([&](QDialog& d) {
+            QFont bold = d.font();
+            bold.setBold(true);
+            title = d.windowTitle();
+            titleWidth = QFontMetrics(bold).horizontalAdvance(title);
+            width = d.width();
+            SaveScreenshot(d, QStringLiteral("continue-accumulation"));
+            d.reject();
+        });
+        w.MContinueAcc->trigger();
+        QCOMPARE(title, QStringLiteral("Continue accumulation"));
+        // About 100 pixels for an icon and three buttons.
+        QVERIFY2(width >= titleWidth + 100, qPrintable(QStringLiteral("%1 wide for a title of %2").arg(width).arg(titleWidth)));
         QCOMPARE(h.Operator.Problems(), QString());
     }
 

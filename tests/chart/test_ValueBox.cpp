@@ -7,6 +7,7 @@
 #include "ValueBox.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <cmath>
 #include <optional>
@@ -18,7 +19,7 @@ namespace {
 struct TRig {
     QWidget Window;
     TUpDown* Arrows = new TUpDown(&Window);
-    TValueBox* Box = new TValueBox(&Window, QStringLiteral("Field value"));
+    TValueBox* Box = new TValueBox(&Window, QStringLiteral("Field"));
     QLineEdit* Elsewhere = new QLineEdit(&Window);
     std::vector<std::pair<int, TUpDown::TUDBtnType>> Clicks;
 
@@ -126,6 +127,29 @@ private slots:
         rig.Type(QStringLiteral("5.05"), Qt::Key_Return);
         QCOMPARE(rig.Clicks.size(), size_t(2));
         QCOMPARE(rig.Box->text(), QStringLiteral("5.0 Gs"));
+    }
+
+    // A value not applied as typed is told: what the box holds now and why.
+    void whatWasAppliedIsTold_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("above") << "100" << "Field set to 5.0 Gs, its upper limit (100 typed)";
+        QTest::newRow("below") << "-7 Gs" << "Field set to -5.0 Gs, its lower limit (-7 Gs typed)";
+        QTest::newRow("between steps") << "3.05" << "Field set to 3.0 Gs, the nearest step (3.05 typed)";
+        QTest::newRow("nearest held") << "0.05" << "Field stays 0.0 Gs, the nearest step (0.05 typed)";
+        QTest::newRow("not a number") << "abc" << "Field stays 0.0 Gs: \"abc\" is not a number in Gs";
+        QTest::newRow("as typed") << "2.5 Gs" << "";
+    }
+    void whatWasAppliedIsTold()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, note);
+        TRig rig;   // at position 20: "0.0 Gs"
+        QSignalSpy told(rig.Box, &TValueBox::Adjusted);
+        rig.Type(typed, Qt::Key_Return);
+        QCOMPARE(told.isEmpty() ? QString() : told.takeFirst().at(0).toString(), note);
+        QVERIFY(told.isEmpty());
     }
 
     // What is restored is the caption the program showed last, not what was typed.
