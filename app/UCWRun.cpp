@@ -319,7 +319,7 @@ void TFCW::TellSuspectPasses()
         return;
     QStringList named;
     for (const auto& [number, deviation] : suspects)
-        named << QStringLiteral("pass %1 (deviation %2)").arg(number).arg(deviation, 0, 'f', 1);
+        named << QStringLiteral("pass %1 (deviation %2)").arg(number).arg(DeviationText(deviation, 1));
     QString text = QStringLiteral("Suspect: %1 of %2 passes deviate from the others: %3.")
                        .arg(suspects.size())
                        .arg(FRun.CompletedPasses())

@@ -23,11 +23,6 @@ const QColor UntickedColour(70, 70, 70);
 const QColor SuspectColour(255, 64, 64);
 const QColor SumColour(255, 255, 255);
 
-QString DeviationText(double d)
-{
-    return std::isfinite(d) ? QString::number(d, 'f', 2) : QStringLiteral("very large");
-}
-
 // A tick step of 1, 2 or 5 times a power of ten, near `step`.
 double RoundStep(double step)
 {

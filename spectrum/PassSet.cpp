@@ -228,6 +228,11 @@ std::vector<double> PassDeviations(const std::vector<TKeptPass>& passes)
     return PassDeviations(std::span<const std::vector<int32_t>>(sums));
 }
 
+QString DeviationText(double deviation, int decimals)
+{
+    return std::isfinite(deviation) ? QString::number(deviation, 'f', decimals) : QStringLiteral("very large");
+}
+
 std::vector<int32_t> SumOfPasses(const std::vector<TKeptPass>& passes, const std::vector<bool>& chosen)
 {
     std::vector<int32_t> sum(passes.empty() ? 0 : passes.front().Sums.size(), 0);

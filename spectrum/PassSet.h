@@ -66,6 +66,9 @@ TPassSet ReadPassFolder(const QString& folder);
 // unequal length are an error of the caller (all must have the same size).
 std::vector<double> PassDeviations(std::span<const std::vector<int32_t>> passes);
 std::vector<double> PassDeviations(const std::vector<TKeptPass>& passes);
+// A deviation figure as the user reads it: "very large" for a pass unlike
+// identical others, whose figure has no bound.
+QString DeviationText(double deviation, int decimals = 2);
 
 // The 32-bit sums of the passes whose flag is set, wrapping as the instrument's
 // accumulation does.

@@ -71,6 +71,8 @@ private slots:
         const auto d = PassDeviations(same);
         QCOMPARE(d[0], 0.0);
         QVERIFY(std::isinf(d[3]));
+        QCOMPARE(DeviationText(d[3]), QStringLiteral("very large"));
+        QCOMPARE(DeviationText(d[0], 1), QStringLiteral("0.0"));
         QVERIFY(PassDeviations(std::vector<std::vector<int32_t>>{}).empty());
     }
 
