@@ -278,8 +278,10 @@ void TestSpectrumFormats::publishedDifDupDecodesToItsOwnHeader()
 {
     const QByteArray file = PublishedBytes(QStringLiteral("MiniDIFDUP.JDX"));
     QVERIFY(!file.isEmpty());
+    // The views point into the split lines, which must outlive them.
+    const QList<QByteArray> split = file.split('\n');
     std::vector<QByteArrayView> lines;
-    for (const QByteArray& line : file.split('\n'))
+    for (const QByteArray& line : split)
         if (!line.startsWith("##") && !line.trimmed().isEmpty())
             lines.push_back(QByteArrayView(line).trimmed());
     const double xFactor = 4.882812500E-4, yFactor = 1.220703125E-2;
