@@ -302,11 +302,14 @@ void TRun::BeginPasses()
     FContinuing = false;
     FRecorder.Clear();
     FKeptSetupBytes.clear();
+    FReviewFolder.clear();
+    FPassesOnDisk = 0;
     if (FOptions.Loop || FOptions.PassFolder.isEmpty())
         return;
     FKeptSetupBytes = SetupRecordToBytes(FSetup.Record());
     FRunTarget = FSetup.Position(TParameter::Acc);
     FRecorder.Begin(FOptions.PassFolder, FKeptSetupBytes);
+    FReviewFolder = FOptions.PassFolder;
 }
 
 void TRun::KeepPass(const std::vector<int32_t>& pass)
@@ -322,6 +325,7 @@ void TRun::KeepPass(const std::vector<int32_t>& pass)
     try {
         FRecorder.Write(header, pass);
         FPassNumbers.back() = FRecorder.LastNumber();
+        FPassesOnDisk = FPassValues.size();
     } catch (const EMerilError& e) {
         // The run goes on in memory; only its passes are not kept from here
         // on. Told once, in words that stay until they are acknowledged.
@@ -331,6 +335,24 @@ void TRun::KeepPass(const std::vector<int32_t>& pass)
         emit ProblemChanged();
         FRecorder.Clear();
     }
+}
+
+TPassSet TRun::ReviewablePasses() const
+{
+    TPassSet set;
+    if (FReviewFolder.isEmpty())
+        return set;
+    set.Folder = FRecorder.Active() ? FRecorder.Folder() : FReviewFolder;
+    set.SetupBytes = FKeptSetupBytes;
+    const TDataHeader header = SumHeader(FPassHeader, 1);
+    for (size_t k = 0; k < FPassValues.size(); ++k) {
+        const int number = FPassNumbers[k];
+        set.Passes.push_back({number,
+                              k < FPassesOnDisk ? PassFileName(number)
+                                                : QStringLiteral("pass %1, not on disk").arg(number),
+                              header, FPassValues[k]});
+    }
+    return set;
 }
 
 bool TRun::MayContinue(bool single) const
@@ -401,6 +423,8 @@ void TRun::TakeUp(const TPassSet& set)
         FPassValues.push_back(p.Sums);
         FPassNumbers.push_back(p.Number);
     }
+    FPassesOnDisk = FPassValues.size();
+    FReviewFolder = set.Folder;
     FKnown.clear();
     ++FGeneration;
     FDataAvailable = true;

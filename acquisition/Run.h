@@ -104,6 +104,11 @@ public:
 
     // ---- Kept passes ----
     const TPassRecorder& Recorder() const { return FRecorder; }
+    // The passes of the run as the review shows them, from memory: those its
+    // folder holds and those a full disk kept from it ("pass 5, not on disk").
+    // Empty for a Loop run and a run that keeps no passes.
+    TPassSet ReviewablePasses() const;
+    int ReviewablePassCount() const { return FReviewFolder.isEmpty() ? 0 : int(FPassValues.size()); }
     int CompletedPasses() const { return FCompletedPasses; }
     // The accumulation may go on: not running, connected, a Single run, and
     // the parameters those of its kept passes (the accumulations aside).
@@ -207,6 +212,8 @@ private:
     int FCompletedPasses = 0;
     std::vector<std::vector<int32_t>> FPassValues;
     std::vector<int> FPassNumbers;
+    size_t FPassesOnDisk = 0;       // the first of FPassValues that are in the folder
+    QString FReviewFolder;          // the folder the run's passes went to, written or not
     TPassRecorder FRecorder;
     QByteArray FKeptSetupBytes;     // the setup record the kept passes were measured with
     bool FContinuing = false;

@@ -49,17 +49,17 @@ int AskMorePasses(QWidget* parent, int proposal, int maximum)
 
 void TFCW::UpdatePassCommands()
 {
-    const TPassRecorder& recorder = FRun.Recorder();
-    MPasses->setEnabled(recorder.Active() &&
-                        (FRun.Running() ? FRun.CompletedPasses() : recorder.LastNumber()) >= 2);
+    MPasses->setEnabled(FRun.ReviewablePassCount() >= 2);
     MContinueAcc->setEnabled(FRun.MayContinue(SingleRB->isChecked()));
 }
 
 void TFCW::MPassesClick()
 {
-    if (!FRun.Recorder().Active())
+    // From memory: the passes a full disk kept out of the folder are there too.
+    TPassSet passes = FRun.ReviewablePasses();
+    if (passes.Passes.size() < 2)
         return;
-    TPassReview review(ReadPassFolder(FRun.Recorder().Folder()), this);
+    TPassReview review(std::move(passes), this);
     review.Comment = CommentEdit->text();
     if (!FRun.Running())
         // The chosen passes become the data that "Save data as ..." stores.

@@ -330,7 +330,7 @@ void TFCW::TellSuspectPasses()
     if (FRun.KnownTarget())
         detail += QStringLiteral(" The value of \"Stop when known\" was fitted without them; the stored spectrum "
                                  "holds every pass.");
-    if (!FRun.Recorder().Active()) {
+    if (FRun.ReviewablePassCount() == 0) {
         MessageDlg(text, TMsgType::Warning, mbOK, detail);
         return;
     }

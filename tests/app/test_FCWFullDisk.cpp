@@ -8,12 +8,17 @@
 #include "ElidedLabel.h"
 #include "FCWHarness.h"
 #include "FullFolder.h"
+#include "MenuOf.h"
 #include "MountNamespace.h"
+#include "PassReview.h"
 #include "PassSet.h"
 #include "StopSignals.h"
 #include "UpDown.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -94,6 +99,33 @@ private slots:
         QCOMPARE(s.Sums, h.Run().Sums());
         if (stopSignal)
             return;
+        // The review has every pass, those the disk did not take from memory,
+        // and stores the sum of the ones ticked.
+        emit MenuOf(w.MPasses)->aboutToShow();   // as the operator opens the menu
+        QVERIFY(w.MPasses->isEnabled());
+        const QString reSum = elsewhere.filePath(QStringLiteral("last3.dcw"));
+        h.Operator.ExpectModal([&](QDialog& d) {
+            auto& review = dynamic_cast<TPassReview&>(d);
+            QStringList names;
+            for (const QCheckBox* check : review.PassChecks)
+                names << check->text().section(QStringLiteral("   "), 0, 0);
+            QCOMPARE(names, QStringList({"pass-001.dcw", "pass-002.dcw", "pass-003.dcw", "pass 4, not on disk",
+                                         "pass 5, not on disk", "pass 6, not on disk"}));
+            for (int row : {0, 1, 2})
+                review.PassChecks[size_t(row)]->click();
+            QVERIFY(review.SaveSum(reSum));
+            review.CloseButton->click();
+        });
+        w.MPasses->trigger();
+        QVERIFY(h.Operator.Done());
+        // Passes 4 to 6: the stored sum less the three files on disk.
+        std::vector<int32_t> lastThree = s.Sums;
+        for (const TKeptPass& p : kept.Passes)
+            for (size_t i = 0; i < lastThree.size(); ++i)
+                lastThree[i] -= p.Sums[i];
+        const TSpectrum reSummed = ReadSpectrumFile(reSum);
+        QCOMPARE(reSummed.Acc, 3);
+        QCOMPARE(reSummed.Sums, lastThree);
         // Seen: the operator says so (here as a screen reader does) and it goes.
         QVERIFY(FindAccessible(w, QAccessible::StaticText, w.ProblemLab->text()));
         QVERIFY(DoAccessibleAction(FindAccessible(w, QAccessible::Button, QStringLiteral("Problem seen")),
