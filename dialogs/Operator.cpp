@@ -33,12 +33,38 @@ void SizeFileDialog(QFileDialog& dialog)
 
 bool DialogsEnded = false;
 
+// Without a window manager nothing gives the window that was active its
+// activation back when a dialog closes, and the next key is lost: this does,
+// with the keyboard where it was.
+class TActivationKept {
+public:
+    explicit TActivationKept(QWidget* window)
+        : FWindow(window), FFocus(window ? window->focusWidget() : nullptr)
+    {
+    }
+    ~TActivationKept()
+    {
+        if (!FWindow || !FWindow->isVisible())
+            return;
+        FWindow->activateWindow();
+        if (FFocus && FFocus->isVisible())
+            FFocus->setFocus(Qt::OtherFocusReason);
+    }
+    TActivationKept(const TActivationKept&) = delete;
+    TActivationKept& operator=(const TActivationKept&) = delete;
+
+private:
+    QPointer<QWidget> FWindow;
+    QPointer<QWidget> FFocus;
+};
+
 class TWidgetOperator final : public TOperator {
 public:
     int MessageDlg(const QString& text, TMsgType type, int buttons, const QString& detail) override
     {
         if (DialogsEnded)
             return AnswerChangingNothing(buttons);
+        const TActivationKept kept(QApplication::activeWindow());
         QMessageBox box;
         box.setText(text);
         box.setInformativeText(detail);
@@ -70,6 +96,7 @@ public:
     {
         if (DialogsEnded)
             return std::nullopt;
+        const TActivationKept kept(QApplication::activeWindow());
         QFileDialog dialog(parent, d.Title, d.InitialDir, QtFilter(d.Filter));
         dialog.setAcceptMode(d.Kind == TFileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(d.Kind == TFileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -88,6 +115,7 @@ public:
     {
         if (DialogsEnded)
             return std::nullopt;
+        const TActivationKept kept(QApplication::activeWindow());
         TDirectoryDialog dialog(parent, initial);
         SizeFileDialog(dialog);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty() || DialogsEnded)
@@ -136,15 +164,8 @@ void SetOperator(TOperator* op)
 
 int ExecModalFrom(QWidget& opener, QDialog& dialog)
 {
-    const QPointer<QWidget> window = opener.window();
-    const QPointer<QWidget> focus = window->focusWidget();
-    const int result = Operator().ExecModal(dialog);
-    if (window && window->isVisible()) {
-        window->activateWindow();
-        if (focus && focus->isVisible())
-            focus->setFocus(Qt::OtherFocusReason);
-    }
-    return result;
+    const TActivationKept kept(opener.window());
+    return Operator().ExecModal(dialog);
 }
 
 bool TFileDialog::Execute(QWidget* parent)

@@ -2,7 +2,8 @@
 // The one seam through which the program asks the operator: message boxes,
 // file and directory dialogs, and modal windows. The program uses the real
 // widgets; tests install a scripted operator that answers from a script and
-// fails on a dialog it did not expect.
+// fails on a dialog it did not expect. The real message boxes and file
+// dialogs give the window that was active its activation and keyboard back.
 
 #include <QString>
 #include <optional>
