@@ -358,6 +358,9 @@ private:
     // A spectrum of data stored in no file before, not yet shown by the
     // processing window; empty when there is none.
     QString NewSpectrumToShow;
+    // Passes taken up from a folder are data the processing window has not
+    // shown: their first store is shown next as a run's is.
+    bool TakenUpNotShown = false;
     bool ParameterNoteShown = false;
     QDeadlineTimer NoteOverProgress;   // expired: the progress has the line
     // The file the operator agreed at Start to replace, as it was then.

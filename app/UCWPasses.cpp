@@ -130,6 +130,7 @@ bool TFCW::OpenPassFolder(const QString& folder)
         MessageDlg(TooManyPassesText(count), TMsgType::Warning, mbOK,
                    QStringLiteral("Tick at most %1 of them under File > Passes... to store their sum.").arg(MaxStoredAcc));
     FRun.TakeUp(set);
+    TakenUpNotShown = true;
     ShowAverage();
     MSaveas->setEnabled(true);
     SetStatusText(*StatusBar, 2,

@@ -181,6 +181,7 @@ void TFCW::ShowPassStarted(bool firstOfRun)
     if (firstOfRun) {
         OutOfRangeLab->hide();
         SeriesAcc->Clear();
+        TakenUpNotShown = false;
     }
     if (!RunProgressTimer->isActive())
         RunProgressTimer->start(ProgressIntervalMs);

@@ -41,8 +41,9 @@ bool TFCW::WriteSpectrum(const QString& path)
     SetStatusText(*StatusBar, 1, QFileInfo(path).fileName());
     LastStoredPath = QFileInfo(path).absoluteFilePath();
     // New data, not a copy of data stored already, are what Data Processing shows next.
-    if (FRun.Unsaved())
+    if (FRun.Unsaved() || TakenUpNotShown)
         NewSpectrumToShow = LastStoredPath;
+    TakenUpNotShown = false;
     ActivityLab->SetText(QStringLiteral("Spectrum stored in %1 (%2 points, Acc %3)")
                              .arg(QDir::toNativeSeparators(LastStoredPath))
                              .arg(FRun.Sums().size())

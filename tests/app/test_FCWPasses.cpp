@@ -447,6 +447,8 @@ private slots:
         QVERIFY(QFile::remove(folder.filePath(QStringLiteral("pass-003.dcw"))));
         WriteSpectrumFile(folder.filePath(QStringLiteral("pass-004.dcw")), ReadSpectrumFile(folder.filePath(QStringLiteral("pass-001.dcw"))).Header, ExpectedSum(4, 4, 5));
 
+        TFDataProc& proc = *h.Windows->FDataProc;
+        proc.LoadSpectrum(acq.filePath(QStringLiteral("run1.dcw")));
         h.Operator.ExpectMessage(QStringLiteral("Some pass files are left out."));
         QVERIFY(w.OpenPassFolder(folder.path()));
         const QString detail = h.Operator.MessageDetails.value(0);
@@ -459,9 +461,11 @@ private slots:
         h.Operator.ExpectFileDialog(acq.filePath(QStringLiteral("two.dcw")));
         w.MSaveas->trigger();
         QCOMPARE(ReadSpectrumFile(acq.filePath(QStringLiteral("two.dcw"))).Acc, 2);
+        // Their sum is new to the processing window: Data Processing shows it.
+        w.MDataprocessing->trigger();
+        QCOMPARE(QFileInfo(proc.DAcqOpenDialog.FileName).fileName(), QStringLiteral("two.dcw"));
 
         // The processing window reviews the passes of the spectrum it shows.
-        TFDataProc& proc = *h.Windows->FDataProc;
         proc.LoadSpectrum(acq.filePath(QStringLiteral("run1.dcw")));
         ShowMenuOf(proc.MPasses);
         QVERIFY(proc.MPasses->isEnabled());
