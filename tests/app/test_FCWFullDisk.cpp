@@ -12,6 +12,7 @@
 #include "MountNamespace.h"
 #include "PassReview.h"
 #include "PassSet.h"
+#include "Screenshot.h"
 #include "StopSignals.h"
 #include "UpDown.h"
 
@@ -113,6 +114,10 @@ private slots:
                                          "pass 5, not on disk", "pass 6, not on disk"}));
             for (int row : {0, 1, 2})
                 review.PassChecks[size_t(row)]->click();
+            for (const QSize screen : {QSize(800, 600), QSize(1024, 768), QSize(1600, 1000)}) {
+                review.resize(screen);
+                SaveScreenshot(review, QStringLiteral("pass-review-full-disk-%1").arg(screen.width()));
+            }
             QVERIFY(review.SaveSum(reSum));
             review.CloseButton->click();
         });
